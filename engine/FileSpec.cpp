@@ -1,0 +1,5 @@
+// Placeholder until the folder layout lands.
+#include "engine/FileSpec.h"
+namespace FileSpec {
+void InitFileSpecs() {}
+}

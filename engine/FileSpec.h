@@ -1,0 +1,5 @@
+#pragma once
+// Process-wide paths of the data folder layout.
+namespace FileSpec {
+void InitFileSpecs();
+}

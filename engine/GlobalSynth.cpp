@@ -1,0 +1,163 @@
+#include "engine/GlobalSynth.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "engine/FileSpec.h"
+#include "engine/ParamHandler.h"
+#include "platform/TickCount.h"
+
+namespace {
+
+// I0 power series of the Kaiser window; beta = 8.3.
+float KaiserWindow(float t) {
+  float w = static_cast<float>(std::sqrt(static_cast<double>(1.0f - t * t)) * 8.300000190734863);
+  float num = 1.0f;
+  float term = w * w * 0.25f;
+  float k = 2.0f;
+  if (term >= 2e-9f) {
+    do {
+      k = k + 2.0f;
+      num = num + term;
+      term = term * (w * w) / (k * k);
+    } while (term >= num * 2e-9f);
+  }
+  float den = 1.0f;
+  term = 17.2225f;
+  k = 2.0f;
+  do {
+    k = k + 2.0f;
+    den = den + term;
+    term = term * 68.89f / (k * k);
+  } while (term >= den * 2e-9f);
+  return num / den;
+}
+
+float Sinc(double x) { return x == 0.0 ? 1.0f : static_cast<float>(std::sin(x) / x); }
+
+}  // namespace
+
+CGlobalSynth::CGlobalSynth() {
+  std::srand(TickCount());
+  FileSpec::InitFileSpecs();
+  m_oversamplingShift = static_cast<unsigned int>(std::log(static_cast<double>(m_oversampling)) / std::log(2.0));
+  m_sawTable = new float[BL_SAW_TABLE_SIZE]();
+  m_stepTable = new float[BL_STEP_TABLE_SIZE]();
+  m_impTable = new float[BL_IMP_TABLE_SIZE]();
+  LoadConfig();
+}
+
+CGlobalSynth::~CGlobalSynth() {
+  delete[] m_sawTable;
+  delete[] m_stepTable;
+  delete[] m_impTable;
+}
+
+void CGlobalSynth::SetSampleRate(float rate) {
+  m_sampleRate = rate;
+  float r = rate * static_cast<float>(GetOversampling());
+  _BuildSawTable(r);
+  _BuildStepResponce(r);
+}
+
+SYNTH_PRESET* CGlobalSynth::GetPreset() { return m_params ? m_params->GetPreset() : nullptr; }
+float CGlobalSynth::GetParam(unsigned int id) { return m_params ? m_params->GetParam(id) : 0.0f; }
+float* CGlobalSynth::GetParamPointer(unsigned int id) { return m_params ? m_params->GetParamBuffer(id) : nullptr; }
+void CGlobalSynth::UpdateParam(unsigned int id, unsigned int frames) {
+  if (m_params) m_params->UpdateParam(id, frames);
+}
+void CGlobalSynth::SetParam(unsigned int id, float value) {
+  if (m_params) m_params->SetParam(id, value);
+}
+
+void CGlobalSynth::SetParamHandler(void* paramHandler) {
+  m_params = static_cast<CParamHandler*>(paramHandler);
+  if (m_params) m_params->SetWaveTableQuality(m_quality);
+}
+
+void CGlobalSynth::SetHostTempo(float bpm) { m_tempo = (bpm > 0.0f && std::isfinite(bpm)) ? bpm : 120.0f; }
+
+void CGlobalSynth::SetOversampling(unsigned int factor) {
+  if (factor == 0) factor = 1;
+  m_oversampling = factor;
+  m_oversamplingShift = static_cast<unsigned int>(std::log(static_cast<double>(factor)) / std::log(2.0));
+}
+
+void CGlobalSynth::SetRecordOnMidiInputFlag(bool flag) {
+  m_recordOnMidi = flag;
+  SaveConfig();
+}
+
+void CGlobalSynth::SetWaveTableQuality(unsigned int quality) {
+  m_quality = quality;
+  if (m_params) m_params->SetWaveTableQuality(quality);
+  SaveConfig();
+}
+
+void CGlobalSynth::SetDefaultAuthorName(std::string name) {
+  m_defaultAuthor = std::move(name);
+  SaveConfig();
+}
+
+void CGlobalSynth::SetDefaultPresetPath(std::string path) {
+  m_defaultPresetPath = std::move(path);
+  SaveConfig();
+}
+
+void CGlobalSynth::SetDefaultMidiMapPath(std::string path) {
+  m_defaultMidiMapPath = std::move(path);
+  SaveConfig();
+}
+
+void CGlobalSynth::_BuildSawTable(float rate) {
+  if (!(rate > 0.0f)) return;
+  const int N = 108000;
+  float rs = 15000.0f / rate;
+  double r = rs;
+  double x = -4.0 * M_PI * r;
+  double dx = (r * 8.0 * M_PI) / 108000.0;
+  float acc = 0.0f;
+  for (int i = 0; i <= N; ++i) {
+    float s = Sinc(x);
+    float t = static_cast<float>(i + i - 108001 + 1) * 9.259259e-6f;
+    acc = acc + s * KaiserWindow(t);
+    m_sawTable[i] = acc;
+    m_impTable[i] = acc;
+    x = x + dx;
+  }
+  float m = -1000000.0f;
+  for (int i = 0; i <= N; ++i)
+    if (m_impTable[i] > m) m = m_impTable[i];
+  for (int i = 0; i <= N; ++i) m_impTable[i] /= m;
+
+  float s = (m_sawTable[N] != 0.0f) ? 2.0f / m_sawTable[N] : 2.0f;
+  m = -1000000.0f;
+  for (int i = 0; i <= N; ++i) {
+    float v = m_sawTable[i] * s;
+    if (i > 54000) v -= 2.0f;
+    m_sawTable[i] = v;
+    if (v > m) m = v;
+  }
+  if (m == 0.0f) m = 1.0f;
+  for (int i = 0; i <= N; ++i) m_sawTable[i] /= m;
+  m_sawTable[54000] = 0.0f;
+}
+
+void CGlobalSynth::_BuildStepResponce(float rate) {
+  if (!(rate > 0.0f)) return;
+  const int N = 150000;
+  double r = 15000.0f / rate;
+  double x = -30.0 * M_PI * r;
+  double dx = (r * 60.0 * M_PI) / 150000.0;
+  float acc = 0.0f;
+  for (int i = 0; i <= N; ++i) {
+    float s = Sinc(x);
+    float t = static_cast<float>(i + i - 150001 + 1) * 6.6666666e-6f;
+    acc = acc + s * KaiserWindow(t);
+    m_stepTable[i] = acc;
+    x = x + dx;
+  }
+  float last = m_stepTable[N];
+  for (int i = 0; i <= N; ++i) m_stepTable[i] = 2.0f * (m_stepTable[i] / last - 0.5f);
+  m_stepTable[75000] = 0.0f;
+}

@@ -1,0 +1,48 @@
+#include "engine/MemoryPool.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+CMemoryPool::~CMemoryPool() { ReleaseAll(); }
+
+void CMemoryPool::SetCapacity(unsigned int blockSize, unsigned int count) {
+  ReleaseAll();
+  m_blockSize = blockSize;
+  m_growth = count;
+  if (count == 0) return;
+  // Reserve room for the in-use list and a few growths up front so that
+  // Allocate/Release on the render thread normally need no reallocation.
+  m_free.reserve(count * 4);
+  m_used.reserve(count * 4);
+  for (unsigned int i = 0; i < count; ++i) m_free.push_back(std::malloc(blockSize ? blockSize : 1));
+}
+
+void CMemoryPool::Grow() {
+  if (m_growth == 0) return;
+  for (unsigned int i = 0; i < m_growth; ++i) m_free.push_back(std::malloc(m_blockSize ? m_blockSize : 1));
+  m_growth *= 2;
+}
+
+void* CMemoryPool::Allocate() {
+  if (m_free.empty()) Grow();
+  if (m_free.empty()) return nullptr;
+  void* block = m_free.back();
+  m_free.pop_back();
+  m_used.push_back(block);
+  return block;
+}
+
+void CMemoryPool::Release(void* block) {
+  if (!block) return;
+  auto it = std::find(m_used.begin(), m_used.end(), block);
+  if (it == m_used.end()) return;  // not handed out by this pool (or released twice)
+  m_used.erase(it);
+  m_free.push_back(block);
+}
+
+void CMemoryPool::ReleaseAll() {
+  for (void* b : m_free) std::free(b);
+  for (void* b : m_used) std::free(b);
+  m_free.clear();
+  m_used.clear();
+}

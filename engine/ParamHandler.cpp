@@ -1,0 +1,223 @@
+#include "engine/ParamHandler.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "engine/IGlobalSynth.h"
+#include "engine/IModulation.h"
+#include "engine/Params.h"
+#include "engine/PresetConverter.h"
+#include "tables/PresetFactory.h"
+
+namespace {
+const unsigned int DEFERRED_COUNT = PARAM_COUNT - MODULATABLE_PARAM_COUNT;  // 66,797
+
+void WriteFactoryWaveTables() {
+  char name[16] = {0};
+  std::strncpy(name, "Default Wave", sizeof(name));
+  for (unsigned int k = 0; k < 4; ++k) {
+    std::memcpy(&PRESET_FACTORY_RESET[PARAM_WAVETABLE + WAVETABLE_LENGTH * k], Tables::DEFAULT_WAVEFORM_TABLE,
+                WAVETABLE_LENGTH * sizeof(float));
+    std::memcpy(&PRESET_FACTORY_RESET[PARAM_WAVETABLE_NAME + 4 * k], name, 16);
+  }
+}
+}  // namespace
+
+CParamHandler::CParamHandler(IGlobalSynth* synth) : m_synth(synth) {
+  for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f};
+  m_live = new SYNTH_PRESET();
+  m_deferred = new float[DEFERRED_COUNT]();
+  WriteFactoryWaveTables();
+  std::memcpy(m_live, &PRESET_FACTORY_RESET, PRESET_BYTES);
+  LoadPreset(&PRESET_FACTORY_RESET, PRESET_VERSION_V3, 0, 0);
+}
+
+CParamHandler::~CParamHandler() {
+  delete m_live;
+  delete[] m_deferred;
+}
+
+float CParamHandler::GetParamDeffered(unsigned int id) {
+  if (id >= PARAM_COUNT) return 0.0f;
+  if (id < MODULATABLE_PARAM_COUNT) return (*m_live)[id];
+  return m_deferred[id - MODULATABLE_PARAM_COUNT];
+}
+
+void CParamHandler::StartRamp(unsigned int id, float target) {
+  PARAM_RAMP& r = m_ramps[id];
+  if (r.started) {
+    unsigned int steps = static_cast<unsigned int>(std::floor(r.steps));
+    if (steps == 0) steps = 1;
+    r.remaining = steps;
+    r.increment = (target - r.current) / static_cast<float>(steps);
+  } else {
+    r.current = target;
+    r.started = 1;
+    r.remaining = 0;
+    r.increment = 0.0f;
+  }
+}
+
+void CParamHandler::SetParam(unsigned int id, float value) {
+  if (id >= PARAM_COUNT) return;
+  CAutoLock lock(m_lock);
+  if (id < MODULATABLE_PARAM_COUNT) {
+    (*m_live)[id] = value;
+    StartRamp(id, value);
+  } else {
+    m_status |= STATUS_DEFERRED;
+    SetDeferred(id, value);
+    if (id == 486 || id == 487 || id == 1577 || id == 1578) (*m_live)[id] = value;
+  }
+  UpdateStatus(id, value);
+}
+
+void CParamHandler::UpdateStatus(unsigned int id, float value) {
+  if ((id >= 362 && id <= 385) || (id >= 392 && id <= 415)) {
+    m_status |= STATUS_MOD_MATRIX;
+    // The parameter this slot modulated ramps back to its unmodulated value.
+    unsigned int slot = (id >= 392) ? id - 392 : id - 362;
+    float t = (*m_live)[392 + slot];
+    if (std::isfinite(t) && t >= 0.0f && t < 1.0e6f) {
+      int target = Params::ModTargetToParamId(static_cast<unsigned int>(t));
+      if (target > 0 && static_cast<unsigned int>(target) < PARAM_COUNT)
+        SetParam(static_cast<unsigned int>(target), (*m_live)[target]);
+    }
+  } else if (id == 729 || (id >= 747 && id <= 762)) {
+    m_status |= STATUS_FX_MATRIX;
+  } else if (id >= 731 && id <= 746) {
+    if (value != 0.0f) {
+      m_status |= STATUS_FX_CELL;
+      m_cellMask |= 1u << (id - 731);
+      m_argument = id - 731;
+    }
+  } else if (id == 730) {
+    if (value != 0.0f) m_status |= STATUS_FX_BYPASS;
+  } else if (id == 1581) {
+    m_status |= STATUS_OVERSAMPLING;
+  } else if (id >= 486 && id <= 488) {
+    m_status |= STATUS_UNISON;
+  } else if (id >= 1577 && id <= 1580) {
+    m_status |= STATUS_MACROS;
+  } else if ((id >= 422 && id <= 425) || (id >= 434 && id <= 437) || id == 483) {
+    m_status |= STATUS_GLIDE;
+  } else if (id >= 454 && id <= 469) {
+    m_status |= STATUS_OSC_FX;
+  } else if (id == 1582) {
+    m_status |= STATUS_EXCITER;
+  }
+}
+
+void CParamHandler::UpdateParam(unsigned int id, unsigned int n) {
+  if (id >= MODULATABLE_PARAM_COUNT) return;
+  if (m_modulation) {
+    MOD_CONTROLLER_LIST* list = m_modulation->GetController(id);
+    if (list && list->count) {
+      float s = (*m_live)[id];
+      for (unsigned int k = 0; k < list->count && k < MOD_SLOT_COUNT; ++k) {
+        float a = (*m_live)[331 + list->slot[k]];
+        float d = 2.0f * a - 1.0f;
+        float p = *list->value[k] * d;
+        s = static_cast<float>(static_cast<double>(s) + std::fabs(static_cast<double>(d)) * static_cast<double>(p));
+      }
+      float t = s < 0.0f ? 0.0f : (s > 1.0f ? 1.0f : s);
+      if (!std::isfinite(s)) t = 0.0f;
+      StartRamp(id, t);
+    }
+  }
+  PARAM_RAMP& r = m_ramps[id];
+  float* buffer = m_values[id].GetBuffer();
+  if (!buffer) return;
+  if (n > m_values[id].GetSamplesCount()) n = m_values[id].GetSamplesCount();
+  for (unsigned int i = 0; i < n; ++i) {
+    if (r.remaining > 0) {
+      r.remaining -= 1;
+      float c = r.current + r.increment;
+      c = c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c);
+      r.current = c;
+      buffer[i] = c;
+    } else {
+      buffer[i] = r.current;
+    }
+  }
+}
+
+void CParamHandler::Update() {
+  if (m_panic) {
+    m_panic = 0;
+    m_status |= STATUS_RESET;
+  }
+  if (m_status & STATUS_DEFERRED) {
+    std::memcpy(&(*m_live)[MODULATABLE_PARAM_COUNT], m_deferred, DEFERRED_COUNT * sizeof(float));
+    m_status &= ~STATUS_DEFERRED;
+  }
+  if (m_status & STATUS_MACROS) {
+    if (m_modulation) {
+      m_modulation->SetController(130, (*m_live)[1577]);
+      m_modulation->SetController(131, (*m_live)[1578]);
+      m_modulation->SetController(132, (*m_live)[1579]);
+      m_modulation->SetController(133, (*m_live)[1580]);
+    }
+    m_status &= ~STATUS_MACROS;
+  }
+}
+
+unsigned int CParamHandler::GetStatus(unsigned int& argument) {
+  argument = m_argument;
+  return m_status;
+}
+
+void CParamHandler::ClearStatus() {
+  m_status = 0;
+  m_argument = 0;
+  m_cellMask = 0;
+  m_oscMask = 0;
+}
+
+void CParamHandler::SetSampleRate(float hostRate) {
+  m_modulation = m_synth ? m_synth->GetIModulation() : nullptr;
+  float steps = hostRate * 0.03f;
+  if (!(steps >= 1.0f)) steps = 1.0f;
+  for (auto& r : m_ramps) r.steps = steps;
+}
+
+void CParamHandler::SetBlockSize(unsigned int n) {
+  if (n == 0) return;
+  for (auto& b : m_values) {
+    unsigned int old = b.GetSamplesCount();
+    b.SetSamplesCount(n);
+    if (old != n) b.Clear(n);
+  }
+}
+
+void CParamHandler::SetWaveTableQuality(unsigned int quality) {
+  CAutoLock lock(m_lock);
+  m_status |= STATUS_WT_QUALITY;
+  m_argument = quality;
+  m_quality = quality;
+}
+
+bool CParamHandler::LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsigned int kind, unsigned int instance,
+                               unsigned int bytes) {
+  if (!buffer) return false;
+  CAutoLock lock(m_lock);
+  if (kind != 0) return _LoadModulePreset(buffer, version, kind, instance, bytes);
+  if (bytes < PRESET_BYTES) return false;
+  if (version == PRESET_VERSION_V1 || version == PRESET_VERSION_V2) {
+    CPresetConverter converter;
+    if (!converter.Convert(buffer, version)) return false;
+  }
+  std::memcpy(m_live->data, buffer->data, MODULATABLE_PARAM_COUNT * sizeof(float));
+  std::memcpy(m_deferred, &buffer->data[MODULATABLE_PARAM_COUNT], DEFERRED_COUNT * sizeof(float));
+  for (unsigned int id = 0; id < MODULATABLE_PARAM_COUNT; ++id) StartRamp(id, (*m_live)[id]);
+  m_status |= 0x67F7;
+  return true;
+}
+
+unsigned int CParamHandler::SavePreset(SYNTH_PRESET* buffer, unsigned int kind, unsigned int instance) {
+  if (!buffer) return 0;
+  if (kind != 0) return _SaveModulePreset(buffer, kind, instance);
+  std::memcpy(buffer->data, m_live->data, MODULATABLE_PARAM_COUNT * sizeof(float));
+  std::memcpy(&buffer->data[MODULATABLE_PARAM_COUNT], m_deferred, DEFERRED_COUNT * sizeof(float));
+  return PRESET_BYTES;
+}

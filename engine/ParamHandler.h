@@ -1,0 +1,110 @@
+#pragma once
+// The parameter store: the live preset image every module reads, the
+// deferred copy through which plain settings reach the engine at block
+// boundaries, per-sample smoothed buffers for the modulatable ids, the status
+// word that tells the voice manager what to rebuild, and the engine lock.
+
+#include "engine/AccessLock.h"
+#include "engine/Buffers.h"
+#include "engine/SynthTypes.h"
+
+class IGlobalSynth;
+class IModulation;
+
+// PARAM_STATUS bits.
+enum : unsigned int {
+  STATUS_DEFERRED = 0x1,
+  STATUS_MOD_MATRIX = 0x2,
+  STATUS_FX_MATRIX = 0x4,
+  STATUS_FX_CELL = 0x8,
+  STATUS_FX_BYPASS = 0x10,
+  STATUS_OVERSAMPLING = 0x20,
+  STATUS_UNISON = 0x40,
+  STATUS_MACROS = 0x80,
+  STATUS_GLIDE = 0x100,
+  STATUS_OSC_FX = 0x200,
+  STATUS_EXCITER = 0x400,
+  STATUS_WT_QUALITY = 0x800,
+  STATUS_WAVETABLE = 0x1000,
+  STATUS_ALL_WAVETABLES = 0x2000,
+  STATUS_RESET = 0x4000,
+};
+
+struct PARAM_RAMP {
+  unsigned char started;
+  float steps;
+  unsigned int remaining;
+  float increment;
+  float current;
+};
+
+class CParamHandler {
+ public:
+  explicit CParamHandler(IGlobalSynth* synth);
+  ~CParamHandler();
+  CParamHandler(const CParamHandler&) = delete;
+  CParamHandler& operator=(const CParamHandler&) = delete;
+
+  float GetParam(unsigned int id) { return (*m_live)[id]; }
+  SYNTH_PRESET* GetPreset() { return m_live; }
+  // The value last set: live for 0-360, the deferred copy above.
+  float GetParamDeffered(unsigned int id);
+  void SetParam(unsigned int id, float value);
+  void UpdateParam(unsigned int id, unsigned int n);
+  float* GetParamBuffer(unsigned int id) { return m_values[id].GetBuffer(); }
+
+  // Block-start protocol of the voice manager.
+  void Update();
+  unsigned int GetStatus(unsigned int& argument);
+  void ClearStatus();
+  // Each bit that carries an argument keeps its own, so two such changes
+  // between blocks are both applied: a mask of FX cells to reset (bit n =
+  // cell n), a mask of oscillators whose wavetable to reload, and the
+  // last wavetable quality asked for.
+  unsigned int GetFxCellResetMask() const { return m_cellMask; }
+  unsigned int GetWaveTableOscMask() const { return m_oscMask; }
+  unsigned int GetWaveTableQualityArgument() const { return m_quality; }
+
+  void Panic() { m_panic = 1; }
+  void SetSampleRate(float hostRate);
+  void SetBlockSize(unsigned int hostBlockLength);
+  void SetWaveTableQuality(unsigned int quality);
+
+  // Kind 0 is a whole preset; kinds 1-17 are module presets. bytes is the
+  // size of the body the caller holds; a module body shorter than its kind's
+  // block is refused. Returns false when nothing was loaded.
+  bool LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsigned int kind, unsigned int instance,
+                  unsigned int bytes = PRESET_BYTES);
+  // Returns the number of bytes written (0 for kinds it cannot save).
+  unsigned int SavePreset(SYNTH_PRESET* buffer, unsigned int kind, unsigned int instance);
+  void SetOscWaveTable(float* table, char* name, unsigned int osc);
+
+  CAccessLock& GetLock() { return m_lock; }
+  IGlobalSynth* GetSynth() { return m_synth; }
+
+  // Ramp length in samples (floor of the current steps).
+  unsigned int GetRampLength() const { return static_cast<unsigned int>(m_ramps[0].steps); }
+
+ private:
+  void UpdateStatus(unsigned int id, float value);
+  void StartRamp(unsigned int id, float target);
+  void SetDeferred(unsigned int id, float value) { m_deferred[id - MODULATABLE_PARAM_COUNT] = value; }
+  // Module presets (kinds 1-17), in ParamHandlerModules.cpp.
+  bool _LoadModulePreset(SYNTH_PRESET* buffer, unsigned int version, unsigned int kind, unsigned int instance,
+                         unsigned int bytes);
+  unsigned int _SaveModulePreset(SYNTH_PRESET* buffer, unsigned int kind, unsigned int instance);
+
+  IGlobalSynth* m_synth;
+  IModulation* m_modulation = nullptr;
+  CMonoBuffer m_values[MODULATABLE_PARAM_COUNT];
+  PARAM_RAMP m_ramps[MODULATABLE_PARAM_COUNT];
+  unsigned char m_panic = 0;
+  SYNTH_PRESET* m_live;
+  float* m_deferred;
+  unsigned int m_status = 0;
+  unsigned int m_argument = 0;
+  unsigned int m_cellMask = 0;
+  unsigned int m_oscMask = 0;
+  unsigned int m_quality = 0;
+  CAccessLock m_lock;
+};
