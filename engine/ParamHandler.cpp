@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
@@ -27,7 +28,10 @@ CParamHandler::CParamHandler(IGlobalSynth* synth) : m_synth(synth) {
   for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f};
   m_live = new SYNTH_PRESET();
   m_deferred = new float[DEFERRED_COUNT]();
-  WriteFactoryWaveTables();
+  // The factory image is process-wide: fill its wavetables once, so that
+  // instances built at the same time never write it while another copies it.
+  static std::once_flag once;
+  std::call_once(once, WriteFactoryWaveTables);
   std::memcpy(m_live, &PRESET_FACTORY_RESET, PRESET_BYTES);
   LoadPreset(&PRESET_FACTORY_RESET, PRESET_VERSION_V3, 0, 0);
 }
