@@ -1,5 +1,6 @@
 #include "tools/render/MidiFileReader.h"
 
+#include <glib.h>  // before smf.h, which includes it inside extern "C"
 #include <smf.h>
 
 #include "ToolsTestUtil.h"

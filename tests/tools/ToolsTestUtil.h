@@ -1,7 +1,9 @@
 #pragma once
 // Scratch folder and small file helpers shared by the tools' tests.
 
+#include <algorithm>
 #include <cstdio>
+#include <dirent.h>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -23,6 +25,18 @@ class CScratchDir {
   }
   std::string File(const std::string& name) const { return m_path + "/" + name; }
   const std::string& Path() const { return m_path; }
+  // The names in the folder, sorted.
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(m_path.c_str())) {
+      while (const dirent* e = readdir(d))
+        if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+          names.push_back(e->d_name);
+      closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
 
  private:
   std::string m_path;

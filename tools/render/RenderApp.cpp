@@ -14,6 +14,9 @@ namespace RenderApp {
 namespace {
 
 const char PROGRAM[] = "morlavine-render";
+// Longest render accepted (score and tail): the whole render is held in
+// memory before it is written.
+const double MAX_RENDER_SECONDS = 3 * 3600.0;
 
 int Fail(FILE* messages, int code, const std::string& message) {
   std::fprintf(messages, "%s: %s\n", PROGRAM, message.c_str());
@@ -47,6 +50,13 @@ int Run(int argc, const char* const* argv, FILE* out, FILE* messages) {
     CDemoScore::Build(options.tempo, score);
   } else if (!CMidiFileReader::Read(options.midiPath.c_str(), options.tempo, score, error)) {
     return Fail(messages, EXIT_FAILED, error);
+  }
+  if (score.EndSeconds() + options.tailSeconds > MAX_RENDER_SECONDS) {
+    char text[160];
+    std::snprintf(text, sizeof(text), "%s: the music lasts %.0f seconds; at most %.0f can be rendered",
+                  options.demo ? "demo" : options.midiPath.c_str(), score.EndSeconds(),
+                  MAX_RENDER_SECONDS);
+    return Fail(messages, EXIT_FAILED, text);
   }
   PLIST_VALUE state;
   if (!options.statePath.empty() &&
