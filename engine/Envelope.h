@@ -3,6 +3,7 @@
 // object serves all voices; each voice keeps one ENV_STATE per envelope.
 
 #include "engine/ModulatedParam.h"
+#include "engine/ParamIds.h"
 
 class CVoice;
 class IGlobalSynth;
@@ -22,16 +23,6 @@ struct ENV_STATE {
   unsigned int stage;      // ENV_STAGE_*
 };
 
-const unsigned int PARAM_ENV_ATTACK = 136;
-const unsigned int PARAM_ENV_DECAY = 140;
-const unsigned int PARAM_ENV_SUSTAIN = 144;
-const unsigned int PARAM_ENV_RELEASE = 148;
-const unsigned int PARAM_ENV_SLOPE = 152;
-const unsigned int PARAM_ENV_ON = 507;
-const unsigned int PARAM_ENV_KEYSCALE = 511;
-const unsigned int PARAM_ENV_VELSCALE = 515;
-const unsigned int PARAM_ENV_SYNC = 519;
-const unsigned int PARAM_ENV_MODE = 523;
 
 class CEnvelope {
  public:

@@ -4,6 +4,7 @@
 // object keeps the seed, the free-running phase and the shared random values.
 
 #include "engine/ModulatedParam.h"
+#include "engine/ParamIds.h"
 
 class CVoice;
 class IGlobalSynth;
@@ -14,13 +15,6 @@ struct LFO_STATE {
   float previous;  // previous random value
 };
 
-const unsigned int PARAM_LFO_AMOUNT = 156;
-const unsigned int PARAM_LFO_RATE = 160;
-const unsigned int PARAM_LFO_PHASE = 164;
-const unsigned int PARAM_LFO_ON = 491;
-const unsigned int PARAM_LFO_SHAPE = 495;
-const unsigned int PARAM_LFO_TRIGGER = 499;
-const unsigned int PARAM_LFO_SYNC = 503;
 
 enum : unsigned int {
   LFO_TRIGGER_POLY = 0,

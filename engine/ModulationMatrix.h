@@ -5,6 +5,7 @@
 
 #include "engine/Buffers.h"
 #include "engine/Envelope.h"
+#include "engine/ParamIds.h"
 #include "engine/IModulation.h"
 #include "engine/Lfo.h"
 #include "engine/Mseg.h"
@@ -13,14 +14,6 @@
 class CVoice;
 class IGlobalSynth;
 
-const unsigned int PARAM_MOD_DEPTH = 331;   // + slot, modulatable
-const unsigned int PARAM_MOD_SOURCE = 362;  // + slot
-const unsigned int PARAM_MOD_TARGET = 392;  // + slot
-const unsigned int PARAM_VOICE_MODE = 489;
-const unsigned int PARAM_ARP_ON = 527;
-const unsigned int PARAM_TRANSPOSE = 483;
-const unsigned int PARAM_DECLICK = 485;
-const unsigned int PARAM_MACRO = 1577;
 
 // Modulation source numbers.
 enum : unsigned int {

@@ -5,6 +5,7 @@
 // object the shared position of the "MONO" and "FIRST K" trigger modes.
 
 #include "engine/ModulatedParam.h"
+#include "engine/ParamIds.h"
 
 class CVoice;
 class IGlobalSynth;
@@ -16,21 +17,6 @@ struct MSEG_STATE {
   float smoothed;          // memory of the smoothed-steps low-pass
 };
 
-const unsigned int PARAM_MSEG_RATE = 176;
-const unsigned int PARAM_MSEG_ON = 773;
-const unsigned int PARAM_MSEG_LOOP = 777;
-const unsigned int PARAM_MSEG_LOOP_START = 781;
-const unsigned int PARAM_MSEG_LOOP_END = 785;
-const unsigned int PARAM_MSEG_CURVE_MODE = 789;
-const unsigned int PARAM_MSEG_SYNC = 793;
-const unsigned int PARAM_MSEG_TRIGGER = 797;
-const unsigned int PARAM_MSEG_LEVEL_SNAP = 801;
-const unsigned int PARAM_MSEG_TIME_SNAP = 805;
-const unsigned int PARAM_MSEG_POINT_TIME = 809;   // + 192 m + k
-const unsigned int PARAM_MSEG_POINT_LEVEL = 873;  // + 192 m + k
-const unsigned int PARAM_MSEG_POINT_CURVE = 937;  // + 192 m + k
-const unsigned int MSEG_PARAM_STRIDE = 192;
-const unsigned int MSEG_MAX_POINTS = 64;
 
 enum : unsigned int {
   MSEG_CURVE = 0,

@@ -9,6 +9,7 @@
 #include "dsp/BusState.h"
 #include "dsp/OscFxState.h"
 #include "engine/Envelope.h"
+#include "engine/ParamIds.h"
 #include "engine/Lfo.h"
 #include "engine/Mseg.h"
 #include "engine/VoiceSwitch.h"
@@ -18,9 +19,6 @@ class IGlobalSynth;
 
 const unsigned int MAX_UNISON = 8;
 const unsigned int MONO_VOICE_UNISON_INDEX = 0xEEEEEEEE;
-const unsigned int PARAM_UNISON_DETUNE = 486;
-const unsigned int PARAM_UNISON_SPREAD = 487;
-const unsigned int PARAM_UNISON_COUNT = 488;
 // Index of the amplitude envelope among the four envelope states.
 const unsigned int AMP_ENV_INDEX = 3;
 
