@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <csignal>
 #include <filesystem>
+
+#include <sys/resource.h>
 
 #include "WavFixture.h"
 #include "osc/WavFileSave.h"
@@ -153,4 +156,29 @@ TEST(WaveWriter, SaveReplacesAnExistingFile) {
   ASSERT_TRUE(CWavFileSave().Save(path.c_str(), data, 2));
   EXPECT_EQ(ReadAll(path).size(), 54u);
   EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
+TEST(WaveWriter, WriteFailurePartWayKeepsTheOldFile) {
+  // A file size limit makes the writes fail after the first kilobyte.
+  ScratchDir dir;
+  const Bytes old(600, 0x5A);
+  const std::string path = dir.Write("keep.wav", old);
+  std::vector<float> wave(16384, 0.5f);
+
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  struct rlimit small = saved;
+  small.rlim_cur = 1024;
+  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool saved1 = CWavFileSave().Save(path.c_str(), wave.data(), 16384);
+  float* ch[1] = {wave.data()};
+  const bool saved2 = WaveLib::saveToFile(path.c_str(), ch, 1, 44100.0f, 16384);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, oldHandler);
+
+  EXPECT_FALSE(saved1);
+  EXPECT_FALSE(saved2);
+  EXPECT_EQ(ReadAll(path), old);
+  EXPECT_EQ(dir.EntryCount(), 1u);  // the partial temporary files are gone
 }
