@@ -211,22 +211,22 @@ bool readDataChunk(FILE* file, uint32_t fileSize, const WAVEFORMATEX_TAG* format
     }
   }
 
-  // Pieces of up to 1024 frames, kept small for files with very wide frames.
-  const uint32_t pieceFrames = std::max(1u, std::min(1024u, 65536u / align));
-  std::vector<unsigned char> piece;
-  piece.resize(size_t(pieceFrames) * align);
+  // Blocks of up to 1024 frames, kept small for files with very wide frames.
+  const uint32_t blockFrames = std::max(1u, std::min(1024u, 65536u / align));
+  std::vector<unsigned char> block;
+  block.resize(size_t(blockFrames) * align);
   const bool intPcm32 = bits == 32 && format->formatTag == WAVE_FORMAT_PCM;
   float best = 0.0f;
   float bestMag = 0.0f;
   uint32_t done = 0;
   while (done < count) {
-    const uint32_t n = std::min(pieceFrames, count - done);
-    if (!ReadExact(file, piece.data(), size_t(n) * align)) {
+    const uint32_t n = std::min(blockFrames, count - done);
+    if (!ReadExact(file, block.data(), size_t(n) * align)) {
       freeChannels(channels, kept);
       return false;
     }
     for (uint32_t f = 0; f < n; ++f) {
-      const unsigned char* frame = piece.data() + size_t(f) * align;
+      const unsigned char* frame = block.data() + size_t(f) * align;
       for (uint32_t c = 0; c < kept; ++c) {
         const float v = DecodeSample(frame + c * bytesPerSample, bits, intPcm32);
         channels[c][done + f] = v;

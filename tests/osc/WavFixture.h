@@ -23,7 +23,7 @@ inline void PutU32(Bytes& b, uint32_t v) {
 inline void PutTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
 
 // Everything that goes into one test file; the defaults describe a valid file.
-struct WavSpec {
+struct WavLayout {
   uint16_t tag = 1;
   uint16_t channels = 1;
   uint32_t rate = 44100;
@@ -37,7 +37,7 @@ struct WavSpec {
   bool dataFirst = false;   // put the data chunk before the format chunk
 };
 
-inline Bytes BuildWav(const WavSpec& s) {
+inline Bytes BuildWav(const WavLayout& s) {
   const uint32_t align = s.blockAlign < 0 ? uint32_t(s.bits / 8 * s.channels) : uint32_t(s.blockAlign);
   const uint32_t avg = s.avgBytes < 0 ? s.rate * align : uint32_t(s.avgBytes);
   Bytes fmt;

@@ -58,7 +58,7 @@ TEST(WaveWriter, StereoHeaderLayout) {
 
 TEST(WaveWriter, FloatFileReadsBackIdentical) {
   ScratchDir dir;
-  const uint32_t frames = 5000;  // several read pieces
+  const uint32_t frames = 5000;  // several read blocks
   std::vector<float> l(frames), r(frames);
   for (uint32_t i = 0; i < frames; ++i) {
     l[i] = std::sin(0.01f * float(i)) * 1.7f;

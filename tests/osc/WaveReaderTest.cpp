@@ -38,8 +38,8 @@ bool HoldsPreload(const CSampleLoader& loader) {
 }
 
 // A valid 16-bit stereo fixture of three frames.
-WavSpec Stereo16() {
-  WavSpec s;
+WavLayout Stereo16() {
+  WavLayout s;
   s.channels = 2;
   s.data = Pcm16({1000, -2000, 16384, -16384, 32767, -32768});
   return s;
@@ -68,7 +68,7 @@ TEST(WaveReader, ConvertsEachBitDepthExactly) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WavSpec s;
+    WavLayout s;
     s.tag = c.tag;
     s.bits = c.bits;
     s.fmtSize = c.tag == 0xFFFE ? 40 : 16;
@@ -83,7 +83,7 @@ TEST(WaveReader, ConvertsEachBitDepthExactly) {
 
 TEST(WaveReader, NonFiniteFloatSamplesReadAsZero) {
   ScratchDir dir;
-  WavSpec s;
+  WavLayout s;
   s.tag = 3;
   s.bits = 32;
   s.data = Float32({0.5f, NAN, INFINITY, -INFINITY, -0.75f});
@@ -106,11 +106,11 @@ TEST(WaveReader, AcceptsAndRefusesHeaderVariants) {
   struct Case {
     const char* name;
     Outcome outcome;
-    WavSpec spec;
+    WavLayout layout;
   };
   std::vector<Case> cases;
   auto add = [&](const char* name, Outcome o, auto mutate) {
-    WavSpec s = Stereo16();
+    WavLayout s = Stereo16();
     mutate(s);
     cases.push_back({name, o, s});
   };
@@ -119,34 +119,34 @@ TEST(WaveReader, AcceptsAndRefusesHeaderVariants) {
   PutU32(list, 6);
   for (int i = 0; i < 6; ++i) list.push_back('x');
 
-  add("plain 16-bit stereo", LOADS, [](WavSpec&) {});
-  add("unrelated chunk between fmt and data", LOADS, [&](WavSpec& s) { s.chunkBetween = list; });
-  add("data before fmt", LEAVES_EMPTY, [](WavSpec& s) { s.dataFirst = true; });
-  add("fmt of 18 bytes", LOADS, [](WavSpec& s) { s.fmtSize = 18; });
-  add("extensible fmt of 40 bytes", LOADS, [](WavSpec& s) { s.tag = 0xFFFE; s.fmtSize = 40; });
-  add("fmt of 14 bytes", KEEPS_PREVIOUS, [](WavSpec& s) { s.fmtSize = 14; });
-  add("format tag 2", KEEPS_PREVIOUS, [](WavSpec& s) { s.tag = 2; });
-  add("block align disagrees", KEEPS_PREVIOUS, [](WavSpec& s) { s.blockAlign = 6; s.avgBytes = 44100 * 6; });
-  add("byte rate disagrees", KEEPS_PREVIOUS, [](WavSpec& s) { s.avgBytes = 44100 * 4 + 1; });
+  add("plain 16-bit stereo", LOADS, [](WavLayout&) {});
+  add("unrelated chunk between fmt and data", LOADS, [&](WavLayout& s) { s.chunkBetween = list; });
+  add("data before fmt", LEAVES_EMPTY, [](WavLayout& s) { s.dataFirst = true; });
+  add("fmt of 18 bytes", LOADS, [](WavLayout& s) { s.fmtSize = 18; });
+  add("extensible fmt of 40 bytes", LOADS, [](WavLayout& s) { s.tag = 0xFFFE; s.fmtSize = 40; });
+  add("fmt of 14 bytes", KEEPS_PREVIOUS, [](WavLayout& s) { s.fmtSize = 14; });
+  add("format tag 2", KEEPS_PREVIOUS, [](WavLayout& s) { s.tag = 2; });
+  add("block align disagrees", KEEPS_PREVIOUS, [](WavLayout& s) { s.blockAlign = 6; s.avgBytes = 44100 * 6; });
+  add("byte rate disagrees", KEEPS_PREVIOUS, [](WavLayout& s) { s.avgBytes = 44100 * 4 + 1; });
   add("byte rate matches only modulo 2^32", KEEPS_PREVIOUS,
-      [](WavSpec& s) { s.rate = 0x40000000u + 1; s.avgBytes = 4; });
-  add("no channels", KEEPS_PREVIOUS, [](WavSpec& s) { s.channels = 0; s.blockAlign = 4; });
-  add("rate 0", KEEPS_PREVIOUS, [](WavSpec& s) { s.rate = 0; s.avgBytes = 0; });
-  add("12 bits in 2 bytes", KEEPS_PREVIOUS, [](WavSpec& s) { s.bits = 12; s.blockAlign = 4; });
-  add("64-bit float", LEAVES_EMPTY, [](WavSpec& s) {
+      [](WavLayout& s) { s.rate = 0x40000000u + 1; s.avgBytes = 4; });
+  add("no channels", KEEPS_PREVIOUS, [](WavLayout& s) { s.channels = 0; s.blockAlign = 4; });
+  add("rate 0", KEEPS_PREVIOUS, [](WavLayout& s) { s.rate = 0; s.avgBytes = 0; });
+  add("12 bits in 2 bytes", KEEPS_PREVIOUS, [](WavLayout& s) { s.bits = 12; s.blockAlign = 4; });
+  add("64-bit float", LEAVES_EMPTY, [](WavLayout& s) {
     s.tag = 3;
     s.bits = 64;
     s.data = Bytes(32, 0);
   });
-  add("data size 0", LEAVES_EMPTY, [](WavSpec& s) { s.dataSize = 0; });
-  add("data size not whole frames", LEAVES_EMPTY, [](WavSpec& s) { s.dataSize = 10; });
-  add("data size past the end", LEAVES_EMPTY, [](WavSpec& s) { s.dataSize = 16; });
-  add("data size near 4 GiB", LEAVES_EMPTY, [](WavSpec& s) { s.dataSize = 0xFFFFFFFCu; });
+  add("data size 0", LEAVES_EMPTY, [](WavLayout& s) { s.dataSize = 0; });
+  add("data size not whole frames", LEAVES_EMPTY, [](WavLayout& s) { s.dataSize = 10; });
+  add("data size past the end", LEAVES_EMPTY, [](WavLayout& s) { s.dataSize = 16; });
+  add("data size near 4 GiB", LEAVES_EMPTY, [](WavLayout& s) { s.dataSize = 0xFFFFFFFCu; });
 
   ScratchDir dir;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string path = dir.Write("h.wav", BuildWav(c.spec));
+    const std::string path = dir.Write("h.wav", BuildWav(c.layout));
     CSampleLoader sample;
     Preload(sample);
     const bool ok = sample.Load(path.c_str());
@@ -189,7 +189,7 @@ TEST(WaveReader, RefusesWhatIsNotRiffWave) {
 
 TEST(WaveReader, EveryTruncationFailsCleanly) {
   ScratchDir dir;
-  WavSpec s = Stereo16();
+  WavLayout s = Stereo16();
   Bytes list;
   PutTag(list, "LIST");
   PutU32(list, 4);
@@ -261,7 +261,7 @@ TEST(WaveReader, ReaderStopsAtTheDataChunkEnd) {
 
 TEST(SampleLoader, MonoFileGivesEqualChannels) {
   ScratchDir dir;
-  WavSpec s;
+  WavLayout s;
   s.rate = 48000;
   s.data = Pcm16({100, -200, 300, 50});
   CSampleLoader sample;
@@ -276,7 +276,7 @@ TEST(SampleLoader, MonoFileGivesEqualChannels) {
 
 TEST(SampleLoader, NormalisesByPeakKeepingPolarity) {
   ScratchDir dir;
-  WavSpec s;
+  WavLayout s;
   s.tag = 3;
   s.bits = 32;
   s.channels = 2;
@@ -288,7 +288,7 @@ TEST(SampleLoader, NormalisesByPeakKeepingPolarity) {
   EXPECT_EQ(sample.GetLeft()[2], 1.0f);
   EXPECT_FLOAT_EQ(sample.GetRight()[1], 0.4f);
 
-  WavSpec silent;
+  WavLayout silent;
   silent.tag = 3;
   silent.bits = 32;
   silent.data = Float32({0.0f, 1e-13f, -1e-13f});
@@ -299,7 +299,7 @@ TEST(SampleLoader, NormalisesByPeakKeepingPolarity) {
 
 TEST(SampleLoader, FourChannelFileKeepsItsFirstChannels) {
   ScratchDir dir;
-  WavSpec s;
+  WavLayout s;
   s.channels = 4;
   // Channels 2 and 3 are louder; they are dropped and do not set the scale.
   s.data = Pcm16({1000, -2000, 30000, -30000, 4000, 500, 20000, 10000});
