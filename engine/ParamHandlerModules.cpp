@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/IGlobalSynth.h"
+#include "engine/MidiMap.h"
 #include "engine/ParamHandler.h"
 #include "engine/ParamIds.h"
 #include "engine/PresetConverter.h"
@@ -16,7 +17,7 @@ namespace {
 const unsigned int OSC_MODE_WAVETABLE_NUMBER = 55;
 const unsigned int WAVETABLE_NAME_BYTES = 16;
 const unsigned int WAVETABLE_BLOCK_BYTES = WAVETABLE_LENGTH * 4 + WAVETABLE_NAME_BYTES;  // 65,552
-const unsigned int CC_MAP_BLOCK_BYTES = 480;
+const unsigned int CC_MAP_BLOCK_BYTES = CMidiMap::RAW_BYTES;  // 480
 
 // Largest block made of parameter words (one MSEG: 201 words).
 const unsigned int MAX_BLOCK_WORDS = 201;
@@ -127,11 +128,10 @@ unsigned int RequiredBytes(unsigned int version, unsigned int kind, unsigned int
   return words * 4;
 }
 
-// ---- MIDI CC map access (kind 14) ----
-// The map object is registered with the synth services as an opaque pointer.
-// Placeholder until the map class is available: no map can be loaded or saved.
-bool LoadCcMapBlock(void* map, const void* block) { return false; }
-unsigned int SaveCcMapBlock(void* map, void* block) { return 0; }
+// The MIDI CC map (kind 14) is registered with the synth services as an
+// opaque pointer to a CMidiMap.
+void LoadCcMapBlock(void* map, const void* block) { static_cast<CMidiMap*>(map)->LoadMidiMap(block); }
+unsigned int SaveCcMapBlock(void* map, void* block) { return static_cast<CMidiMap*>(map)->SaveMidiMap(block); }
 
 }  // namespace
 
@@ -161,7 +161,7 @@ bool CParamHandler::_LoadModulePreset(SYNTH_PRESET* buffer, unsigned int version
   SYNTH_PRESET& live = *m_live;
   switch (kind) {
     case PRESET_KIND_CC_MAP:
-      if (!LoadCcMapBlock(midiMap, buffer->data)) return false;
+      LoadCcMapBlock(midiMap, buffer->data);
       break;
     case PRESET_KIND_WAVETABLE: {
       const unsigned int o = instance;

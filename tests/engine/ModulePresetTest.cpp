@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "engine/GlobalSynth.h"
+#include "engine/MidiMap.h"
 #include "engine/ParamHandler.h"
 #include "engine/PresetKinds.h"
 #include "engine/SynthTypes.h"
@@ -220,6 +222,30 @@ TEST(ModulePreset, V1DistortionBlockGetsItsCurveSetting) {
   ASSERT_TRUE(h.LoadPreset(block.get(), PRESET_VERSION_V1, PRESET_KIND_DISTORTION, 1, 24));
   for (unsigned int k = 0; k < 6; ++k) EXPECT_FLOAT_EQ(h.GetParam(308 + 2 * k), 0.1f * (k + 1));
   EXPECT_EQ(h.GetParamDeffered(772), 0.0f);
+}
+
+TEST(ModulePreset, CcMapRoundTripThroughRegisteredMap) {
+  CGlobalSynth synth;
+  CMidiMap map;
+  synth.SetMidiMap(&map);
+  CParamHandler h(&synth);
+  ASSERT_TRUE(map.AssignMidiCC(7, 300));
+  std::unique_ptr<SYNTH_PRESET> block = NewImage(-1.0f);
+  ASSERT_EQ(h.SavePreset(block.get(), PRESET_KIND_CC_MAP, 0), 480u);
+  unsigned int word7 = 0;
+  std::memcpy(&word7, &block->data[7], 4);
+  EXPECT_EQ(word7, 300u);
+  EXPECT_EQ(block->data[120], -1.0f);
+
+  map.ResetMidiMap();
+  EXPECT_FALSE(h.LoadPreset(block.get(), PRESET_VERSION_V3, PRESET_KIND_CC_MAP, 0, 479));
+  EXPECT_EQ(map.GetParamID(7), 0u);
+  h.ClearStatus();
+  ASSERT_TRUE(h.LoadPreset(block.get(), PRESET_VERSION_V3, PRESET_KIND_CC_MAP, 0, 480));
+  EXPECT_EQ(map.GetParamID(7), 300u);
+  EXPECT_EQ(map.GetParamID(1), 1577u);
+  EXPECT_EQ(Status(h), 0x67F7u);
+  synth.SetMidiMap(nullptr);
 }
 
 std::vector<float> RampTable() {
