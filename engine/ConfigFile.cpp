@@ -99,7 +99,7 @@ CONFIG_SETTINGS Parse(const unsigned char* data, size_t n) {
   if (!reader.ReadString(midiMapPath)) return s;
   s.midiMapPath = midiMapPath;
   unsigned char flag = 0;
-  if (reader.ReadU8(flag)) s.recordOnMidiInput = flag != 0;
+  if (reader.ReadU8(flag)) s.recordOnMidiInput = flag;
   return s;
 }
 
@@ -108,7 +108,7 @@ std::vector<unsigned char> Serialize(const CONFIG_SETTINGS& s) {
   PutString(out, s.authorName);
   PutString(out, s.presetPath);
   PutString(out, s.midiMapPath);
-  out.push_back(s.recordOnMidiInput ? 1 : 0);
+  out.push_back(s.recordOnMidiInput);
   return out;
 }
 

@@ -13,7 +13,9 @@ struct CONFIG_SETTINGS {
   std::string authorName;
   std::string presetPath;
   std::string midiMapPath;
-  bool recordOnMidiInput = true;
+  // Record on MIDI input: any non-zero byte is on. The byte is kept as read
+  // so that rewriting a file without changing the flag keeps its bytes.
+  unsigned char recordOnMidiInput = 1;
 };
 
 // Fields of CONFIG_SETTINGS as bits, to say which ones a save changes.

@@ -11,7 +11,7 @@ void CGlobalSynth::LoadConfig() {
   m_defaultAuthor = s.authorName;
   m_defaultPresetPath = s.presetPath;
   m_defaultMidiMapPath = s.midiMapPath;
-  m_recordOnMidi = s.recordOnMidiInput;
+  m_recordOnMidi = s.recordOnMidiInput != 0;
 }
 
 void CGlobalSynth::SaveConfig(unsigned int changed) {
@@ -24,7 +24,7 @@ void CGlobalSynth::SaveConfig(unsigned int changed) {
   if (m_configPending & CONFIG_FIELD_AUTHOR) s.authorName = m_defaultAuthor;
   if (m_configPending & CONFIG_FIELD_PRESET_PATH) s.presetPath = m_defaultPresetPath;
   if (m_configPending & CONFIG_FIELD_MIDI_MAP_PATH) s.midiMapPath = m_defaultMidiMapPath;
-  if (m_configPending & CONFIG_FIELD_RECORD_ON_MIDI) s.recordOnMidiInput = m_recordOnMidi;
+  if (m_configPending & CONFIG_FIELD_RECORD_ON_MIDI) s.recordOnMidiInput = m_recordOnMidi ? 1 : 0;
 
   // On failure the new values still hold in this instance, and stay pending
   // so that the next successful save writes them too.
@@ -33,5 +33,5 @@ void CGlobalSynth::SaveConfig(unsigned int changed) {
   m_defaultAuthor = s.authorName;
   m_defaultPresetPath = s.presetPath;
   m_defaultMidiMapPath = s.midiMapPath;
-  m_recordOnMidi = s.recordOnMidiInput;
+  m_recordOnMidi = s.recordOnMidiInput != 0;
 }

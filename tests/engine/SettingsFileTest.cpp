@@ -98,7 +98,7 @@ TEST_F(SettingsFileTest, FileBytesAreExact) {
 }
 
 TEST_F(SettingsFileTest, WaveTableQualityLeavesFileBytesAlone) {
-  const Bytes file = {4, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const Bytes file = {4, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 7};
   WriteConfig(file);
   CGlobalSynth s;
   s.SetWaveTableQuality(1);
@@ -174,7 +174,7 @@ TEST_F(SettingsFileTest, ParseStaysWithinTheGivenBytes) {
   s = ConfigFile::Parse(data, 10);
   EXPECT_EQ(s.authorName, "abcdeX");
   s = ConfigFile::Parse(nullptr, 0);
-  EXPECT_TRUE(s.recordOnMidiInput);
+  EXPECT_EQ(s.recordOnMidiInput, 1);
 }
 
 TEST_F(SettingsFileTest, InstancesDoNotUndoEachOthersChanges) {
