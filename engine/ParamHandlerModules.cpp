@@ -84,7 +84,7 @@ unsigned int BlockIds(unsigned int kind, unsigned int instance, unsigned int* id
       return n;
     }
     case PRESET_KIND_FX_MATRIX: {
-      // The bypass (730) is not part of the block.
+      // The bypass (730) stays out of the block.
       ids[n++] = PARAM_FXMTX_SPLIT;
       for (unsigned int c = 0; c < 16; ++c) ids[n++] = PARAM_FXMTX_CELL_ON + c;
       for (unsigned int c = 0; c < 16; ++c) ids[n++] = PARAM_FXMTX_CELL_FX + c;

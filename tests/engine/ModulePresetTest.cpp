@@ -218,7 +218,7 @@ TEST(ModulePreset, V1DistortionBlockGetsItsCurveSetting) {
   h.SetParam(772, 3.0f);
   std::unique_ptr<SYNTH_PRESET> block = NewImage(0.0f);
   for (unsigned int k = 0; k < 6; ++k) block->data[k] = 0.1f * (k + 1);
-  block->data[6] = 9.0f;  // not part of a V1 block
+  block->data[6] = 9.0f;  // beyond a V1 block
   ASSERT_TRUE(h.LoadPreset(block.get(), PRESET_VERSION_V1, PRESET_KIND_DISTORTION, 1, 24));
   for (unsigned int k = 0; k < 6; ++k) EXPECT_FLOAT_EQ(h.GetParam(308 + 2 * k), 0.1f * (k + 1));
   EXPECT_EQ(h.GetParamDeffered(772), 0.0f);
