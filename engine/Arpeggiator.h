@@ -13,7 +13,7 @@ class CArpeggiator {
   static const unsigned int MAX_STEPS = 32;
   static const unsigned int MAX_SOUNDING = 16;
   // Highest pitch a step may produce: the end of the tuning table.
-  static const int MAX_NOTE = 170;
+  static constexpr int MAX_NOTE = 170;
 
   explicit CArpeggiator(IGlobalSynth* synth);
   ~CArpeggiator() = default;
