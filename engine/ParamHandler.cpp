@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
@@ -27,7 +28,10 @@ CParamHandler::CParamHandler(IGlobalSynth* synth) : m_synth(synth) {
   for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f};
   m_live = new SYNTH_PRESET();
   m_deferred = new float[DEFERRED_COUNT]();
-  WriteFactoryWaveTables();
+  // The factory image is process-wide: fill its wavetables once, so that
+  // instances built at the same time never write it while another copies it.
+  static std::once_flag once;
+  std::call_once(once, WriteFactoryWaveTables);
   std::memcpy(m_live, &PRESET_FACTORY_RESET, PRESET_BYTES);
   LoadPreset(&PRESET_FACTORY_RESET, PRESET_VERSION_V3, 0, 0);
 }
@@ -129,17 +133,17 @@ void CParamHandler::UpdateParam(unsigned int id, unsigned int n) {
   float* buffer = m_values[id].GetBuffer();
   if (!buffer) return;
   if (n > m_values[id].GetSamplesCount()) n = m_values[id].GetSamplesCount();
-  for (unsigned int i = 0; i < n; ++i) {
-    if (r.remaining > 0) {
-      r.remaining -= 1;
-      float c = r.current + r.increment;
-      c = c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c);
-      r.current = c;
-      buffer[i] = c;
-    } else {
-      buffer[i] = r.current;
-    }
+  // The running part of the ramp, then the settled value for the rest.
+  unsigned int ramp = r.remaining < n ? r.remaining : n;
+  float c = r.current;
+  for (unsigned int i = 0; i < ramp; ++i) {
+    c += r.increment;
+    c = c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c);
+    buffer[i] = c;
   }
+  r.current = c;
+  r.remaining -= ramp;
+  for (unsigned int i = ramp; i < n; ++i) buffer[i] = c;
 }
 
 void CParamHandler::Update() {
