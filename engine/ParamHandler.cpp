@@ -12,6 +12,8 @@
 
 namespace {
 const unsigned int DEFERRED_COUNT = PARAM_COUNT - MODULATABLE_PARAM_COUNT;  // 66,797
+const unsigned int PRESET_BYTES_V1 = 6148;
+const unsigned int PRESET_BYTES_V2 = 6420;
 
 void WriteFactoryWaveTables() {
   char name[16] = {0};
@@ -206,10 +208,14 @@ bool CParamHandler::LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsig
   if (!buffer) return false;
   CAutoLock lock(m_lock);
   if (kind != 0) return _LoadModulePreset(buffer, version, kind, instance, bytes);
-  if (bytes < PRESET_BYTES) return false;
+  // Older versions have shorter bodies; the conversion fills in the rest.
+  const unsigned int required = version == PRESET_VERSION_V1   ? PRESET_BYTES_V1
+                                : version == PRESET_VERSION_V2 ? PRESET_BYTES_V2
+                                                               : PRESET_BYTES;
+  if (bytes < required) return false;
   if (version == PRESET_VERSION_V1 || version == PRESET_VERSION_V2) {
     CPresetConverter converter;
-    if (!converter.Convert(buffer, version)) return false;
+    if (!converter.Convert(buffer, version, kind)) return false;
   }
   std::memcpy(m_live->data, buffer->data, MODULATABLE_PARAM_COUNT * sizeof(float));
   std::memcpy(m_deferred, &buffer->data[MODULATABLE_PARAM_COUNT], DEFERRED_COUNT * sizeof(float));
