@@ -3,4 +3,7 @@
 
 #include "tools/render/RenderApp.h"
 
-int main(int argc, char** argv) { return RenderApp::Run(argc, argv, stdout, stderr); }
+int main(int argc, char** argv) {
+  RenderApp::INSTRUMENT instrument;
+  return RenderApp::Run(argc, argv, stdout, stderr, instrument);
+}

@@ -1,153 +1,15 @@
-// The host driver against a small test instrument built on the same Audio Unit
-// layer as the real one: a sine voice at the last note's pitch, its level set
-// by parameter 0, with a chunk of its own in the saved state.
+// The host driver against the test instrument of ToneUnit.h.
 #include "tools/render/AuHost.h"
 
 #include <cmath>
 
+#include "ToneUnit.h"
 #include "ToolsTestUtil.h"
-#include "platform/au/MusicDeviceBase.h"
 #include "tools/render/StateCF.h"
 
-namespace {
-
-struct RECEIVED_MIDI {
-  double frame;  // the block's sample time plus the offset
-  uint8_t status, data1;
-};
-
-// What the test unit saw; one per process is enough for these tests.
-struct TONE_LOG {
-  std::vector<RECEIVED_MIDI> midi;
-  std::vector<double> blockBeats, blockTempos, blockPositions;
-  std::vector<uint32_t> toNextBeat;
-  std::vector<double> downBeats;
-};
-TONE_LOG g_log;
-
-class CToneUnit : public MusicDeviceBase {
- public:
-  explicit CToneUnit(AudioComponentInstance instance) : MusicDeviceBase(instance, 0, 1) {}
-
-  void PostConstructor() override {
-    MusicDeviceBase::PostConstructor();
-    Globals()->UseIndexedParameters(4);
-  }
-
-  OSStatus HandleMidiEvent(UInt8 status, UInt8 channel, UInt8 data1, UInt8 data2,
-                           UInt32 startFrame) override {
-    g_log.midi.push_back({m_blockStart + startFrame, static_cast<uint8_t>(status | channel), data1});
-    if (status == 0x90 && data2 > 0) {
-      m_pendingNote = data1;
-      m_pendingOffset = startFrame;
-    }
-    return noErr;
-  }
-
-  OSStatus Render(AudioUnitRenderActionFlags& flags, const AudioTimeStamp& stamp,
-                  UInt32 frames) override {
-    Float64 beat = -1, tempo = -1;
-    CallHostBeatAndTempo(&beat, &tempo);
-    UInt32 delta = 0, denominator = 0;
-    Float32 numerator = 0;
-    Float64 downBeat = -1;
-    CallHostMusicalTimeLocation(&delta, &numerator, &denominator, &downBeat);
-    Boolean playing = false, changed = false, cycling = true;
-    Float64 position = -1, cs = -1, ce = -1;
-    CallHostTransportState(&playing, &changed, &position, &cycling, &cs, &ce);
-    g_log.blockBeats.push_back(beat);
-    g_log.blockTempos.push_back(tempo);
-    g_log.blockPositions.push_back(position);
-    g_log.toNextBeat.push_back(delta);
-    g_log.downBeats.push_back(downBeat);
-
-    AudioBufferList& list = GetOutput(0)->GetBufferList();
-    float* left = static_cast<float*>(list.mBuffers[0].mData);
-    float* right = static_cast<float*>(list.mBuffers[1].mData);
-    float level = 0.0f;
-    Globals()->GetParameter(0, level);
-    const double rate = GetStreamFormat(kAudioUnitScope_Output, 0).mSampleRate;
-    for (UInt32 i = 0; i < frames; ++i) {
-      if (m_pendingNote >= 0 && i == m_pendingOffset) {
-        m_frequency = 440.0 * std::pow(2.0, (m_pendingNote - 69) / 12.0);
-        m_pendingNote = -1;
-      }
-      float s = 0.0f;
-      if (m_frequency > 0.0) {
-        s = level * static_cast<float>(std::sin(m_phase));
-        m_phase += 2.0 * M_PI * m_frequency / rate;
-      }
-      left[i] = s;
-      right[i] = -s;
-    }
-    m_blockStart = stamp.mSampleTime + frames;
-    return noErr;
-  }
-
-  OSStatus SaveState(CFPropertyListRef* out) override {
-    OSStatus status = MusicDeviceBase::SaveState(out);
-    if (status != noErr) return status;
-    CFDataRef chunk = CFDataCreate(nullptr, m_chunk.data(), static_cast<CFIndex>(m_chunk.size()));
-    CFDictionarySetValue(static_cast<CFMutableDictionaryRef>(const_cast<void*>(*out)),
-                         CFSTR("mChunkData"), chunk);
-    CFRelease(chunk);
-    return noErr;
-  }
-
-  OSStatus RestoreState(CFPropertyListRef in) override {
-    OSStatus status = MusicDeviceBase::RestoreState(in);
-    if (status != noErr) return status;
-    CFTypeRef chunk = CFDictionaryGetValue(static_cast<CFDictionaryRef>(in), CFSTR("mChunkData"));
-    if (CFGetTypeID(chunk) != CFDataGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
-    CFDataRef data = static_cast<CFDataRef>(chunk);
-    const UInt8* bytes = CFDataGetBytePtr(data);
-    m_chunk.assign(bytes, bytes + CFDataGetLength(data));
-    return noErr;
-  }
-
-  std::vector<UInt8> m_chunk = {1, 2, 3, 250};
-
- private:
-  double m_blockStart = 0;
-  int m_pendingNote = -1;
-  UInt32 m_pendingOffset = 0;
-  double m_frequency = 0;
-  double m_phase = 0;
-};
-
-OSStatus ToneEntry(ComponentParameters* params, void* storage) {
-  return ComponentEntryPoint<CToneUnit>::Dispatch(params, storage);
-}
-
-AudioComponent ToneComponent(const char* subtype = "Tone") {
-  AudioComponentDescription desc = {kAudioUnitType_MusicDevice,
-                                    static_cast<OSType>(CAuPresetFile::FourCharCode(subtype)),
-                                    FourCharCode("Test"), 0, 0};
-  return AudioComponentRegister(&desc, "Test tone", 1, ToneEntry);
-}
-
-CToneUnit* ToneOf(AudioUnit unit) {
-  return static_cast<CToneUnit*>(static_cast<ComponentBase*>(GetComponentInstanceStorage(unit)));
-}
-
-// Frequency from the zero crossings of a stretch of signal.
-double MeasureFrequency(const float* x, size_t n, double rate) {
-  size_t first = 0, last = 0, count = 0;
-  for (size_t i = 1; i < n; ++i) {
-    if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
-      if (count == 0) first = i;
-      last = i;
-      ++count;
-    }
-  }
-  return count > 1 ? (count - 1) * rate / double(last - first) : 0.0;
-}
-
-}  // namespace
 
 TEST(AuHost, DrivesAUnitThroughTheWholeRender) {
-  g_log = TONE_LOG();
-  const double rate = 48000.0;
+    const double rate = 48000.0;
   CMidiScore score;
   score.Clear(120.0);
   score.AddTempo(2.0, 60.0);
@@ -172,10 +34,10 @@ TEST(AuHost, DrivesAUnitThroughTheWholeRender) {
   ASSERT_EQ(audio.frames, CMidiScore::FrameOf(2.0, rate));
 
   // MIDI reached the unit at the frames of its times.
-  ASSERT_EQ(g_log.midi.size(), 3u);
-  EXPECT_EQ(g_log.midi[0].frame, 4800.0);
-  EXPECT_EQ(g_log.midi[1].frame, 72000.0);
-  EXPECT_EQ(g_log.midi[2].status, 0x91);
+  ASSERT_EQ(g_toneLog.midi.size(), 3u);
+  EXPECT_EQ(g_toneLog.midi[0].frame, 4800.0);
+  EXPECT_EQ(g_toneLog.midi[1].frame, 72000.0);
+  EXPECT_EQ(g_toneLog.midi[2].status, 0x91);
   // Silence before the note, then the pitches played, at the level set.
   for (size_t i = 0; i < 4800; ++i) ASSERT_EQ(audio.left[i], 0.0f) << i;
   EXPECT_NEAR(MeasureFrequency(&audio.left[9600], 24000, rate), 440.0, 1.0);
@@ -184,18 +46,18 @@ TEST(AuHost, DrivesAUnitThroughTheWholeRender) {
   EXPECT_EQ(audio.right[5000], -audio.left[5000]);
 
   // The host callbacks answered from the transport of each block.
-  ASSERT_EQ(g_log.blockBeats.size(), (audio.frames + 136) / 137);
-  for (size_t b = 0; b < g_log.blockBeats.size(); ++b) {
+  ASSERT_EQ(g_toneLog.blockBeats.size(), (audio.frames + 136) / 137);
+  for (size_t b = 0; b < g_toneLog.blockBeats.size(); ++b) {
     const double seconds = b * 137 / rate;
     const double beat = seconds < 1.0 ? seconds * 2 : 2 + (seconds - 1);
-    ASSERT_NEAR(g_log.blockBeats[b], beat, 1e-9) << b;
-    ASSERT_EQ(g_log.blockTempos[b], seconds < 1.0 ? 120.0 : 60.0) << b;
-    ASSERT_EQ(g_log.blockPositions[b], b * 137.0) << b;
-    ASSERT_EQ(g_log.downBeats[b], std::floor(beat / 4) * 4) << b;
+    ASSERT_NEAR(g_toneLog.blockBeats[b], beat, 1e-9) << b;
+    ASSERT_EQ(g_toneLog.blockTempos[b], seconds < 1.0 ? 120.0 : 60.0) << b;
+    ASSERT_EQ(g_toneLog.blockPositions[b], b * 137.0) << b;
+    ASSERT_EQ(g_toneLog.downBeats[b], std::floor(beat / 4) * 4) << b;
   }
   // Block 1 starts at frame 137, beat 137/24000; the next beat is 1 - that
   // away, 24000 - 137 frames at 120 BPM.
-  EXPECT_EQ(g_log.toNextBeat[1], 24000u - 137u);
+  EXPECT_EQ(g_toneLog.toNextBeat[1], 24000u - 137u);
   host.Close();
 }
 
