@@ -8,7 +8,8 @@
 
 namespace {
 
-// Parameter ids the MIDI processor reads.
+// Parameter ids the MIDI processor reads (engine/ParamIds.h cannot be
+// included next to engine/IModulation.h: both define MOD_TARGET_COUNT).
 const unsigned int PARAM_VOICE_MODE = 489;  // 0 poly, else mono
 const unsigned int PARAM_MAX_VOICES = 490;
 const unsigned int PARAM_ARP_ON = 527;
