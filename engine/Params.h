@@ -3,6 +3,9 @@
 // modulation targets and the word indices of the oldest preset layout, and
 // the parameter display names.
 
+#include <string>
+#include <vector>
+
 namespace Params {
 
 const int HOST_PARAM_COUNT = 333;
@@ -19,6 +22,11 @@ int SynthParamToVstParam(unsigned int id);
 int VstParamToSynthParam(int index);
 // Current synth id -> word index of a version-1 body; -1 = none.
 int Convert_Param_v2_to_Param_v1(unsigned int id);
+
+// The name lists, indexed by synth id: 361 long names (ids 0-360) and 1605
+// short names (ids 0-1604). Empty until InitParamNames; read-only after it.
+extern std::vector<std::string> ParamNames;
+extern std::vector<std::string> ShortParamNames;
 
 // Fills the long and short name lists once per process (thread-safe).
 void InitParamNames();
