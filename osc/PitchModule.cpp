@@ -35,18 +35,22 @@ float Finite(float v) { return std::isfinite(v) ? v : 0.0f; }
 
 CPitchModule::CPitchModule(IGlobalSynth* synth) : m_synth(synth) {
   Tables::Init();
-  m_detune = {ID_DETUNE, nullptr, nullptr};
-  m_masterDetune = {ID_MASTER_DETUNE, nullptr, nullptr};
-  m_vibrato = {ID_VIBRATO, nullptr, nullptr};
-  m_keyScale = {ID_KEY_SCALE, nullptr, nullptr};
+  m_detune.Init(synth, ID_DETUNE);
+  m_masterDetune.Init(synth, ID_MASTER_DETUNE);
+  m_vibrato.Init(synth, ID_VIBRATO);
+  m_keyScale.Init(synth, ID_KEY_SCALE);
 }
 
 void CPitchModule::SetInstance(unsigned int osc) {
   m_osc = osc & 3;
-  m_detune.id = ID_DETUNE + m_osc;
-  m_masterDetune.id = ID_MASTER_DETUNE;
-  m_vibrato.id = ID_VIBRATO + m_osc;
-  m_keyScale.id = ID_KEY_SCALE + m_osc;
+  m_detune.SetParamId(ID_DETUNE + m_osc);
+  m_masterDetune.SetParamId(ID_MASTER_DETUNE);
+  m_vibrato.SetParamId(ID_VIBRATO + m_osc);
+  m_keyScale.SetParamId(ID_KEY_SCALE + m_osc);
+  m_detune.SetUseOversamplingShift(false);
+  m_masterDetune.SetUseOversamplingShift(false);
+  m_vibrato.SetUseOversamplingShift(false);
+  m_keyScale.SetUseOversamplingShift(false);
 }
 
 void CPitchModule::SetSampleRate(float rate) {
@@ -64,29 +68,12 @@ void CPitchModule::SetBlockSize(unsigned int n) {
   m_increments.SetSamplesCount(n / N);
 }
 
-void CPitchModule::_RefreshParam(PITCH_PARAM& p, unsigned int n) {
-  m_synth->UpdateParam(p.id, n);
-  p.values = m_synth->GetParamPointer(p.id);
-  p.list = m_modulation ? m_modulation->GetModulation(p.id) : nullptr;
-}
-
 void CPitchModule::UpdateParams(unsigned int n) {
   if (!m_modulation) m_modulation = m_synth->GetIModulation();
-  _RefreshParam(m_detune, n);
-  _RefreshParam(m_masterDetune, n);
-  _RefreshParam(m_vibrato, n);
-  _RefreshParam(m_keyScale, n);
-}
-
-float CPitchModule::_Value(const PITCH_PARAM& p, unsigned int k) const {
-  float v = p.values ? p.values[k] : m_synth->GetParam(p.id);
-  if (!p.list || p.list->count == 0) return v;
-  unsigned int count = p.list->count < MOD_SLOT_COUNT ? p.list->count : MOD_SLOT_COUNT;
-  for (unsigned int j = 0; j < count; ++j) {
-    double d = 2.0 * static_cast<double>(p.list->amount[j][k]) - 1.0;
-    v = static_cast<float>(static_cast<double>(v) + static_cast<double>(p.list->source[j][k]) * std::fabs(d) * d);
-  }
-  return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+  m_detune.Update(n);
+  m_masterDetune.Update(n);
+  m_vibrato.Update(n);
+  m_keyScale.Update(n);
 }
 
 void CPitchModule::ResetGlide() {
@@ -186,10 +173,10 @@ void CPitchModule::Generate(CVoice* voice, unsigned int n) {
     }
     float S = m_current;
 
-    float d = _Value(m_detune, k);
-    float m = _Value(m_masterDetune, k);
-    float v = _Value(m_vibrato, k);
-    float s = _Value(m_keyScale, k);
+    float d = m_detune.GetValue(k);
+    float m = m_masterDetune.GetValue(k);
+    float v = m_vibrato.GetValue(k);
+    float s = m_keyScale.GetValue(k);
     float vib = vibrato ? vibrato[k] : 0.0f;
 
     if (pitchModCount) {

@@ -8,11 +8,11 @@
 // OSC_STATE, the coarse smoother belongs to the module.
 
 #include "engine/Buffers.h"
+#include "engine/ModulatedParam.h"
 
 class IGlobalSynth;
 class IModulation;
 class CVoice;
-struct MOD_SOURCE_LIST;
 
 class CPitchModule {
  public:
@@ -36,16 +36,6 @@ class CPitchModule {
   float* GetIncrements() { return m_increments.GetBuffer(); }
 
  private:
-  // One modulated parameter read at the control index (no oversampling
-  // shift): the stored ramp buffer plus the audio-rate sources.
-  struct PITCH_PARAM {
-    unsigned int id;
-    const float* values;
-    const MOD_SOURCE_LIST* list;
-  };
-  float _Value(const PITCH_PARAM& p, unsigned int k) const;
-  void _RefreshParam(PITCH_PARAM& p, unsigned int n);
-
   IGlobalSynth* m_synth;
   unsigned int m_osc = 0;
   CMonoBuffer m_increments;
@@ -57,10 +47,11 @@ class CPitchModule {
   unsigned int m_remaining = 0;
   float m_current = 0.0f;
   float m_increment = 0.0f;
-  PITCH_PARAM m_detune;
-  PITCH_PARAM m_masterDetune;
-  PITCH_PARAM m_vibrato;
-  PITCH_PARAM m_keyScale;
+  // Read at the control index (no oversampling shift).
+  MODULATED_PARAM m_detune;
+  MODULATED_PARAM m_masterDetune;
+  MODULATED_PARAM m_vibrato;
+  MODULATED_PARAM m_keyScale;
   float m_glideRate = 0.0f;
   unsigned char m_glideArmed = 0;
 };
