@@ -190,8 +190,11 @@ void CPitchModule::Generate(CVoice* voice, unsigned int n) {
 
     float g;
     if (state->glideStepsLeft > 0) {
+      // Measured back from the target rather than summed step by step, so
+      // that float rounding cannot pile up over a long glide: the ramp
+      // stays linear and lands on the target at its last step.
       state->glideStepsLeft -= 1;
-      state->glideCurrent += state->glideStep;
+      state->glideCurrent = state->glideTarget - static_cast<float>(state->glideStepsLeft) * state->glideStep;
       g = state->glideCurrent;
     } else {
       g = state->glideTarget;
