@@ -85,28 +85,28 @@ void CGlobalSynth::SetOversampling(unsigned int factor) {
 
 void CGlobalSynth::SetRecordOnMidiInputFlag(bool flag) {
   m_recordOnMidi = flag;
-  SaveConfig();
+  SaveConfig(CONFIG_FIELD_RECORD_ON_MIDI);
 }
 
 void CGlobalSynth::SetWaveTableQuality(unsigned int quality) {
   m_quality = quality;
   if (m_params) m_params->SetWaveTableQuality(quality);
-  SaveConfig();
+  SaveConfig(0);
 }
 
 void CGlobalSynth::SetDefaultAuthorName(std::string name) {
   m_defaultAuthor = std::move(name);
-  SaveConfig();
+  SaveConfig(CONFIG_FIELD_AUTHOR);
 }
 
 void CGlobalSynth::SetDefaultPresetPath(std::string path) {
   m_defaultPresetPath = std::move(path);
-  SaveConfig();
+  SaveConfig(CONFIG_FIELD_PRESET_PATH);
 }
 
 void CGlobalSynth::SetDefaultMidiMapPath(std::string path) {
   m_defaultMidiMapPath = std::move(path);
-  SaveConfig();
+  SaveConfig(CONFIG_FIELD_MIDI_MAP_PATH);
 }
 
 void CGlobalSynth::_BuildSawTable(float rate) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/ConfigFile.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/MemoryPool.h"
 
@@ -69,9 +70,11 @@ class CGlobalSynth : public IGlobalSynth {
   float GetSampleRate() const { return m_sampleRate; }
   CParamHandler* GetParamHandler() { return m_params; }
 
-  // Settings file (config.bin).
+  // Settings file (config.bin). SaveConfig writes the fields named in changed
+  // (CONFIG_FIELD_*) on top of the file's current contents, so that a change
+  // made by one instance does not undo a newer one made by another.
   void LoadConfig();
-  void SaveConfig();
+  void SaveConfig(unsigned int changed = CONFIG_FIELDS_ALL);
 
  private:
   void _BuildSawTable(float rate);
@@ -99,6 +102,7 @@ class CGlobalSynth : public IGlobalSynth {
   std::string m_defaultPresetPath;
   std::string m_defaultMidiMapPath;
   bool m_recordOnMidi = true;
+  unsigned int m_configPending = 0;  // settings changed but not yet written
   void* m_midiMap = nullptr;
   unsigned int m_quality = 2;
 };

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
@@ -11,6 +12,8 @@
 
 namespace {
 const unsigned int DEFERRED_COUNT = PARAM_COUNT - MODULATABLE_PARAM_COUNT;  // 66,797
+const unsigned int PRESET_BYTES_V1 = 6148;
+const unsigned int PRESET_BYTES_V2 = 6420;
 
 void WriteFactoryWaveTables() {
   char name[16] = {0};
@@ -27,7 +30,10 @@ CParamHandler::CParamHandler(IGlobalSynth* synth) : m_synth(synth) {
   for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f};
   m_live = new SYNTH_PRESET();
   m_deferred = new float[DEFERRED_COUNT]();
-  WriteFactoryWaveTables();
+  // The factory image is process-wide: fill its wavetables once, so that
+  // instances built at the same time never write it while another copies it.
+  static std::once_flag once;
+  std::call_once(once, WriteFactoryWaveTables);
   std::memcpy(m_live, &PRESET_FACTORY_RESET, PRESET_BYTES);
   LoadPreset(&PRESET_FACTORY_RESET, PRESET_VERSION_V3, 0, 0);
 }
@@ -129,17 +135,17 @@ void CParamHandler::UpdateParam(unsigned int id, unsigned int n) {
   float* buffer = m_values[id].GetBuffer();
   if (!buffer) return;
   if (n > m_values[id].GetSamplesCount()) n = m_values[id].GetSamplesCount();
-  for (unsigned int i = 0; i < n; ++i) {
-    if (r.remaining > 0) {
-      r.remaining -= 1;
-      float c = r.current + r.increment;
-      c = c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c);
-      r.current = c;
-      buffer[i] = c;
-    } else {
-      buffer[i] = r.current;
-    }
+  // The running part of the ramp, then the settled value for the rest.
+  unsigned int ramp = r.remaining < n ? r.remaining : n;
+  float c = r.current;
+  for (unsigned int i = 0; i < ramp; ++i) {
+    c += r.increment;
+    c = c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c);
+    buffer[i] = c;
   }
+  r.current = c;
+  r.remaining -= ramp;
+  for (unsigned int i = ramp; i < n; ++i) buffer[i] = c;
 }
 
 void CParamHandler::Update() {
@@ -202,10 +208,14 @@ bool CParamHandler::LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsig
   if (!buffer) return false;
   CAutoLock lock(m_lock);
   if (kind != 0) return _LoadModulePreset(buffer, version, kind, instance, bytes);
-  if (bytes < PRESET_BYTES) return false;
+  // Older versions have shorter bodies; the conversion fills in the rest.
+  const unsigned int required = version == PRESET_VERSION_V1   ? PRESET_BYTES_V1
+                                : version == PRESET_VERSION_V2 ? PRESET_BYTES_V2
+                                                               : PRESET_BYTES;
+  if (bytes < required) return false;
   if (version == PRESET_VERSION_V1 || version == PRESET_VERSION_V2) {
     CPresetConverter converter;
-    if (!converter.Convert(buffer, version)) return false;
+    if (!converter.Convert(buffer, version, kind)) return false;
   }
   std::memcpy(m_live->data, buffer->data, MODULATABLE_PARAM_COUNT * sizeof(float));
   std::memcpy(m_deferred, &buffer->data[MODULATABLE_PARAM_COUNT], DEFERRED_COUNT * sizeof(float));

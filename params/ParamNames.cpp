@@ -84,7 +84,7 @@ struct SHORT_NAME {
 
 // Short names of ids 0-1604 in increasing id order; ids not listed have an
 // empty short name. Up to 9 characters; the host sees at most 8.
-const SHORT_NAME SHORT_NAMES[] = {
+constexpr SHORT_NAME SHORT_NAMES[] = {
     {4, "O1 X"}, {5, "O2 X"}, {6, "O3 X"}, {7, "O4 X"}, {8, "O1 Y"}, {9, "O2 Y"}, {10, "O3 Y"},
     {11, "O4 Y"}, {12, "O1 FX1"}, {13, "O2 FX1"}, {14, "O3 FX1"}, {15, "O4 FX1"}, {16, "O1 FX2"},
     {17, "O2 FX2"}, {18, "O3 FX2"}, {19, "O4 FX2"}, {20, "O1 FX3"}, {21, "O2 FX3"}, {22, "O3 FX3"},
@@ -156,6 +156,16 @@ const SHORT_NAME SHORT_NAMES[] = {
 
 const unsigned int LONG_NAME_COUNT = 361;
 const unsigned int SHORT_NAME_COUNT = Params::PARAM_COUNT_V2;
+
+constexpr bool ShortNamesAreOrdered() {
+  unsigned int next = 0;
+  for (const SHORT_NAME& s : SHORT_NAMES) {
+    if (s.id < next || s.id >= SHORT_NAME_COUNT) return false;
+    next = s.id + 1;
+  }
+  return true;
+}
+static_assert(ShortNamesAreOrdered(), "short names must be listed once per id, ascending, below 1605");
 
 std::once_flag g_namesOnce;
 

@@ -1,0 +1,164 @@
+#include "engine/ConfigFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/Utf8.h"
+
+namespace ConfigFile {
+
+namespace {
+
+class CReader {
+ public:
+  CReader(const unsigned char* data, size_t n) : m_data(data), m_size(n) {}
+  size_t Remaining() const { return m_size - m_pos; }
+  bool ReadU32(unsigned int& v) {
+    if (Remaining() < 4) return false;
+    v = static_cast<unsigned int>(m_data[m_pos]) | (static_cast<unsigned int>(m_data[m_pos + 1]) << 8) |
+        (static_cast<unsigned int>(m_data[m_pos + 2]) << 16) | (static_cast<unsigned int>(m_data[m_pos + 3]) << 24);
+    m_pos += 4;
+    return true;
+  }
+  bool ReadU8(unsigned char& v) {
+    if (Remaining() < 1) return false;
+    v = m_data[m_pos++];
+    return true;
+  }
+  // One length-prefixed string; false when the data is not sound.
+  bool ReadString(std::string& s) {
+    unsigned int length = 0;
+    if (!ReadU32(length)) return false;
+    s.clear();
+    if (length <= 1) return true;  // empty; no bytes follow
+    if (length > Remaining()) return false;
+    const char* p = reinterpret_cast<const char*>(m_data + m_pos);
+    const void* nul = std::memchr(p, 0, length);
+    size_t n = nul ? static_cast<size_t>(static_cast<const char*>(nul) - p) : length;
+    s.assign(p, n);
+    m_pos += length;
+    return true;
+  }
+
+ private:
+  const unsigned char* m_data;
+  size_t m_size;
+  size_t m_pos = 0;
+};
+
+void PutU32(std::vector<unsigned char>& out, unsigned int v) {
+  out.push_back(static_cast<unsigned char>(v & 0xFF));
+  out.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
+  out.push_back(static_cast<unsigned char>((v >> 16) & 0xFF));
+  out.push_back(static_cast<unsigned char>((v >> 24) & 0xFF));
+}
+
+void PutString(std::vector<unsigned char>& out, const std::string& s) {
+  // Only the bytes up to a NUL can be read back, so that is what is stored.
+  size_t n = std::strlen(s.c_str());
+  if (n == 0 || n >= 0xFFFFFFFFu) {
+    PutU32(out, 0);
+    return;
+  }
+  PutU32(out, static_cast<unsigned int>(n + 1));
+  out.insert(out.end(), s.c_str(), s.c_str() + n);
+  out.push_back(0);
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t n) {
+  while (n > 0) {
+    ssize_t w = ::write(fd, data, n);
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (w == 0) return false;
+    data += w;
+    n -= static_cast<size_t>(w);
+  }
+  return true;
+}
+
+}  // namespace
+
+CONFIG_SETTINGS Parse(const unsigned char* data, size_t n) {
+  CONFIG_SETTINGS s;
+  if (!data) return s;
+  CReader reader(data, n);
+  std::string author, presetPath, midiMapPath;
+  if (!reader.ReadString(author)) return s;
+  s.authorName = Platform::IsValidUtf8(author.data(), author.size()) ? author : std::string();
+  if (!reader.ReadString(presetPath)) return s;
+  s.presetPath = presetPath;
+  if (!reader.ReadString(midiMapPath)) return s;
+  s.midiMapPath = midiMapPath;
+  unsigned char flag = 0;
+  if (reader.ReadU8(flag)) s.recordOnMidiInput = flag;
+  return s;
+}
+
+std::vector<unsigned char> Serialize(const CONFIG_SETTINGS& s) {
+  std::vector<unsigned char> out;
+  PutString(out, s.authorName);
+  PutString(out, s.presetPath);
+  PutString(out, s.midiMapPath);
+  out.push_back(s.recordOnMidiInput);
+  return out;
+}
+
+bool Read(const std::string& path, CONFIG_SETTINGS& s) {
+  s = CONFIG_SETTINGS();
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::vector<unsigned char> data;
+  unsigned char chunk[4096];
+  bool ok = true;
+  while (data.size() < MAX_FILE_BYTES) {
+    size_t want = sizeof(chunk);
+    if (want > MAX_FILE_BYTES - data.size()) want = MAX_FILE_BYTES - data.size();
+    size_t got = std::fread(chunk, 1, want, f);
+    data.insert(data.end(), chunk, chunk + got);
+    if (got < want) {
+      ok = !std::ferror(f);
+      break;
+    }
+  }
+  std::fclose(f);
+  if (!ok) return false;
+  s = Parse(data.data(), data.size());
+  return true;
+}
+
+bool Write(const std::string& path, const CONFIG_SETTINGS& s) {
+  if (path.empty()) return false;
+  const std::vector<unsigned char> bytes = Serialize(s);
+
+  // A uniquely named temporary file next to the target, so that two writers
+  // never share it and the rename stays within one file system.
+  std::string tmpl = path + ".XXXXXX";
+  std::vector<char> name(tmpl.begin(), tmpl.end());
+  name.push_back('\0');
+  int fd = ::mkstemp(name.data());
+  if (fd < 0) return false;
+
+  // Keep the permissions of the file being replaced; a new file gets 0644.
+  mode_t mode = 0644;
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
+
+  bool ok = WriteAll(fd, bytes.data(), bytes.size());
+  ok = ok && ::fchmod(fd, mode) == 0;
+  ok = ok && ::fsync(fd) == 0;
+  if (::close(fd) != 0) ok = false;
+  ok = ok && ::rename(name.data(), path.c_str()) == 0;
+  if (!ok) ::unlink(name.data());
+  return ok;
+}
+
+}  // namespace ConfigFile

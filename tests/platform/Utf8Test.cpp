@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Utf8.h"
+
+TEST(Utf8, AcceptsWellFormedAndRefusesMalformedSequences) {
+  const struct {
+    std::string bytes;
+    bool valid;
+  } rows[] = {
+      {"", true},
+      {"plain ascii", true},
+      {"\xC3\xA9t\xC3\xA9", true},          // 2-byte
+      {"\xE2\x82\xAC", true},               // euro sign
+      {"\xF0\x9F\x8E\xB9", true},           // 4-byte
+      {"\xF4\x8F\xBF\xBF", true},           // U+10FFFF
+      {"\xEF\xBF\xBF", true},               // U+FFFF
+      {"\x80", false},                      // lone continuation
+      {"\xC3", false},                      // cut 2-byte
+      {"\xE2\x82", false},                  // cut 3-byte
+      {"\xF0\x9F\x8E", false},              // cut 4-byte
+      {"\xC3\x28", false},                  // bad continuation
+      {"\xC0\xAF", false},                  // overlong '/'
+      {"\xC1\xBF", false},                  // overlong
+      {"\xE0\x80\xAF", false},              // overlong 3-byte
+      {"\xF0\x80\x80\xAF", false},          // overlong 4-byte
+      {"\xED\xA0\x80", false},              // surrogate
+      {"\xF4\x90\x80\x80", false},          // above U+10FFFF
+      {"\xF5\x80\x80\x80", false},
+      {"\xFF", false},
+      {"ok\xE2\x82\xACok\xE2", false},      // valid, then cut at the end
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(Platform::IsValidUtf8(r.bytes.data(), r.bytes.size()), r.valid) << testing::PrintToString(r.bytes);
+  }
+  EXPECT_TRUE(Platform::IsValidUtf8("abc"));
+  EXPECT_FALSE(Platform::IsValidUtf8(nullptr));
+  EXPECT_TRUE(Platform::IsValidUtf8(nullptr, 0));
+}
