@@ -326,3 +326,31 @@ TEST_F(VoiceManagerTest, ResetKeepsMonoVoicesAndEmptiesTheList) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VoiceManagerTest, ReleasedAndFastReleasedVoicesLeaveTheListOnTheirOwn) {
+  KeepFactorFour();
+  vm.StartVoice(60, 0.8f, false);
+  vm.StartVoice(64, 0.8f, false);
+  vm.StartVoice(67, 0.8f, false);
+  for (int b = 0; b < 4; ++b) Block(256);
+  EXPECT_EQ(vm.GetVoiceCount(), 3u);
+
+  // A fast release ends the voice within its 20 ms fade (and a block).
+  vm.DeleteVoice(64);
+  for (int b = 0; b < 6; ++b) Block(256);  // about 35 ms
+  EXPECT_EQ(Voices(), "60 67");
+
+  // Key up: the amplitude envelope's release runs out, then the voice goes.
+  vm.StopVoice(60);
+  int blocks = 0;
+  while (vm.GetVoiceCount() == 2 && blocks < 2000) {
+    Block(256);
+    ++blocks;
+  }
+  EXPECT_EQ(Voices(), "67");
+  EXPECT_LT(blocks, 2000);
+}
+
+}  // namespace
