@@ -2,10 +2,11 @@
 // Modulation routing records and the interface through which every
 // modulatable stage finds the sources of its parameters.
 
+#include "engine/ParamIds.h"
+
 class IGlobalSynth;
 
 const unsigned int MOD_SLOT_COUNT = 24;
-const unsigned int MOD_TARGET_COUNT = 285;
 
 // Audio-rate sources of one modulation target, in slot order.
 struct MOD_SOURCE_LIST {

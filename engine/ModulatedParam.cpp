@@ -1,0 +1,38 @@
+#include "engine/ModulatedParam.h"
+
+namespace {
+MOD_SOURCE_LIST g_emptyList = {};
+}
+
+MOD_SOURCE_LIST* GetEmptyModSourceList() {
+  g_emptyList.count = 0;
+  return &g_emptyList;
+}
+
+void MODULATED_PARAM::Init(IGlobalSynth* s, unsigned int id) {
+  synth = s;
+  paramId = id;
+  values = nullptr;
+  useOversamplingShift = 1;
+  shift = s ? s->GetOversamplingShift() : 0;
+  list = GetEmptyModSourceList();
+}
+
+void MODULATED_PARAM::SetUseOversamplingShift(bool use) {
+  useOversamplingShift = use ? 1 : 0;
+  shift = (use && synth) ? synth->GetOversamplingShift() : 0;
+}
+
+void MODULATED_PARAM::Update(unsigned int n) {
+  if (synth) synth->UpdateParam(paramId, n);
+  Refresh();
+}
+
+void MODULATED_PARAM::Refresh() {
+  if (!synth) return;
+  values = synth->GetParamPointer(paramId);
+  IModulation* mod = synth->GetIModulation();
+  MOD_SOURCE_LIST* l = mod ? mod->GetModulation(paramId) : nullptr;
+  list = l ? l : GetEmptyModSourceList();
+  shift = useOversamplingShift ? synth->GetOversamplingShift() : 0;
+}
