@@ -9,6 +9,7 @@
 
 #include "engine/MidiProcessor.h"
 #include "engine/Params.h"
+#include "engine/VoiceManager.h"
 #include "host/au/AUSynth.h"
 #include "host/au/AUSynthEntry.h"
 #include "host/au/VSTCallback.h"
@@ -53,6 +54,20 @@ class CBuffers {
  private:
   std::vector<UInt8> m_list;
   std::vector<std::vector<float>> m_data;
+};
+
+// Releases a CF reference when the test leaves its scope, failed or not.
+class CReleaser {
+ public:
+  explicit CReleaser(CFTypeRef ref) : m_ref(ref) {}
+  ~CReleaser() {
+    if (m_ref) CFRelease(m_ref);
+  }
+  CReleaser(const CReleaser&) = delete;
+  CReleaser& operator=(const CReleaser&) = delete;
+
+ private:
+  CFTypeRef m_ref;
 };
 
 double Rms(const std::vector<float>& x) {
@@ -345,6 +360,27 @@ TEST_F(AUSynthTest, ANoteBeforeInitializeReachesTheInstrumentAndAnswersUninitial
   EXPECT_EQ(midi->GetHeldNoteCount(), 0u);
 }
 
+TEST_F(AUSynthTest, MidiKeepsItsFrameOffsetAndResetSilencesTheVoices) {
+  ASSERT_EQ(AudioUnitInitialize(m_unit), noErr);
+  ASSERT_EQ(MusicDeviceMIDIEvent(m_unit, 0x91, 60, 100, 100), noErr);
+  CBuffers out(2, 256);
+  ASSERT_EQ(Render(m_unit, out, 256), noErr);
+  // The block is split at the note: frames 0-99 first, the rest after it.
+  CVstSynth* vst = Vst(m_unit);
+  const unsigned int spans = vst->GetLastBlockSpanCount();
+  ASSERT_GE(spans, 2u);
+  ASSERT_LE(spans, CVstSynth::SPAN_LOG_SIZE);
+  EXPECT_EQ(vst->GetLastBlockSpans()[0].start, 0u);
+  EXPECT_EQ(vst->GetLastBlockSpans()[0].frames, 100u);
+  for (unsigned int k = 1; k < spans; ++k) EXPECT_EQ(vst->GetLastBlockSpans()[k].start, 100u);
+  EXPECT_EQ(vst->GetLastBlockSpans()[spans - 1].frames, 156u);
+  EXPECT_EQ(vst->GetVoiceManager()->GetVoiceCount(), 1u);
+
+  EXPECT_EQ(AudioUnitReset(m_unit, kAudioUnitScope_Global, 0), noErr);
+  EXPECT_EQ(vst->GetVoiceManager()->GetVoiceCount(), 0u);
+  EXPECT_TRUE(vst->IsResumed());
+}
+
 TEST_F(AUSynthTest, AControllerBoundByMidiLearnMovesTheHostParameter) {
   ASSERT_EQ(AudioUnitInitialize(m_unit), noErr);
   const AudioUnitParameterID index = 10;
@@ -439,13 +475,13 @@ TEST_F(AUSynthTest, ParametersReachTheInstrumentAndIdsFrom333AreRefused) {
 
 TEST_F(AUSynthTest, AFreshStateHoldsTheWholeChunk) {
   CFDictionaryRef state = SaveState(m_unit);
+  CReleaser release(state);
   ASSERT_EQ(CFGetTypeID(state), CFDictionaryGetTypeID());
   CFTypeRef item = CFDictionaryGetValue(state, CFSTR("mChunkData"));
   ASSERT_EQ(CFGetTypeID(item), CFDataGetTypeID());
   EXPECT_EQ(CFDataGetLength(static_cast<CFDataRef>(item)), static_cast<CFIndex>(FRESH_CHUNK_BYTES));
   // The unit's own part is there too.
   EXPECT_TRUE(CFDictionaryContainsKey(state, CFSTR("data")));
-  CFRelease(state);
   EXPECT_EQ(Synth(m_unit)->SaveState(nullptr), kAudioUnitErr_InvalidPropertyValue);
 }
 
@@ -461,9 +497,9 @@ TEST_F(AUSynthTest, SaveThenRestoreIntoASecondUnitRestoresEverything) {
   ASSERT_FALSE(chunkA.empty());
 
   CFDictionaryRef state = SaveState(m_unit);
+  CReleaser release(state);
   AudioUnit second = Open();
   EXPECT_EQ(RestoreState(second, state), noErr);
-  CFRelease(state);
 
   for (UInt32 id = 0; id < PARAMS; ++id) ASSERT_EQ(Param(second, id), Param(m_unit, id)) << id;
   EXPECT_STREQ(Vst(second)->GetEditorObject()->GetPresetAuthor(), "Saved Author");
@@ -481,6 +517,7 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
   AudioUnit other = Open();
   ASSERT_EQ(AudioUnitSetParameter(other, 5, kAudioUnitScope_Global, 0, 0.9f, 0), noErr);
   CFDictionaryRef good = SaveState(other);
+  CReleaser releaseGood(good);
 
   auto withChunk = [&](CFTypeRef value) {
     CFMutableDictionaryRef d = CFDictionaryCreateMutable(
@@ -499,10 +536,13 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
   CFDataRef refused = CFDataCreate(nullptr, zeros.data(), static_cast<CFIndex>(zeros.size()));
   CFDataRef empty = CFDataCreate(nullptr, nullptr, 0);
   CFDataRef tiny = CFDataCreate(nullptr, zeros.data(), 7);
+  CReleaser releaseRefused(refused), releaseEmpty(empty), releaseTiny(tiny);
   CFStringRef notData = CFSTR("not a chunk");
 
   CFMutableDictionaryRef states[] = {withChunk(nullptr), withChunk(refused), withChunk(empty),
                                      withChunk(tiny), withChunk(notData)};
+  CReleaser releaseStates[] = {CReleaser(states[0]), CReleaser(states[1]), CReleaser(states[2]),
+                               CReleaser(states[3]), CReleaser(states[4])};
   const char* names[] = {"no chunk", "chunk the instrument refuses", "empty chunk", "7 bytes",
                          "chunk of the wrong type"};
   for (size_t k = 0; k < sizeof(states) / sizeof(states[0]); ++k) {
@@ -512,7 +552,6 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
     Synth(m_unit)->MusicDeviceBase::GetParameter(5, kAudioUnitScope_Global, 0, stored);
     EXPECT_FLOAT_EQ(stored, 0.3f) << names[k] << ": the unit's own value changed";
     EXPECT_EQ(Chunk(m_unit), chunkBefore) << names[k];
-    CFRelease(states[k]);
   }
   EXPECT_EQ(RestoreState(m_unit, notData), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(Synth(m_unit)->RestoreState(nullptr), kAudioUnitErr_InvalidPropertyValue);
@@ -520,10 +559,6 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
   // The untouched state still restores.
   EXPECT_EQ(RestoreState(m_unit, good), noErr);
   EXPECT_FLOAT_EQ(Param(m_unit, 5), 0.9f);
-  CFRelease(good);
-  CFRelease(refused);
-  CFRelease(empty);
-  CFRelease(tiny);
 }
 
 // ---------------------------------------------------------------------------
