@@ -445,6 +445,32 @@ TEST_F(AUSynthTest, ParameterInfoGivesZeroToOneInPercentWithTheCurrentValue) {
             kAudioUnitErr_InvalidProperty);
 }
 
+TEST_F(AUSynthTest, ParameterTextFromAValueIsThePercentTheInstrumentShows) {
+  ASSERT_EQ(AudioUnitSetParameter(m_unit, 9, kAudioUnitScope_Global, 0, 0.125f, 0), noErr);
+  const AudioUnitParameterValue half = 0.5f;
+  const struct {
+    AudioUnitParameterID id;
+    const AudioUnitParameterValue* value;
+    const char* expected;
+  } cases[] = {{9, &half, "50.00"}, {9, nullptr, "12.50"}, {332, &half, "50.00"}};
+  for (const auto& c : cases) {
+    AudioUnitParameterStringFromValue request{c.id, c.value, nullptr};
+    UInt32 size = sizeof(request);
+    ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterStringFromValue,
+                                   kAudioUnitScope_Global, 0, &request, &size),
+              noErr);
+    ASSERT_NE(request.outString, nullptr);
+    CReleaser release(request.outString);
+    EXPECT_STREQ(CFStringGetCStringPtr(request.outString, kCFStringEncodingUTF8), c.expected);
+  }
+  AudioUnitParameterStringFromValue request{PARAMS, &half, nullptr};
+  UInt32 size = sizeof(request);
+  EXPECT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterStringFromValue,
+                                 kAudioUnitScope_Global, 0, &request, &size),
+            kAudioUnitErr_InvalidParameter);
+  EXPECT_EQ(request.outString, nullptr);
+}
+
 TEST_F(AUSynthTest, ParametersReachTheInstrumentAndIdsFrom333AreRefused) {
   AEffect* effect = Synth(m_unit)->GetEffect();
   ASSERT_EQ(AudioUnitSetParameter(m_unit, 7, kAudioUnitScope_Global, 0, 0.25f, 0), noErr);
