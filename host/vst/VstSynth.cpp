@@ -281,18 +281,22 @@ int CVstSynth::GetAssignedMidiCC(unsigned int paramId) { return m_midiMap.GetAss
 
 void CVstSynth::ClearAssignedMidiCC(unsigned int paramId) { m_midiMap.ClearAssignedMidiCC(paramId); }
 
-void CVstSynth::_Render(float* left, float* right, unsigned int start, unsigned int frames) {
+void CVstSynth::_Generate(float* left, float* right, unsigned int start, unsigned int frames) {
   if (m_spanCount < SPAN_LOG_SIZE) m_spans[m_spanCount] = RENDER_SPAN{start, frames};
   ++m_spanCount;
+  m_voiceManager->Generate(left + start, right + start, frames);
+}
+
+void CVstSynth::_Render(float* left, float* right, unsigned int start, unsigned int frames) {
+  // An empty span still applies the parameter changes made before the event.
   if (frames == 0) {
-    // Still applies the parameter changes that came before the event.
-    m_voiceManager->Generate(left + start, right + start, 0);
+    _Generate(left, right, start, 0);
     return;
   }
   const unsigned int slice = blockSize > 0 ? static_cast<unsigned int>(blockSize) : frames;
   while (frames > 0) {
     const unsigned int n = frames < slice ? frames : slice;
-    m_voiceManager->Generate(left + start, right + start, n);
+    _Generate(left, right, start, n);
     start += n;
     frames -= n;
   }
