@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <type_traits>
 
 #if defined(__SSE__) || defined(__x86_64__) || defined(_M_X64)
 #include <xmmintrin.h>
@@ -50,16 +49,6 @@ class CBlockFloatMode {
   unsigned int m_saved;
 #endif
 };
-
-// Bridge until every build of the voice manager implements the command
-// interface: null where it does not.
-template <class T>
-ICommandHandler* AsCommandHandler(T* engine) {
-  if constexpr (std::is_base_of<ICommandHandler, T>::value)
-    return engine;
-  else
-    return nullptr;
-}
 
 bool IsHostParamIndex(VstInt32 index) { return index >= 0 && index < CVstSynth::PARAMETER_COUNT; }
 
@@ -122,7 +111,7 @@ CVstSynth::~CVstSynth() {
   }
 }
 
-ICommandHandler* CVstSynth::_Commands() { return AsCommandHandler(m_voiceManager); }
+ICommandHandler* CVstSynth::_Commands() { return m_voiceManager; }
 
 // ---------------------------------------------------------------------------
 // Audio set-up
