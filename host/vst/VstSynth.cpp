@@ -50,6 +50,11 @@ class CBlockFloatMode {
 #endif
 };
 
+// The engine resets the MIDI side through this before every preset load.
+void PanicOf(AudioEffectX* effect) {
+  if (effect) static_cast<CVstSynth*>(effect)->Panic();
+}
+
 bool IsHostParamIndex(VstInt32 index) { return index >= 0 && index < CVstSynth::PARAMETER_COUNT; }
 
 }  // namespace
@@ -65,6 +70,7 @@ CVstSynth::CVstSynth(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
   m_midiProcessor = new CMidiProcessor(m_globalSynth);
   m_voiceManager = new CVoiceManager(m_globalSynth);
   m_voiceManager->SetEffect(this);
+  m_voiceManager->SetHostPanic(&PanicOf);
   // Pushes, pops and panics of the MIDI processor run under the engine lock,
   // which lives in the voice manager's parameter store.
   m_midiProcessor->SetEngineLock(&m_voiceManager->GetParamHandler()->GetLock());
