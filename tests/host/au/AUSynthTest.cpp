@@ -563,14 +563,33 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
   CFDataRef empty = CFDataCreate(nullptr, nullptr, 0);
   CFDataRef tiny = CFDataCreate(nullptr, zeros.data(), 7);
   CReleaser releaseRefused(refused), releaseEmpty(empty), releaseTiny(tiny);
+  // A chunk with its header whose body is too short, and one whose first
+  // sample block claims more frames than the chunk holds.
+  std::vector<UInt8> shortBody = Chunk(other);
+  ASSERT_GT(shortBody.size(), 24u);
+  shortBody.resize(24 + 9000);
+  std::vector<UInt8> overrun = Chunk(other);
+  // has-sample, name (4 words), loop start, loop end, root pitch, rate 44100, frames.
+  const UInt32 overrunWords[] = {1, 0, 0, 0, 0, 0, 0, 60, 0x472C4400u, 0xFFFFFFF0u};
+  memcpy(overrun.data() + 8, overrunWords, sizeof(overrunWords));
+  CFDataRef refusedShort =
+      CFDataCreate(nullptr, shortBody.data(), static_cast<CFIndex>(shortBody.size()));
+  CFDataRef refusedOverrun =
+      CFDataCreate(nullptr, overrun.data(), static_cast<CFIndex>(overrun.size()));
+  CReleaser releaseShort(refusedShort), releaseOverrun(refusedOverrun);
   CFStringRef notData = CFSTR("not a chunk");
 
-  CFMutableDictionaryRef states[] = {withChunk(nullptr), withChunk(refused), withChunk(empty),
-                                     withChunk(tiny), withChunk(notData)};
+  CFMutableDictionaryRef states[] = {withChunk(nullptr),      withChunk(refused),
+                                     withChunk(empty),        withChunk(tiny),
+                                     withChunk(notData),      withChunk(refusedShort),
+                                     withChunk(refusedOverrun)};
   CReleaser releaseStates[] = {CReleaser(states[0]), CReleaser(states[1]), CReleaser(states[2]),
-                               CReleaser(states[3]), CReleaser(states[4])};
-  const char* names[] = {"no chunk", "chunk the instrument refuses", "empty chunk", "7 bytes",
-                         "chunk of the wrong type"};
+                               CReleaser(states[3]), CReleaser(states[4]), CReleaser(states[5]),
+                               CReleaser(states[6])};
+  const char* names[] = {"no chunk",         "chunk the instrument refuses",
+                         "empty chunk",      "7 bytes",
+                         "chunk of the wrong type", "header and a 9000-byte body",
+                         "sample block running past the end"};
   for (size_t k = 0; k < sizeof(states) / sizeof(states[0]); ++k) {
     EXPECT_EQ(RestoreState(m_unit, states[k]), kAudioUnitErr_InvalidPropertyValue) << names[k];
     EXPECT_FLOAT_EQ(Param(m_unit, 5), 0.3f) << names[k];
