@@ -4,14 +4,10 @@
 
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
+#include "engine/ParamIds.h"
 #include "platform/VstEvents.h"
 
 namespace {
-
-// Parameter ids the MIDI processor reads.
-const unsigned int PARAM_VOICE_MODE = 489;  // 0 poly, else mono
-const unsigned int PARAM_MAX_VOICES = 490;
-const unsigned int PARAM_ARP_ON = 527;
 
 // Modulation-matrix controllers reset by "reset all controllers".
 const unsigned int MOD_CONTROLLER_WHEEL = 120;
