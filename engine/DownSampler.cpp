@@ -1,0 +1,85 @@
+#include "engine/DownSampler.h"
+
+#include <cmath>
+
+#include "engine/Buffers.h"
+#include "engine/IGlobalSynth.h"
+#include "engine/ParamIds.h"
+
+namespace {
+
+// True when every sample is finite: x * 0 is 0 for finite x and NaN for an
+// infinity or NaN, so one pass without branches answers it.
+bool AllFinite(const float* x, unsigned int n) {
+  float acc = 0.0f;
+  for (unsigned int i = 0; i < n; ++i) acc += x[i] * 0.0f;
+  return acc == 0.0f;
+}
+
+void FlushNonFinite(float* x, unsigned int n) {
+  for (unsigned int i = 0; i < n; ++i)
+    if (!std::isfinite(x[i])) x[i] = 0.0f;
+}
+
+}  // namespace
+
+CDownSampler::CDownSampler(IGlobalSynth* synth) : m_synth(synth) {
+  for (auto& dc : m_dc) dc = DC_BLOCKER{0.0f, 0.0f, 0.0f};
+}
+
+CDownSampler::~CDownSampler() {}
+
+void CDownSampler::Reset() {
+  for (auto& s : m_states) s = C2XDownSampler();
+  for (auto& dc : m_dc) DcClear(dc);
+}
+
+void CDownSampler::_ResetChannel(unsigned int mix, unsigned int ch) {
+  for (unsigned int s = 0; s < MAX_STAGES; ++s) m_states[4 * s + 2 * mix + ch] = C2XDownSampler();
+  DcClear(m_dc[2 * mix + ch]);
+}
+
+void CDownSampler::SetSampleRate(float sr) {
+  const float r = 1.0f + (-94.24778f / sr);
+  for (auto& dc : m_dc) dc.r = r;
+}
+
+void CDownSampler::Process(CStereoBuffer* mixes, unsigned int frames) {
+  const unsigned int factor = m_synth->GetOversampling();
+  unsigned int stages = static_cast<unsigned int>(logf(static_cast<float>(factor)) / 0.6931472f);
+  if (stages > MAX_STAGES) stages = MAX_STAGES;
+  const bool dcOn = m_synth->GetParam(PARAM_DC_BLOCK_OFF) == 0.0f;
+
+  // A NaN or infinity in the oversampled mix would stay in the all-pass
+  // state of the decimators; replace it by silence first.
+  for (unsigned int m = 0; m < 2; ++m) {
+    float* channel[2] = {mixes[m].GetLeftBuffer(), mixes[m].GetRightBuffer()};
+    for (float* x : channel)
+      if (!AllFinite(x, frames)) FlushNonFinite(x, frames);
+  }
+
+  for (unsigned int s = 0; s < stages; ++s) {
+    const unsigned int count = frames >> (s + 1);
+    for (unsigned int m = 0; m < 2; ++m) {
+      m_states[4 * s + 2 * m].Process(mixes[m].GetLeftBuffer(), count);
+      m_states[4 * s + 2 * m + 1].Process(mixes[m].GetRightBuffer(), count);
+    }
+  }
+
+  const unsigned int count = stages ? frames >> stages : frames;
+  for (unsigned int m = 0; m < 2; ++m) {
+    float* channel[2] = {mixes[m].GetLeftBuffer(), mixes[m].GetRightBuffer()};
+    for (unsigned int ch = 0; ch < 2; ++ch) {
+      float* x = channel[ch];
+      // Finite but huge input can still overflow inside the decimators; such
+      // a channel starts afresh instead of staying silent.
+      if (!AllFinite(x, count)) {
+        FlushNonFinite(x, count);
+        _ResetChannel(m, ch);
+      }
+      if (!dcOn) continue;
+      DC_BLOCKER& dc = m_dc[2 * m + ch];
+      for (unsigned int i = 0; i < count; ++i) x[i] = DcBlock(dc, x[i]);
+    }
+  }
+}

@@ -1,0 +1,87 @@
+#include "engine/MasterSection.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "engine/IGlobalSynth.h"
+#include "engine/ParamIds.h"
+
+namespace {
+
+const float LIMIT = 100.0f;
+
+// +0 for a zero, subnormal or NaN result; anything else unchanged.
+inline float Flush(float x) {
+  uint32_t bits;
+  std::memcpy(&bits, &x, sizeof(bits));
+  if ((bits & 0x7F800000u) == 0 || x != x) return 0.0f;
+  return x;
+}
+
+inline float Limit(float x) {
+  if (x > LIMIT) return LIMIT;
+  if (x < -LIMIT) return -LIMIT;
+  return x;
+}
+
+}  // namespace
+
+CMasterSection::CMasterSection(IGlobalSynth* synth) : m_synth(synth) {
+  m_level.Init(synth, PARAM_MASTER_LEVEL);
+  m_pan.Init(synth, PARAM_MASTER_PAN);
+  m_mono.Init(synth, PARAM_MASTER_MONO);
+  // The section runs at the host rate.
+  m_level.SetUseOversamplingShift(false);
+  m_pan.SetUseOversamplingShift(false);
+  m_mono.SetUseOversamplingShift(false);
+  for (auto& dc : m_dc) dc = DC_BLOCKER{0.0f, 0.0f, 0.0f};
+}
+
+CMasterSection::~CMasterSection() {}
+
+void CMasterSection::Reset() {
+  for (auto& dc : m_dc) DcClear(dc);
+}
+
+void CMasterSection::SetSampleRate(float sr) {
+  const float r = 1.0f + (-157.07964f / sr);
+  for (auto& dc : m_dc) dc.r = r;
+}
+
+void CMasterSection::UpdateParams(unsigned int n) {
+  m_level.Update(n);
+  m_pan.Update(n);
+  m_mono.Update(n);
+}
+
+void CMasterSection::Process(CVoice*, float* left, float* right, unsigned int n) {
+  const bool dcOn = m_synth->GetParam(PARAM_DC_BLOCK_OFF) == 0.0f;
+  for (unsigned int i = 0; i < n; ++i) {
+    // A NaN or infinity must not reach the DC blockers, where it would stay
+    // for good: such an input sample becomes silence for this one sample.
+    const float inL = std::isfinite(left[i]) ? left[i] : 0.0f;
+    const float inR = std::isfinite(right[i]) ? right[i] : 0.0f;
+    const float level = m_level.GetValue(i);
+    const float pan = m_pan.GetValue(i);
+    const float mono = m_mono.GetValue(i);
+    const float gain = level * level * 8.0f;
+    const float width = (1.0f - mono) * (1.0f - mono);
+    const float mid = (inL + inR) * 0.5f;
+    const float side = (inL - inR) * width * 0.5f;
+    float outL = (1.0f - pan) * gain * (mid + side);
+    float outR = gain * pan * (mid - side);
+    // Huge finite inputs may still overflow here: an infinity is limited
+    // below, a NaN (0 x infinity at a hard pan) becomes silence.
+    if (outL != outL) outL = 0.0f;
+    if (outR != outR) outR = 0.0f;
+    outL = Limit(outL);
+    outR = Limit(outR);
+    if (dcOn) {
+      outL = DcBlock(m_dc[0], outL);
+      outR = DcBlock(m_dc[1], outR);
+    }
+    left[i] = Flush(outL);
+    right[i] = Flush(outR);
+  }
+}

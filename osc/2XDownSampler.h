@@ -1,0 +1,24 @@
+#pragma once
+// Halves the sample rate of a block in place with a polyphase half-band
+// filter: odd input samples feed a branch of four first-order all-pass
+// sections, even ones a branch of three, and the two branches are averaged.
+// The object is nothing but its filter state (nine floats, zero at start);
+// an owner that needs a fresh start assigns a new object.
+
+const unsigned int DOWNSAMPLER_STATE_SIZE = 9;
+
+class C2XDownSampler {
+ public:
+  C2XDownSampler() = default;
+
+  // Reads 2n samples of data and writes n samples to data[0 .. n - 1];
+  // data[n .. 2n - 1] are left as they were.
+  void Process(float* data, unsigned int n);
+
+  const float* GetState() const { return m_state; }
+
+ private:
+  // A-in, B-in, A1-out, B1-out, A2-out, B2-out, A3-out, B3-out, A4-out. Each
+  // section's previous input is the previous output of the section before it.
+  float m_state[DOWNSAMPLER_STATE_SIZE] = {};
+};

@@ -1,0 +1,44 @@
+#include "tables/NoiseTables.h"
+
+#include <cstdint>
+
+namespace Tables {
+
+float NOISE_WHITE_TABLE[NOISE_WHITE_TABLE_SIZE];
+
+namespace {
+
+const double NOISE_MIN = -1.0;
+const double NOISE_MAX = 0.98939;
+
+// A fixed-seed generator, so the table is the same in every run and build.
+bool BuildNoiseWhiteTable() {
+  uint64_t state = 0x2545F4914F6CDD1DULL;
+  static double raw[NOISE_WHITE_TABLE_SIZE];
+  double lo = 1.0, hi = 0.0;
+  for (unsigned int i = 0; i < NOISE_WHITE_TABLE_SIZE; ++i) {
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    uint64_t r = state * 0x2545F4914F6CDD1DULL;
+    double u = static_cast<double>(r >> 11) * (1.0 / 9007199254740992.0);
+    raw[i] = u;
+    if (u < lo) lo = u;
+    if (u > hi) hi = u;
+  }
+  // Stretch so the lowest sample is exactly the table's minimum and the
+  // highest its maximum.
+  double scale = (NOISE_MAX - NOISE_MIN) / (hi - lo);
+  for (unsigned int i = 0; i < NOISE_WHITE_TABLE_SIZE; ++i) {
+    double v = NOISE_MIN + (raw[i] - lo) * scale;
+    if (v < NOISE_MIN) v = NOISE_MIN;
+    if (v > NOISE_MAX) v = NOISE_MAX;
+    NOISE_WHITE_TABLE[i] = static_cast<float>(v);
+  }
+  return true;
+}
+
+const bool g_built = BuildNoiseWhiteTable();
+
+}  // namespace
+}  // namespace Tables

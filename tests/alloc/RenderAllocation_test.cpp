@@ -1,0 +1,123 @@
+// Counts heap allocations made while the engine renders. The global
+// operator new is replaced for this whole executable; it counts only while
+// armed, around the measured calls.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "engine/GlobalSynth.h"
+#include "engine/ParamIds.h"
+#include "engine/Voice.h"
+#include "engine/VoiceManager.h"
+
+namespace {
+std::atomic<bool> g_armed{false};
+std::atomic<unsigned long> g_allocations{0};
+
+void* CountedAlloc(std::size_t size) {
+  if (g_armed.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return CountedAlloc(size); }
+void* operator new[](std::size_t size) { return CountedAlloc(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return CountedAlloc(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return CountedAlloc(size);
+  } catch (...) {
+    return nullptr;
+  }
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+class Armed {
+ public:
+  Armed() {
+    g_allocations = 0;
+    g_armed = true;
+  }
+  ~Armed() { g_armed = false; }
+};
+
+struct SETUP {
+  float oversampling;  // parameter 1581
+  float unison;
+  float busMode;
+};
+
+class RenderAllocationTest : public ::testing::TestWithParam<SETUP> {};
+
+TEST_P(RenderAllocationTest, GenerateWithHeldNotesAllocatesNothing) {
+  const SETUP setup = GetParam();
+  CGlobalSynth synth;
+  CVoiceManager vm(&synth);
+  vm.SetSampleRate(44100.0f);
+  vm.SetBlockSize(256);
+  synth.SetParam(PARAM_OVERSAMPLING, setup.oversampling);
+  synth.SetParam(PARAM_UNISON_COUNT, setup.unison);
+  synth.SetParam(PARAM_BUS_MODE, setup.busMode);
+  synth.SetParam(PARAM_MAX_VOICES, 16.0f);
+  synth.SetParam(PARAM_FXMTX_SPLIT, 3.0f);
+  for (unsigned int c = 0; c < 16; ++c) {
+    synth.SetParam(PARAM_FXMTX_CELL_FX + c, static_cast<float>(1 + c));
+    synth.SetParam(PARAM_FXMTX_CELL_ON + c, 1.0f);
+  }
+  std::vector<float> left(2000, 0.0f), right(2000, 0.0f);
+  vm.Generate(left.data(), right.data(), 0);  // applies and rebuilds outside the measurement
+
+  for (int note = 48; note < 60; ++note) vm.StartVoice(note, 0.7f, false);
+  vm.Generate(left.data(), right.data(), 256);
+  vm.StopVoice(50);
+  vm.GetVoiceAt(2)->GetEnvState(AMP_ENV_INDEX)->finished = 1;
+
+  unsigned long counted = 0;
+  {
+    Armed armed;
+    for (int block = 0; block < 20; ++block) vm.Generate(left.data(), right.data(), 256);
+    vm.Generate(left.data(), right.data(), 17);     // a short slice
+    vm.Generate(left.data(), right.data(), 0);      // parameters only
+    vm.Generate(left.data(), right.data(), 1000);   // longer than the block size
+    vm.MidiControlChange(1, 0.5f);
+    vm.StopVoice(52);
+    vm.DeleteVoice(53);
+    vm.MuteVoice(54);
+    vm.Generate(left.data(), right.data(), 256);
+    counted = g_allocations;
+  }
+  EXPECT_EQ(counted, 0u);
+  EXPECT_EQ(vm.GetVoiceCount(), 11u);  // the finished voice was deleted in the block
+}
+
+INSTANTIATE_TEST_SUITE_P(Setups, RenderAllocationTest,
+                         ::testing::Values(SETUP{2.0f, 1.0f, 1.0f}, SETUP{1.0f, 3.0f, 1.0f}, SETUP{0.0f, 2.0f, 0.0f}));
+
+TEST(RenderAllocationCounter, CountsWhenArmed) {
+  unsigned long counted = 0;
+  {
+    Armed armed;
+    std::vector<int>* v = new std::vector<int>(10);
+    delete v;
+    counted = g_allocations;
+  }
+  EXPECT_EQ(counted, 2u);
+}
+
+}  // namespace
