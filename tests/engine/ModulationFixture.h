@@ -35,6 +35,9 @@ class ModulationFixture : public ::testing::Test {
   void SetPlain(unsigned int id, float value) {
     params.SetParam(id, value);
     params.Update();
+    // The store refuses non-finite values; write them straight into the live
+    // image to stand for a damaged image reaching the engine.
+    (*params.GetPreset())[id] = value;
   }
 
   // A modulatable parameter, with its 30 ms ramp run to the end.

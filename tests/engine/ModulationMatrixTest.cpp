@@ -91,8 +91,11 @@ TEST_F(ModulationMatrixTest, SharedBuffersAndControllerSlots) {
 
 TEST_F(ModulationMatrixTest, Controllers) {
   EXPECT_EQ(matrix.GetControllerValue(124), 1.0f);
-  for (unsigned int id = 120; id <= 133; ++id)
-    if (id != 124) EXPECT_EQ(matrix.GetControllerValue(id), 0.0f) << id;
+  for (unsigned int id = 120; id <= 133; ++id) {
+    if (id != 124) {
+      EXPECT_EQ(matrix.GetControllerValue(id), 0.0f) << id;
+    }
+  }
   matrix.SetController(1, 0.5f);
   matrix.SetController(2, 0.25f);
   matrix.SetController(11, 0.125f);
