@@ -423,12 +423,15 @@ bool CAuPresetFile::Format(const PLIST_VALUE& root, std::string& xml) {
     xmlBufferFree(buffer);
     return false;
   }
-  bool ok = xmlTextWriterSetIndent(w, 1) >= 0 &&
-            xmlTextWriterSetIndentString(w, BAD_CAST "\t") >= 0 &&
-            xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr) >= 0 &&
+  // The document type stays on one line (the writer breaks it when
+  // indenting); the elements are indented with tabs.
+  bool ok = xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr) >= 0 &&
             xmlTextWriterWriteDTD(w, BAD_CAST "plist", BAD_CAST "-//Apple//DTD PLIST 1.0//EN",
                                   BAD_CAST "http://www.apple.com/DTDs/PropertyList-1.0.dtd",
                                   nullptr) >= 0 &&
+            xmlTextWriterWriteRaw(w, BAD_CAST "\n") >= 0 &&
+            xmlTextWriterSetIndent(w, 1) >= 0 &&
+            xmlTextWriterSetIndentString(w, BAD_CAST "\t") >= 0 &&
             xmlTextWriterStartElement(w, BAD_CAST "plist") >= 0 &&
             xmlTextWriterWriteAttribute(w, BAD_CAST "version", BAD_CAST "1.0") >= 0 &&
             WriteNode(w, root) && xmlTextWriterEndElement(w) >= 0 &&

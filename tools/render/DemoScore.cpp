@@ -10,6 +10,8 @@ const uint8_t CONTROLLER = 0xB0;
 const uint8_t PITCH_BEND = 0xE0;
 const uint8_t CC_MOD_WHEEL = 1;
 const uint8_t CC_SUSTAIN = 64;
+// Velocities keep the loudest chord of the factory sound below full scale.
+const uint8_t SOLO_VELOCITY = 80;
 
 const DEMO_SOLO_NOTE SOLO_NOTES[] = {
     {69, 0.0, 1.5},  // A4
@@ -26,16 +28,16 @@ struct DEMO_NOTE {
 // Bars 2 to 4: chords under the pedal and the melody over them.
 const DEMO_NOTE PHRASE_NOTES[] = {
     // Bar 2: C major, held by the pedal, melody G4 A4 C5.
-    {48, 90, 4.0, 5.0}, {52, 80, 4.0, 5.0}, {55, 80, 4.0, 5.0}, {60, 85, 4.0, 5.0},
-    {67, 100, 4.0, 5.0}, {69, 96, 5.0, 6.0}, {72, 104, 6.0, 7.5},
+    {48, 27, 4.0, 5.0}, {52, 25, 4.0, 5.0}, {55, 25, 4.0, 5.0}, {60, 26, 4.0, 5.0},
+    {67, 49, 4.0, 5.0}, {69, 47, 5.0, 6.0}, {72, 51, 6.0, 7.5},
     // Bar 3: F major; the melody's C5 is bent up a whole tone and back.
-    {53, 85, 8.0, 11.75}, {57, 80, 8.0, 11.75}, {60, 80, 8.0, 11.75}, {65, 80, 8.0, 11.75},
-    {69, 100, 8.0, 9.0}, {72, 104, 9.0, 11.75},
+    {53, 26, 8.0, 11.75}, {57, 25, 8.0, 11.75}, {60, 25, 8.0, 11.75}, {65, 25, 8.0, 11.75},
+    {69, 49, 8.0, 9.0}, {72, 51, 9.0, 11.75},
     // Bar 4: G major, then C major under the pedal to the end.
-    {55, 85, 12.0, 14.0}, {59, 80, 12.0, 14.0}, {62, 80, 12.0, 14.0}, {67, 96, 12.0, 13.0},
-    {71, 96, 13.0, 14.0},
-    {48, 92, 14.0, 15.0}, {55, 84, 14.0, 15.0}, {60, 84, 14.0, 15.0}, {64, 84, 14.0, 15.0},
-    {72, 100, 14.0, 15.0},
+    {55, 26, 12.0, 14.0}, {59, 25, 12.0, 14.0}, {62, 25, 12.0, 14.0}, {67, 47, 12.0, 13.0},
+    {71, 47, 13.0, 14.0},
+    {48, 28, 14.0, 15.0}, {55, 26, 14.0, 15.0}, {60, 26, 14.0, 15.0}, {64, 26, 14.0, 15.0},
+    {72, 49, 14.0, 15.0},
 };
 
 const double PEDAL_EVENTS[][2] = {
@@ -50,7 +52,7 @@ void CDemoScore::Build(double bpm, CMidiScore& score) {
   auto at = [&](double beat) { return score.SecondsOfBeat(beat); };
 
   for (const DEMO_SOLO_NOTE& n : SOLO_NOTES) {
-    score.Add(at(n.startBeat), NOTE_ON, n.note, 100);
+    score.Add(at(n.startBeat), NOTE_ON, n.note, SOLO_VELOCITY);
     score.Add(at(n.endBeat), NOTE_OFF, n.note, 64);
   }
   for (const DEMO_NOTE& n : PHRASE_NOTES) {
