@@ -137,6 +137,18 @@ TEST(InstrumentRender, SameSeedIsBitIdenticalAndSavedStateReproducesTheRender) {
   EXPECT_EQ(saved.Find("mChunkData")->kind, PLIST_VALUE::kData);
   EXPECT_EQ(saved.Find("subtype")->integer, CAuPresetFile::FourCharCode("MrVn"));
 
+  // A state without the instrument's chunk is refused, and nothing written.
+  PLIST_VALUE chunkless = PLIST_VALUE::Dict();
+  for (size_t i = 0; i < saved.keys.size(); ++i)
+    if (saved.keys[i] != "mChunkData") chunkless.Set(saved.keys[i], saved.items[i]);
+  const std::string partial = dir.File("partial.aupreset"), f = dir.File("f.wav");
+  ASSERT_TRUE(CAuPresetFile::Write(partial.c_str(), chunkless, error)) << error;
+  EXPECT_EQ(Render({"--midi", midi, "--state", partial, "-o", f}, &messages), 1);
+  EXPECT_EQ(messages.find("morlavine-render: " + partial + ": the instrument refused the state"),
+            0u)
+      << messages;
+  EXPECT_FALSE(FileExists(f));
+
   // Without the state the sound is the factory one; with another seed the
   // random start phases differ.
   ASSERT_EQ(Render({"--midi", midi, "--seed", "42", "--tail", "0.1", "-o", d}), 0);

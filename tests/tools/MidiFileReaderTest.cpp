@@ -159,7 +159,10 @@ TEST(MidiFileReader, DamagedFilesNeverStopTheProgram) {
   WriteTwoTrackFile(good, true);
   const std::vector<uint8_t> bytes = ReadBytes(good);
   const std::string damaged = dir.File("damaged.mid");
-  for (size_t at = 8; at < bytes.size(); ++at) {
+  // Every other byte after the header's tag: lengths, counts, delta times,
+  // status and data bytes all get hit (each check loads in a child process,
+  // so the walk is kept short).
+  for (size_t at = 8; at < bytes.size(); at += 2) {
     SCOPED_TRACE(at);
     std::vector<uint8_t> copy = bytes;
     copy[at] ^= 0xFF;
