@@ -5,22 +5,9 @@
 #include <cstdlib>
 
 #include "engine/IGlobalSynth.h"
+#include "engine/ParamIds.h"
 
 namespace {
-
-// Parameter ids the arpeggiator reads.
-const unsigned int PARAM_ARP_SHUFFLE = 180;
-const unsigned int PARAM_ARP_GATE = 181;
-const unsigned int PARAM_MAX_VOICES = 490;
-const unsigned int PARAM_ARP_STEPS = 528;
-const unsigned int PARAM_ARP_RATE = 529;
-const unsigned int PARAM_ARP_MODE = 530;
-const unsigned int PARAM_ARP_OCTAVES = 531;
-const unsigned int PARAM_ARP_STEP_TRANSPOSE = 533;  // + step
-const unsigned int PARAM_ARP_STEP_LENGTH = 565;     // + step
-const unsigned int PARAM_ARP_STEP_GATE = 597;       // + step
-const unsigned int PARAM_ARP_STEP_VELOCITY = 629;   // + step
-const unsigned int PARAM_ARP_STEP_TIE = 661;        // + step
 
 enum : unsigned int {
   ARP_MODE_UP = 0,
@@ -249,7 +236,7 @@ void CArpeggiator::_GenerateStepNoteOn() {
   // Without room for the whole chord the step stays silent.
   if (m_output.Room() < count + 1 + STOP_RESERVE) return;
 
-  float transpose = m_synth->GetParam(PARAM_ARP_STEP_TRANSPOSE + s);
+  float transpose = m_synth->GetParam(PARAM_ARP_STEP_PITCH + s);
   if (std::isnan(transpose)) transpose = 0.0f;
   transpose = std::max(-128.0f, std::min(128.0f, transpose));
   int p = static_cast<int>(static_cast<float>(_GetStepPitch()) + transpose);

@@ -10,10 +10,10 @@ class IGlobalSynth;
 
 class CArpeggiator {
  public:
-  static const unsigned int MAX_STEPS = 32;
-  static const unsigned int MAX_SOUNDING = 16;
+  static constexpr unsigned int MAX_STEPS = 32;
+  static constexpr unsigned int MAX_SOUNDING = 16;
   // Highest pitch a step may produce: the end of the tuning table.
-  static const int MAX_NOTE = 170;
+  static constexpr int MAX_NOTE = 170;
 
   explicit CArpeggiator(IGlobalSynth* synth);
   ~CArpeggiator() = default;

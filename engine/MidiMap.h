@@ -5,9 +5,9 @@
 
 class CMidiMap {
  public:
-  static const unsigned int CC_COUNT = 120;
-  static const unsigned int RAW_BYTES = CC_COUNT * 4;  // 480
-  static const unsigned int DEFAULT_MOD_WHEEL_PARAM = 1577;
+  static constexpr unsigned int CC_COUNT = 120;
+  static constexpr unsigned int RAW_BYTES = CC_COUNT * 4;  // 480
+  static constexpr unsigned int DEFAULT_MOD_WHEEL_PARAM = 1577;
 
   CMidiMap();
   ~CMidiMap() = default;
