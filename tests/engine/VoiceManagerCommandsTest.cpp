@@ -85,7 +85,9 @@ void PutWord(Bytes& b, uint32_t w) {
 void WriteAll(const std::string& path, const Bytes& b) {
   FILE* f = fopen(path.c_str(), "wb");
   ASSERT_NE(nullptr, f);
-  ASSERT_EQ(b.size(), fwrite(b.data(), 1, b.size(), f));
+  if (!b.empty()) {
+    ASSERT_EQ(b.size(), fwrite(b.data(), 1, b.size(), f));
+  }
   fclose(f);
 }
 
