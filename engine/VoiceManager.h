@@ -38,7 +38,7 @@ const unsigned int MAX_ENGINE_BLOCK_SIZE = 8192;
 // together with the object.
 typedef void (*HOST_PANIC_FN)(AudioEffectX* effect);
 
-class CVoiceManager : public ICommandHandler {
+class CVoiceManager final : public ICommandHandler {
  public:
   explicit CVoiceManager(IGlobalSynth* synth);
   ~CVoiceManager();
