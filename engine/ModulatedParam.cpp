@@ -4,10 +4,9 @@ namespace {
 MOD_SOURCE_LIST g_emptyList = {};
 }
 
-MOD_SOURCE_LIST* GetEmptyModSourceList() {
-  g_emptyList.count = 0;
-  return &g_emptyList;
-}
+// Shared by every engine instance and never written, so instances rendering
+// on different threads do not race on it.
+MOD_SOURCE_LIST* GetEmptyModSourceList() { return &g_emptyList; }
 
 void MODULATED_PARAM::Init(IGlobalSynth* s, unsigned int id) {
   synth = s;

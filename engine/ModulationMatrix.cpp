@@ -179,7 +179,13 @@ bool CModulationMatrix::_MonoEnvelopes() {
          m_synth->GetParam(PARAM_ARP_ON) == 0.0f;
 }
 
+unsigned int CModulationMatrix::_ClampBlock(unsigned int n) {
+  unsigned int size = m_vibratoBuffer.GetSamplesCount();
+  return n < size ? n : size;
+}
+
 void CModulationMatrix::MonoGenerate(CVoice* voice, unsigned int n) {
+  n = _ClampBlock(n);
   for (unsigned int k = 0; k < 4; ++k) m_mseg[k].BeforeProcessFirstVoice();
   if (_MonoEnvelopes()) {
     for (unsigned int k = 0; k < 3; ++k) {
@@ -190,6 +196,7 @@ void CModulationMatrix::MonoGenerate(CVoice* voice, unsigned int n) {
 }
 
 void CModulationMatrix::PolyGenerate(CVoice* voice, unsigned int n) {
+  n = _ClampBlock(n);
   m_lfo[3].Generate(voice, m_vibratoBuffer.GetBuffer(), n);
   for (int k = 2; k >= 0; --k) {
     if (m_lfoOut[k]) m_lfo[k].Generate(voice, m_lfoOut[k], n);
@@ -206,6 +213,7 @@ void CModulationMatrix::PolyGenerate(CVoice* voice, unsigned int n) {
 }
 
 void CModulationMatrix::GenerateVoiceSwitch(CVoice* voice, unsigned int n) {
+  n = _ClampBlock(n);
   m_voiceSwitch.Generate(voice, m_voiceSwitchBuffer.GetBuffer(), n);
 }
 

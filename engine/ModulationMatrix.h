@@ -94,6 +94,8 @@ class CModulationMatrix : public IModulation {
 
  private:
   bool _MonoEnvelopes();
+  // A block never runs past the shared buffers (sized by SetBlockSize).
+  unsigned int _ClampBlock(unsigned int n);
 
   IGlobalSynth* m_synth;
   CLfo m_lfo[4];

@@ -27,7 +27,7 @@ void WriteFactoryWaveTables() {
 }  // namespace
 
 CParamHandler::CParamHandler(IGlobalSynth* synth) : m_synth(synth) {
-  for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f};
+  for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f, 0.0f};
   m_live = new SYNTH_PRESET();
   m_deferred = new float[DEFERRED_COUNT]();
   // The factory image is process-wide: fill its wavetables once, so that
@@ -56,6 +56,7 @@ void CParamHandler::StartRamp(unsigned int id, float target) {
     if (steps == 0) steps = 1;
     r.remaining = steps;
     r.increment = (target - r.current) / static_cast<float>(steps);
+    r.target = target < 0.0f ? 0.0f : (target > 1.0f ? 1.0f : target);
   } else {
     r.current = target;
     r.started = 1;
@@ -66,6 +67,10 @@ void CParamHandler::StartRamp(unsigned int id, float target) {
 
 void CParamHandler::SetParam(unsigned int id, float value) {
   if (id >= PARAM_COUNT) return;
+  // Parameter words (below the wavetables, whose words may hold any bit
+  // pattern) must be numbers: a NaN or infinity from a host or file would
+  // poison the smoothing ramps and every integer reading of the id.
+  if (id < PARAM_WAVETABLE && !std::isfinite(value)) return;
   CAutoLock lock(m_lock);
   if (id < MODULATABLE_PARAM_COUNT) {
     (*m_live)[id] = value;
@@ -143,8 +148,14 @@ void CParamHandler::UpdateParam(unsigned int id, unsigned int n) {
     c = c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c);
     buffer[i] = c;
   }
-  r.current = c;
   r.remaining -= ramp;
+  // Rounding in the running sum must not leave the value short of its
+  // target (a pan of 0 must silence one side completely).
+  if (ramp > 0 && r.remaining == 0) {
+    c = r.target;
+    buffer[ramp - 1] = c;
+  }
+  r.current = c;
   for (unsigned int i = ramp; i < n; ++i) buffer[i] = c;
 }
 
@@ -217,6 +228,8 @@ bool CParamHandler::LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsig
     CPresetConverter converter;
     if (!converter.Convert(buffer, version, kind)) return false;
   }
+  for (unsigned int id = 0; id < PARAM_WAVETABLE; ++id)
+    if (!std::isfinite((*buffer)[id])) (*buffer)[id] = PRESET_FACTORY_RESET[id];
   std::memcpy(m_live->data, buffer->data, MODULATABLE_PARAM_COUNT * sizeof(float));
   std::memcpy(m_deferred, &buffer->data[MODULATABLE_PARAM_COUNT], DEFERRED_COUNT * sizeof(float));
   for (unsigned int id = 0; id < MODULATABLE_PARAM_COUNT; ++id) StartRamp(id, (*m_live)[id]);

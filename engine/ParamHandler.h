@@ -36,6 +36,7 @@ struct PARAM_RAMP {
   unsigned int remaining;
   float increment;
   float current;
+  float target;  // where the running ramp ends; its last step lands exactly here
 };
 
 class CParamHandler {

@@ -19,4 +19,4 @@ typedef double Float64;
 typedef int32_t OSStatus;
 typedef uint32_t OSType;  // four-character code, first character in the top byte
 
-enum { noErr = 0 };
+constexpr OSStatus noErr = 0;

@@ -197,3 +197,22 @@ TEST_F(StoreFixture, LockIsRecursiveAndSerialisesWriters) {
   EXPECT_EQ(f.params.GetParam(600), 1999.0f);
   EXPECT_EQ(f.params.GetParam(601), 1999.0f);
 }
+
+TEST_F(StoreFixture, NonFiniteValuesNeverReachParameterWords) {
+  f.params.SetParam(100, 0.25f);
+  f.params.SetParam(100, NAN);
+  f.params.SetParam(500, INFINITY);
+  EXPECT_EQ(f.params.GetParam(100), 0.25f);
+  EXPECT_EQ(f.params.GetParamDeffered(500), PRESET_FACTORY_RESET[500]);
+  Block(f.params, 100, 1400);
+  EXPECT_TRUE(std::isfinite(f.params.GetParamBuffer(100)[1399]));
+
+  std::unique_ptr<SYNTH_PRESET> p(new SYNTH_PRESET);
+  f.params.SavePreset(p.get(), 0, 0);
+  (*p)[131] = NAN;
+  (*p)[490] = -INFINITY;
+  ASSERT_TRUE(f.params.LoadPreset(p.get(), PRESET_VERSION_V3, 0, 0));
+  f.params.Update();
+  EXPECT_EQ(f.params.GetParam(131), PRESET_FACTORY_RESET[131]);
+  EXPECT_EQ(f.params.GetParam(490), PRESET_FACTORY_RESET[490]);
+}

@@ -69,28 +69,28 @@ TEST(TwoXUpSampler, ExternalStateLeavesOwnStateAlone) {
   EXPECT_EQ(out, out2);
 }
 
-TEST(TwoXSamplers, BlockByBlockEqualsOnePiece) {
+TEST(TwoXSamplers, BlockByBlockEqualsOneCall) {
   const unsigned int n = 1000;
   std::vector<float> in = Sine(n, 0.0123);
   for (unsigned int i = 0; i < n; ++i) in[i] += 0.3f * static_cast<float>(std::sin(0.91 * i));
 
   // Up-sampler.
-  C2XUpSampler whole, pieces;
-  std::vector<float> outWhole(2 * n), outPieces(2 * n);
+  C2XUpSampler whole, chunks;
+  std::vector<float> outWhole(2 * n), outChunks(2 * n);
   whole.Process(in.data(), outWhole.data(), n);
   const unsigned int cuts[] = {0, 1, 17, 256, 257, 700, n};
   for (unsigned int k = 0; k + 1 < sizeof(cuts) / sizeof(cuts[0]); ++k)
-    pieces.Process(in.data() + cuts[k], outPieces.data() + 2 * cuts[k], cuts[k + 1] - cuts[k]);
-  EXPECT_EQ(outWhole, outPieces);
+    chunks.Process(in.data() + cuts[k], outChunks.data() + 2 * cuts[k], cuts[k + 1] - cuts[k]);
+  EXPECT_EQ(outWhole, outChunks);
 
   // Down-sampler on the 2n up-sampled values, in place.
-  C2XDownSampler dWhole, dPieces;
+  C2XDownSampler dWhole, dChunks;
   std::vector<float> a = outWhole, b = outWhole, result(n);
   dWhole.Process(a.data(), n);
   for (unsigned int k = 0; k + 1 < sizeof(cuts) / sizeof(cuts[0]); ++k) {
     const unsigned int len = cuts[k + 1] - cuts[k];
     std::vector<float> chunk(b.begin() + 2 * cuts[k], b.begin() + 2 * cuts[k + 1]);
-    dPieces.Process(chunk.data(), len);
+    dChunks.Process(chunk.data(), len);
     std::memcpy(result.data() + cuts[k], chunk.data(), len * sizeof(float));
   }
   for (unsigned int i = 0; i < n; ++i) ASSERT_EQ(a[i], result[i]) << i;
