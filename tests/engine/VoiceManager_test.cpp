@@ -239,15 +239,21 @@ TEST_F(VoiceManagerTest, FinishedVoicesAreDeletedAtTheEndOfTheBlock) {
 
 TEST_F(VoiceManagerTest, MonoModesEndAllVoicesWithTheModulatorVoice) {
   KeepFactorFour();
-  synth.SetParam(PARAM_VOICE_MODE, 1.0f);
-  Block(0);
-  vm.StartVoice(60, 0.8f, false);
-  vm.StartVoice(62, 0.8f, true);
-  Block(64);
-  EXPECT_EQ(vm.GetVoiceCount(), 2u);
-  Finish(vm.GetModulatorVoice());
-  Block(64);
-  EXPECT_TRUE(vm.isEmpty());
+  // Retrigger, and damaged modes that do not truncate to 0: the MIDI
+  // processor sends mono note handling for them, so the voice manager must
+  // end the voices the mono way too (and read the huge one without an
+  // undefined conversion).
+  for (float mode : {1.0f, -2.0f, 1e10f}) {
+    synth.SetParam(PARAM_VOICE_MODE, mode);
+    Block(0);
+    vm.StartVoice(60, 0.8f, false);
+    vm.StartVoice(62, 0.8f, true);
+    Block(64);
+    EXPECT_EQ(vm.GetVoiceCount(), 2u) << mode;
+    Finish(vm.GetModulatorVoice());
+    Block(64);
+    EXPECT_TRUE(vm.isEmpty()) << mode;
+  }
 }
 
 TEST_F(VoiceManagerTest, LegatoModeReleasesVoicesWhoseKeyIsUp) {
