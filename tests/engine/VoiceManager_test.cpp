@@ -99,7 +99,7 @@ TEST_F(VoiceManagerTest, OversamplingSelectorTable) {
   // Ordered so that few cases change the factor (each change rebuilds the
   // band-limited tables).
   const CASE cases[] = {{0.7f, 4}, {1.0f, 8}, {1.9f, 8}, {2.0f, 2}, {7.0f, 2},
-                        {-3.0f, 2}, {NAN, 2},  {1e30f, 2}, {0.0f, 4}};
+                        {-3.0f, 2}, {NAN, 2},  {1e30f, 2}, {-0.5f, 4}, {0.0f, 4}};
   for (const CASE& c : cases) {
     synth.SetParam(PARAM_OVERSAMPLING, c.value);
     Block(64);
