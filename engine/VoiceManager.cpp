@@ -76,7 +76,7 @@ void CVoiceManager::_DeleteAllVoicesNow() {
 }
 
 void CVoiceManager::SetSampleRate(float sr) {
-  if (!(sr > 0.0f) || !std::isfinite(sr)) return;
+  if (!(sr > 0.0f && sr <= MAX_ENGINE_SAMPLE_RATE)) return;  // also NaN
   // Resizing the pool frees every block; no voice may still hold one.
   _DeleteAllVoicesNow();
 

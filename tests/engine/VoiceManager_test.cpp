@@ -90,6 +90,20 @@ TEST_F(VoiceManagerTest, FirstBlockSwitchesToFactoryOversamplingAndResizes) {
   EXPECT_EQ(pool->GetBlockSize(), 13644u * 4 + 8);
 }
 
+TEST_F(VoiceManagerTest, UnusableSampleRatesAreIgnored) {
+  CMemoryPool* pool = synth.GetFilterMemoryPool();
+  const unsigned int blockBytes = pool->GetBlockSize();
+  for (float sr : {0.0f, -44100.0f, NAN, INFINITY, 2e7f, 1e12f}) {
+    vm.SetSampleRate(sr);
+    EXPECT_EQ(vm.GetSampleRate(), 44100.0f) << sr;
+    EXPECT_EQ(pool->GetBlockSize(), blockBytes) << sr;
+  }
+  KeepFactorFour();
+  vm.StartVoice(60, 1.0f, false);
+  Block(64);
+  EXPECT_EQ(vm.GetVoiceCount(), 1u);
+}
+
 TEST_F(VoiceManagerTest, OversamplingSelectorTable) {
   KeepFactorFour();
   struct CASE {
