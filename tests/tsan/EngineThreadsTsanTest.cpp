@@ -1,6 +1,6 @@
-// Panic from the editor's thread while the render thread runs blocks: the
-// panic request takes no lock, so it must still be a race-free hand-over.
-// Meant to run under ThreadSanitizer (MORLAVINE_TSAN=ON).
+// Engine state that other threads change without the engine lock while the
+// render thread runs: the panic request and the record-on-MIDI-input
+// setting. Meant to run under ThreadSanitizer (MORLAVINE_TSAN=ON).
 
 #include <gtest/gtest.h>
 
@@ -39,6 +39,32 @@ TEST(EnginePanicTsan, PanicWhileRendering) {
   vm.GetParamHandler()->Panic();
   vm.Generate(left.data(), right.data(), 0);
   EXPECT_TRUE(vm.isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+// The record-on-MIDI-input setting changes on the editor's thread while note
+// starts read it on the render thread.
+TEST(EngineSettingsTsan, RecordOnMidiFlagWhileNotesStart) {
+  CGlobalSynth synth;
+  CVoiceManager vm(&synth);
+  vm.SetSampleRate(44100.0f);
+  vm.SetBlockSize(64);
+  vm.ArmRecording();
+  std::vector<float> left(64), right(64);
+
+  std::thread editor([&] {
+    for (int i = 0; i < 4; ++i) synth.SetRecordOnMidiInputFlag(i % 2 == 0);
+  });
+  for (int block = 0; block < 50; ++block) {
+    vm.StartVoice(60 + block % 12, 0.8f, false);
+    vm.StopRecording();
+  }
+  editor.join();
+  vm.Generate(left.data(), right.data(), 64);
+  EXPECT_FALSE(vm.IsPlaybackActive());
 }
 
 }  // namespace
