@@ -208,3 +208,33 @@ TEST(PitchModule, GlideZeroAndResetGlideStartTheNoteAtOnce) {
   f.Start(c.get());
   EXPECT_NEAR(PitchTrack(f, c.get(), 0, 1)[0], 48.0, 0.002);
 }
+
+TEST(PitchModule, UnisonSubVoicesOfANoteGlideAlike) {
+  COscFixture f(4, 64);
+  f.Set(PARAM_GLIDE_MODE, 1.0f);
+  f.Set(PARAM_MASTER_GLIDE, 0.5f);
+  f.Set(PARAM_UNISON_DETUNE, 0.0f);
+  f.Set(PARAM_UNISON_COUNT, 3.0f);
+  f.synth.SetLastPitch(48.0f);  // a note played before the glide was reset
+  // Note start as the voice manager runs it: Reset on every sub-voice, then
+  // StartVoice on every sub-voice, then the last pitch.
+  auto start = [&f](CVoice* voice) {
+    for (unsigned int i = 0; i < voice->GetUnisonCount(); ++i)
+      for (auto& o : f.osc) o->Reset(voice->GetVoice(i));
+    for (unsigned int i = 0; i < voice->GetUnisonCount(); ++i)
+      for (auto& o : f.osc) o->StartVoice(voice->GetVoice(i));
+    f.synth.SetLastPitch(static_cast<float>(*voice->GetPitch()));
+  };
+  auto first = f.NewVoice(60);
+  ASSERT_EQ(first->GetUnisonCount(), 3u);
+  start(first.get());
+  // The first note after construction sounds at once on every sub-voice.
+  for (unsigned int i = 0; i < 3; ++i)
+    EXPECT_NEAR(PitchTrack(f, first->GetVoice(i), 0, 1)[0], 60.0, 0.002) << "sub-voice " << i;
+
+  auto second = f.NewVoice(72);
+  start(second.get());
+  // Every sub-voice of the next note glides from the last one.
+  for (unsigned int i = 0; i < 3; ++i)
+    EXPECT_NEAR(PitchTrack(f, second->GetVoice(i), 0, 1)[0], 60.0 + 12.0 / 5512.0, 0.003) << "sub-voice " << i;
+}
