@@ -12,7 +12,8 @@
 
 struct WAVE_RUN {
   std::vector<float> y;
-  double inc;  // cycles per sample
+  double inc;  // cycles per sample, as the pitch module gave it
+  std::vector<float> phase;  // the frame's running phase at each sample
   // Sample whose frame phase is closest to p in the first cycle.
   size_t At(double p) const { return static_cast<size_t>(std::lround(p / inc)); }
   // First sample of cycle c (the frame phase has just wrapped).
@@ -38,8 +39,18 @@ inline WAVE_RUN RenderMode(float mode, int note, float x, float y, double cycles
   auto voice = f.NewVoice(note);
   f.Start(voice.get());
   WAVE_RUN run;
-  run.inc = PitchHz(note) / f.OscRate();
-  run.y = f.Render(voice.get(), 0, static_cast<size_t>(cycles / run.inc) + 8);
+  const size_t n = static_cast<size_t>(cycles / (PitchHz(note) / f.OscRate())) + 8;
+  run.y = f.Render(voice.get(), 0, n);
+  // The frame's phase, accumulated as the frame does it (no vibrato, so the
+  // increment is the same at every control step).
+  const float inc = f.synth.GetPitchModulation(0)[0];
+  run.inc = inc;
+  float ph = 0.0f;
+  for (size_t i = 0; i < n; ++i) {
+    run.phase.push_back(ph);
+    ph += inc;
+    if (ph > 1.0f) ph -= std::floor(ph);
+  }
   return run;
 }
 
