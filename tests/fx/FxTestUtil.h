@@ -40,7 +40,7 @@ inline STEREO StereoSine(size_t n, float hz, float amp = 0.5f) {
 
 // Runs the signal through the effect in place, UpdateParams before each
 // block, as the effects matrix does.
-inline void Run(IEffectModule& fx, STEREO& s, unsigned int block = 256) {
+inline void RunFx(IEffectModule& fx, STEREO& s, unsigned int block = 256) {
   for (size_t pos = 0; pos < s.size(); pos += block) {
     unsigned int n = static_cast<unsigned int>(std::min<size_t>(block, s.size() - pos));
     fx.UpdateParams(n);
