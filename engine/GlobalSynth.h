@@ -13,7 +13,7 @@ const unsigned int BL_SAW_TABLE_SIZE = 108001;
 const unsigned int BL_IMP_TABLE_SIZE = 108001;
 const unsigned int BL_STEP_TABLE_SIZE = 150001;
 
-class CGlobalSynth : public IGlobalSynth {
+class CGlobalSynth final : public IGlobalSynth {
  public:
   CGlobalSynth();
   ~CGlobalSynth();

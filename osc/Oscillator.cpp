@@ -1,37 +1,242 @@
-// Placeholder oscillator until the oscillator lands: it renders silence.
 #include "osc/Oscillator.h"
 
+#include <cmath>
 #include <cstring>
 
+#include "engine/IGlobalSynth.h"
+#include "engine/IModulation.h"
+#include "engine/SynthTypes.h"
+#include "engine/Voice.h"
+#include "osc/OscState.h"
+#include "tables/Tables.h"
+
 namespace {
-float g_table[16384];
-char g_name[16];
+
+// Parameter ids (per-oscillator ids are base + oscillator).
+const unsigned int ID_FM = 28;
+const unsigned int ID_RM = 32;
+const unsigned int ID_DETUNE = 72;
+const unsigned int ID_ON = 422;
+const unsigned int ID_MODE = 430;
+const unsigned int ID_OCTAVE = 434;
+const unsigned int ID_SEMITONE = 438;
+const unsigned int ID_FREE_PHASE = 442;
+const unsigned int ID_DECLICK = 485;
+
+// 2^(1/12) as the nearest float.
+const float TUNE_SEMITONE_DELTA = static_cast<float>(std::pow(2.0, 1.0 / 12.0));
+
+const float DECLICK_TIME = 0.007f;
+const float BUZZ_FADE_LO_HZ = 100.0f;
+const float BUZZ_FADE_HI_HZ = 350.0f;
+const float MORPH_FADE_LO_HZ = 500.0f;
+const float MORPH_FADE_HI_HZ = 10000.0f;
+
+// An integer setting stored as a float, truncated toward zero; values that
+// cannot be a setting (NaN, huge, negative) give -1.
+int IntSetting(float v) { return (v >= 0.0f && v < 65536.0f) ? static_cast<int>(v) : -1; }
+
 }  // namespace
 
-COscillator::COscillator(IGlobalSynth* synth) : m_synth(synth) {}
-COscillator::~COscillator() {}
-void COscillator::SetInstance(unsigned int index) { m_index = index; }
-void COscillator::SetSampleRate(float) {}
-void COscillator::SetBlockSize(unsigned int) {}
-void COscillator::SetWaveTableQuality(unsigned int) {}
-void COscillator::Reset(CVoice*) {}
-void COscillator::StartVoice(CVoice*) {}
-void COscillator::ResetGlide() {}
-void COscillator::RebuildOscFX() {}
-void COscillator::UpdateParams(unsigned int) {}
-void COscillator::UpdateWaveTable() {}
-void COscillator::Generate(CVoice*, float* left, float* right, float*, unsigned int n) {
-  std::memset(left, 0, n * sizeof(float));
-  std::memset(right, 0, n * sizeof(float));
+const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAMS] = {4, 8, 28, 32, 76};
+
+COscillator::COscillator(IGlobalSynth* synth) : m_synth(synth), m_pitch(synth), m_waveTable(WAVETABLE_LENGTH, 0.0f) {
+  Tables::Init();
+  m_buzzFade = {};
+  m_morphFade = {};
+  m_morphFade.loHz = MORPH_FADE_LO_HZ;
+  m_morphFade.hiHz = MORPH_FADE_HI_HZ;
+  std::memset(m_waveTableName, 0, sizeof(m_waveTableName));
 }
-float* COscillator::GetOscWaveTable() { return g_table; }
-char* COscillator::GetOscWaveTableName() { return g_name; }
+
+COscillator::~COscillator() {}
+
+void COscillator::SetInstance(unsigned int index) {
+  m_osc = index & 3;
+  m_pitch.SetInstance(m_osc);
+}
+
+void COscillator::SetSampleRate(float rate) {
+  m_sampleRate = rate;
+  m_modulation = m_synth->GetIModulation();
+  m_pitch.SetSampleRate(rate);
+  m_declickStep = rate > 0.0f ? 1.0f / (DECLICK_TIME * rate) : 1.0f;
+  m_morphFade.sampleRate = rate;
+  m_morphFade.Normalise();
+  m_blImp = m_synth->GetBlImpTable();
+  m_blSaw = m_synth->GetBlSawTable();
+  m_blStep = m_synth->GetBlStepTable();
+  m_buzzFade.Set(rate, BUZZ_FADE_LO_HZ, BUZZ_FADE_HI_HZ);
+}
+
+void COscillator::SetBlockSize(unsigned int n) { m_pitch.SetBlockSize(n); }
+
+void COscillator::SetWaveTableQuality(unsigned int) {}
+
+void COscillator::ResetGlide() { m_pitch.ResetGlide(); }
+
+void COscillator::RebuildOscFX() {}
+
+void COscillator::StartVoice(CVoice* voice) { m_pitch.StartVoice(voice); }
+
+void COscillator::Reset(CVoice* voice) {
+  *voice->GetOscDeclicker() = 0.0f;
+  OSC_STATE* s = voice->GetOscState(m_osc);
+  int mode = IntSetting(m_synth->GetParam(ID_MODE + m_osc));
+  float phase = 0.0f;
+  if (m_synth->GetParam(ID_FREE_PHASE + m_osc) != 0.0f && mode != static_cast<int>(MODE_CLICK) &&
+      mode != static_cast<int>(MODE_SAMPLE)) {
+    // The voice's one seed gives each oscillator a different but repeatable
+    // start phase that moves with its tuning.
+    float e = 12.0f * m_synth->GetParam(ID_OCTAVE + m_osc) + m_synth->GetParam(ID_SEMITONE + m_osc) +
+              m_synth->GetParam(ID_DETUNE + m_osc) - 0.5f;
+    float scale = static_cast<float>(std::pow(static_cast<double>(TUNE_SEMITONE_DELTA), static_cast<double>(e)));
+    float x = scale * s->randomPhase;
+    phase = x - std::floor(x);
+    if (!(phase >= 0.0f && phase < 1.0f)) phase = 0.0f;  // a corrupt tuning or seed
+  }
+  s->phase = phase;
+  s->lastOutput = 0.0f;
+  s->auxPhase1 = 0.0f;
+  s->auxPhase2 = 0.0f;
+  s->auxPhase3 = 0.0f;
+}
+
+void COscillator::UpdateParams(unsigned int hostFrames) {
+  if (!m_modulation) m_modulation = m_synth->GetIModulation();
+  m_pitch.UpdateParams(hostFrames);
+  for (unsigned int j = 0; j < OSC_FRAME_PARAMS; ++j) m_synth->UpdateParam(OSC_FRAME_PARAM_IDS[j] + m_osc, hostFrames);
+}
+
+void COscillator::UpdateWaveTable() {
+  SYNTH_PRESET* preset = m_synth->GetPreset();
+  unsigned int base = PARAM_WAVETABLE + WAVETABLE_LENGTH * m_osc;
+  for (unsigned int k = 0; k < WAVETABLE_LENGTH; ++k)
+    m_waveTable[k] = preset ? (*preset)[base + k] : m_synth->GetParam(base + k);
+  for (unsigned int j = 0; j < 4; ++j) {
+    unsigned int id = PARAM_WAVETABLE_NAME + 4 * m_osc + j;
+    float word = preset ? (*preset)[id] : m_synth->GetParam(id);
+    char bytes[4];
+    std::memcpy(bytes, &word, 4);
+    bool ended = false;
+    for (unsigned int b = 0; b < 4; ++b) {
+      if (bytes[b] == 0) ended = true;
+      m_waveTableName[4 * j + b] = ended ? 0 : bytes[b];
+    }
+  }
+}
+
+bool COscillator::_Matters(unsigned int id) {
+  if (m_synth->GetParam(id) != 0.0f) return true;
+  if (!m_modulation) return false;
+  const MOD_SOURCE_LIST* list = m_modulation->GetModulation(id);
+  if (list && list->count) return true;
+  const MOD_CONTROLLER_LIST* controllers = m_modulation->GetController(id);
+  return controllers && controllers->count;
+}
+
+bool COscillator::_RendersForPartner() {
+  if ((m_osc & 1) == 0) return false;  // Osc1 and Osc3 modulate nobody
+  unsigned int partner = m_osc - 1;
+  if (m_synth->GetParam(ID_ON + partner) == 0.0f) return false;
+  return _Matters(ID_FM + partner) || _Matters(ID_RM + partner);
+}
+
+void COscillator::Generate(CVoice* voice, float* left, float* right, float* scratch, unsigned int n) {
+  if (!m_modulation) m_modulation = m_synth->GetIModulation();
+  int mode = IntSetting(m_synth->GetParam(ID_MODE + m_osc));
+  bool on = m_synth->GetParam(ID_ON + m_osc) != 0.0f;
+  if (!on && !_RendersForPartner()) {
+    std::memset(left, 0, n * sizeof(float));
+    std::memset(right, 0, n * sizeof(float));
+    return;
+  }
+  m_fmSource = (m_osc & 1) == 0 ? scratch : nullptr;
+  m_pitch.Generate(voice, n);
+  m_auxPhase = &voice->GetOscState(m_osc)->auxPhase1;
+  if (mode != static_cast<int>(MODE_SAMPLE)) _PreProcessEffects(voice, left, right, n);
+
+  _Dispatch(static_cast<unsigned int>(mode), voice, left, right, scratch, n);
+
+  if ((m_osc & 1) && scratch) std::memcpy(scratch, left, n * sizeof(float));
+
+  if (mode != static_cast<int>(MODE_CLICK) && mode != static_cast<int>(MODE_SAMPLE) &&
+      m_synth->GetParam(ID_DECLICK) != 0.0f) {
+    float* gain = voice->GetOscDeclicker();
+    float g = *gain;
+    for (unsigned int i = 0; i < n && g < 1.0f; ++i) {
+      g += m_declickStep;
+      if (g > 1.0f) g = 1.0f;
+      left[i] *= g;
+    }
+    *gain = g;
+  }
+
+  if (!on) {
+    std::memset(left, 0, n * sizeof(float));
+    std::memset(right, 0, n * sizeof(float));
+    return;
+  }
+  if (mode == static_cast<int>(MODE_SAMPLE)) return;
+  _ProcessEffects(voice, left, right, n);
+}
+
+void COscillator::_Dispatch(unsigned int mode, CVoice* voice, float* left, float* right, float* scratch,
+                            unsigned int n) {
+  switch (mode) {
+    case 0:
+      GenerateSine(voice, left, n);
+      return;
+    case 1:
+      GenerateSaw(voice, left, n);
+      return;
+    case 2:
+      GenerateSquare(voice, left, n);
+      return;
+    case 3:
+      GenerateTriangle(voice, left, n);
+      return;
+    case MODE_SAMPLE:
+      // The sample player writes both channels.
+      std::memset(left, 0, n * sizeof(float));
+      std::memset(right, 0, n * sizeof(float));
+      return;
+    default:
+      // Modes without a routine, and mode values outside the known range,
+      // are silent.
+      std::memset(left, 0, n * sizeof(float));
+      return;
+  }
+}
+
+void COscillator::_PreProcessEffects(CVoice*, float*, float*, unsigned int) {
+  m_synth->SetBuzzParam(m_osc, nullptr);
+  m_synth->SetFeedbackParam(m_osc, nullptr);
+}
+
+void COscillator::_ProcessEffects(CVoice*, float* left, float* right, unsigned int n) {
+  std::memcpy(right, left, n * sizeof(float));
+}
+
+float* COscillator::GetOscWaveTable() { return m_waveTable.data(); }
+
+char* COscillator::GetOscWaveTableName() { return m_waveTableName; }
+
 void COscillator::GetSample(float** left, float** right, unsigned int& frames, float* rate) {
   *left = nullptr;
   *right = nullptr;
   frames = 0;
   if (rate) *rate = 44100.0f;
 }
-const char* COscillator::GetSamplePath() { return ""; }
-bool COscillator::LoadSample(const char*) { return false; }
-bool COscillator::LoadSampleFromMemory(float*, float*, unsigned int, float, const char*) { return false; }
+
+const char* COscillator::GetSamplePath() { return m_samplePath.c_str(); }
+
+bool COscillator::LoadSample(const char* path) {
+  m_samplePath = path ? path : "";
+  return false;
+}
+
+bool COscillator::LoadSampleFromMemory(float*, float*, unsigned int, float, const char* name) {
+  m_samplePath = name ? name : "";
+  return false;
+}

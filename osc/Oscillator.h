@@ -1,12 +1,79 @@
 #pragma once
 // One of the four oscillators; one object serves all voices, per-voice state
-// lives in CVoice.
+// lives in CVoice (OSC_STATE and the voice's declick gain). Per voice and
+// block it computes the pitch, renders the chosen mode, fades the note in
+// and hands the result to the effect chain. Osc2 frequency- and
+// ring-modulates Osc1, Osc4 does the same to Osc3, through the scratch
+// buffer the voice manager passes to every Generate call.
+
+#include <string>
+#include <vector>
+
+#include "osc/PitchModule.h"
 
 class IGlobalSynth;
+class IModulation;
 class CVoice;
+struct OSC_STATE;
+
+// A key-tracked fade between two frequencies: 0 at and below loHz, 1 at and
+// above hiHz, for a phase increment in cycles per sample.
+struct KEY_FADE_RANGE {
+  float sampleRate;
+  float loNorm;
+  float hiNorm;
+  float loHz;
+  float hiHz;
+  float scale;
+
+  void Set(float rate, float lo, float hi) {
+    sampleRate = rate;
+    loHz = lo;
+    hiHz = hi;
+    Normalise();
+  }
+  void SetLimits(float lo, float hi) {
+    if (lo == loHz && hi == hiHz) return;
+    loHz = lo;
+    hiHz = hi;
+    Normalise();
+  }
+  void Normalise() {
+    if (sampleRate > 0.0f) {
+      loNorm = loHz / sampleRate;
+      hiNorm = hiHz / sampleRate;
+    } else {
+      loNorm = hiNorm = 0.0f;
+    }
+    scale = hiNorm > loNorm ? 1.0f / (hiNorm - loNorm) : 0.0f;
+  }
+  float Fade(float inc) const {
+    float v = (inc - loNorm) * scale;
+    return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
+  }
+};
+
+// Values of the render frame at the current control step.
+struct OSC_FRAME {
+  float inc;  // phase increment, cycles per oscillator sample
+  float X;    // Morph X, modulated
+  float Y;    // Morph Y, modulated
+  float FM;
+  float RM;
+  float PH;  // phase offset
+  float morphScale;
+  float fmDepth;
+  float buzzAmount;
+  float feedbackAmount;
+};
 
 class COscillator {
  public:
+  static const unsigned int MODE_COUNT = 57;
+  static const unsigned int MODE_CLICK = 54;
+  static const unsigned int MODE_WAVETABLE = 55;
+  static const unsigned int MODE_SAMPLE = 56;
+
   explicit COscillator(IGlobalSynth* synth);
   ~COscillator();
   COscillator(const COscillator&) = delete;
@@ -22,17 +89,60 @@ class COscillator {
   void RebuildOscFX();
   void UpdateParams(unsigned int hostFrames);
   void UpdateWaveTable();
-  // Renders one sub-voice into left/right (n oversampled frames), overwriting them.
-  void Generate(CVoice* voice, float* left, float* right, float* fmSource, unsigned int n);
+  // Renders one sub-voice into left/right (n oversampled frames), overwriting
+  // them. scratch is shared by the four oscillators of the voice: Osc2 and
+  // Osc4 leave their raw wave in it, Osc1 and Osc3 read it for FM and RM.
+  void Generate(CVoice* voice, float* left, float* right, float* scratch, unsigned int n);
 
   float* GetOscWaveTable();
+  int GetOscWaveTableLength() const { return 16384; }
   char* GetOscWaveTableName();
   void GetSample(float** left, float** right, unsigned int& frames, float* rate);
   const char* GetSamplePath();
   bool LoadSample(const char* path);
   bool LoadSampleFromMemory(float* left, float* right, unsigned int frames, float rate, const char* name);
 
+  // Mode routines: render n samples at the oscillator rate into out.
+  void GenerateSine(CVoice* voice, float* out, unsigned int n);
+  void GenerateSaw(CVoice* voice, float* out, unsigned int n);
+  void GenerateSquare(CVoice* voice, float* out, unsigned int n);
+  void GenerateTriangle(CVoice* voice, float* out, unsigned int n);
+
+  CPitchModule& GetPitchModule() { return m_pitch; }
+
  private:
+  // Morph X, Morph Y, FM, RM and Phase, each + oscillator.
+  static const unsigned int OSC_FRAME_PARAMS = 5;
+  static const unsigned int OSC_FRAME_PARAM_IDS[OSC_FRAME_PARAMS];
+  static const unsigned int ID_INVERT = 426;
+
+  template <class WAVE>
+  void _RenderFrame(CVoice* voice, float* out, unsigned int n, WAVE& wave);
+  bool _Matters(unsigned int id);
+  bool _RendersForPartner();
+  void _Dispatch(unsigned int mode, CVoice* voice, float* left, float* right, float* scratch, unsigned int n);
+  // Hand-over points to the oscillator's effect chain (effect slots, filter,
+  // drive, level and pan). Until that chain exists, PreProcess publishes no
+  // buzz or feedback amounts and Process passes the wave to both channels.
+  void _PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
+  void _ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
+
   IGlobalSynth* m_synth;
-  unsigned int m_index = 0;
+  unsigned int m_osc = 0;
+  float m_sampleRate = 0.0f;
+  CPitchModule m_pitch;
+  float* m_fmSource = nullptr;
+  KEY_FADE_RANGE m_buzzFade;
+  float m_declickStep = 0.0f;
+  KEY_FADE_RANGE m_morphFade;
+  IModulation* m_modulation = nullptr;
+  const float* m_blImp = nullptr;
+  const float* m_blSaw = nullptr;
+  const float* m_blStep = nullptr;
+  float* m_auxPhase = nullptr;
+  std::string m_samplePath;
+  // User wavetable source and name, until the band-limited wavetable player
+  // takes them over.
+  std::vector<float> m_waveTable;
+  char m_waveTableName[16];
 };
