@@ -76,6 +76,9 @@ class CParamHandler {
   // block is refused. Returns false when nothing was loaded.
   bool LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsigned int kind, unsigned int instance,
                   unsigned int bytes = PRESET_BYTES);
+  // Bytes a module-preset body of the kind (1-17) and version must hold at
+  // least to be loaded; 0 for kind 0 and kinds that cannot be loaded.
+  static unsigned int GetModuleBlockBytes(unsigned int version, unsigned int kind);
   // Returns the number of bytes written (0 for kinds it cannot save).
   unsigned int SavePreset(SYNTH_PRESET* buffer, unsigned int kind, unsigned int instance);
   void SetOscWaveTable(float* table, char* name, unsigned int osc);

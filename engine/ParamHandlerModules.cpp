@@ -135,6 +135,12 @@ unsigned int SaveCcMapBlock(void* map, void* block) { return static_cast<CMidiMa
 
 }  // namespace
 
+unsigned int CParamHandler::GetModuleBlockBytes(unsigned int version, unsigned int kind) {
+  // Every kind has an instance 0, and the length does not depend on it.
+  if (kind == PRESET_KIND_SYNTH || kind > PRESET_KIND_LAST) return 0;
+  return RequiredBytes(version, kind, 0);
+}
+
 bool CParamHandler::_LoadModulePreset(SYNTH_PRESET* buffer, unsigned int version, unsigned int kind,
                                       unsigned int instance, unsigned int bytes) {
   // The caller holds the engine lock. Everything that can refuse the block is

@@ -231,7 +231,8 @@ void CVoiceManager::_RenderSlice(float* left, float* right, unsigned int n) {
   m_fxMatrix.Process(m_busMix, left, right, n);
   m_master.UpdateParams(n);
   m_master.Process(nullptr, left, right, n);
-  // The recorder's capture and playback run here, on the final outputs.
+  // The recorder captures the final outputs, or replaces them while it plays.
+  m_recorder.Process(left, right, n);
 }
 
 void CVoiceManager::_RenderVoices(unsigned int n, unsigned int frames, bool perVoiceBuses) {

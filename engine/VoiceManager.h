@@ -14,9 +14,11 @@
 #include "engine/Buffers.h"
 #include "engine/DownSampler.h"
 #include "engine/EffectsMatrix.h"
+#include "engine/ICommandHandler.h"
 #include "engine/MasterSection.h"
 #include "engine/ModulationMatrix.h"
 #include "engine/ParamHandler.h"
+#include "engine/SampleRecorder.h"
 #include "engine/UnisonMapper.h"
 #include "fx/Exciter.h"
 #include "fx/TranceGate.h"
@@ -31,7 +33,12 @@ class AudioEffectX;
 // block size, so nothing is lost.
 const unsigned int MAX_ENGINE_BLOCK_SIZE = 8192;
 
-class CVoiceManager {
+// Resets the host's MIDI processing (queued events, held notes, arpeggiator)
+// on the VST object registered with SetEffect. The host layer registers it
+// together with the object.
+typedef void (*HOST_PANIC_FN)(AudioEffectX* effect);
+
+class CVoiceManager final : public ICommandHandler {
  public:
   explicit CVoiceManager(IGlobalSynth* synth);
   ~CVoiceManager();
@@ -39,6 +46,7 @@ class CVoiceManager {
   CVoiceManager& operator=(const CVoiceManager&) = delete;
 
   void SetEffect(AudioEffectX* effect) { m_effect = effect; }
+  void SetHostPanic(HOST_PANIC_FN panic) { m_hostPanic = panic; }
   // Host rate in Hz; a rate that is not positive is ignored.
   void SetSampleRate(float sr);
   // Host frames per block; 0 is ignored, larger than MAX_ENGINE_BLOCK_SIZE is
@@ -82,6 +90,44 @@ class CVoiceManager {
   float GetReleaseLevel() const { return m_releaseLevel; }
   CStereoBuffer* GetBusMixes() { return m_busMix; }
   CStereoBuffer* GetOscOutputs() { return m_oscOut; }
+  CSampleRecorder* GetRecorder() { return &m_recorder; }
+
+  // ICommandHandler, in VoiceManagerCommands.cpp.
+  unsigned int GetIntParam(unsigned int id) override;
+  float GetFloatParam(unsigned int id) override;
+  void SetIntParam(unsigned int id, unsigned int value) override;
+  void SetFloatParam(unsigned int id, float value) override;
+  void ResetParamToFactory(unsigned int id) override;
+  bool LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsigned int kind, unsigned int instance) override;
+  unsigned int SavePreset(SYNTH_PRESET* buffer, unsigned int kind, unsigned int instance) override;
+  void SetOscWaveTable(float* table, char* name, unsigned int osc) override;
+  void GetOscWaveTable(float** table, char* name, unsigned int osc) override;
+  void Panic() override;
+  bool LoadSample(char const* path, unsigned int osc) override;
+  bool LoadSampleFromMemory(unsigned int osc, float* left, float* right, unsigned int frames, float rate,
+                            char* name) override;
+  const char* GetLoadedSamplePath(unsigned int osc) override;
+  void GetSample(unsigned int osc, float** left, float** right, unsigned int& frames, float* rate) override;
+  void SetSampleLoop(unsigned int osc, unsigned int start, unsigned int end) override;
+  void SetRecSampleLoop(float start, float end) override;
+  void SetSampleRootPitch(unsigned int osc, unsigned int pitch) override;
+  unsigned int GetSampleLoopStart(unsigned int osc) override;
+  unsigned int GetSampleLoopEnd(unsigned int osc) override;
+  unsigned int GetSampleRootPitch(unsigned int osc) override;
+  void StartRecording() override;
+  void StopRecording() override;
+  void ArmRecording() override;
+  void DisarmRecording() override;
+  void StartPlayback() override;
+  void StopPlayback() override;
+  bool IsPlaybackActive() override;
+  void DeleteRecordedSample() override;
+  bool IsRecordingActive() override;
+  void GetRecordedSample(float** left, float** right, unsigned int& frames) override;
+  void CropRecordedSample() override;
+  void TrimRecordedSample() override;
+  void ReverseRecordedSample() override;
+  void InsertRecordedSampleToOsc(unsigned int osc) override;
 
  private:
   // One slice of at most the block size, after HandleParams.
@@ -122,4 +168,7 @@ class CVoiceManager {
   // Main voices in order of creation, oldest first.
   std::vector<CVoice*> m_voices;
   float m_releaseLevel = 0.0f;
+  HOST_PANIC_FN m_hostPanic = nullptr;
+  // Declared after the parameter store, whose engine lock it uses.
+  CSampleRecorder m_recorder{&m_params.GetLock()};
 };

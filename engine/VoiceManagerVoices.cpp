@@ -96,7 +96,10 @@ void CVoiceManager::StartVoice(int note, float velocity, bool legato) {
 
   CallStartVoice(voice);
   m_synth->SetLastPitch(static_cast<float>(note));
-  // Starting the recorder on MIDI input belongs here, once the recorder exists.
+  // An armed recorder starts on the first note; it reuses the buffer that
+  // arming allocated, since nothing may be allocated on the render thread.
+  if (m_recorder.IsArmed() && !m_recorder.IsRecording() && m_synth->GetRecordOnMidiInputFlag())
+    m_recorder.StartInPlace();
 }
 
 void CVoiceManager::CallStartVoice(CVoice* voice) {

@@ -223,20 +223,19 @@ float* COscillator::GetOscWaveTable() { return m_waveTable.data(); }
 char* COscillator::GetOscWaveTableName() { return m_waveTableName; }
 
 void COscillator::GetSample(float** left, float** right, unsigned int& frames, float* rate) {
-  *left = nullptr;
-  *right = nullptr;
-  frames = 0;
-  if (rate) *rate = 44100.0f;
+  m_samplePlayer.GetSample(left, right, frames, rate);
 }
 
 const char* COscillator::GetSamplePath() { return m_samplePath.c_str(); }
 
 bool COscillator::LoadSample(const char* path) {
-  m_samplePath = path ? path : "";
-  return false;
+  if (!path || !m_samplePlayer.LoadSample(path)) return false;
+  m_samplePath = path;
+  return true;
 }
 
-bool COscillator::LoadSampleFromMemory(float*, float*, unsigned int, float, const char* name) {
+bool COscillator::LoadSampleFromMemory(float* left, float* right, unsigned int frames, float rate, const char* name) {
+  if (!m_samplePlayer.LoadSampleFromMemory(left, right, frames, rate)) return false;
   m_samplePath = name ? name : "";
-  return false;
+  return true;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "osc/PitchModule.h"
+#include "osc/SamplePlayer.h"
 
 class IGlobalSynth;
 class IModulation;
@@ -99,8 +100,11 @@ class COscillator {
   char* GetOscWaveTableName();
   void GetSample(float** left, float** right, unsigned int& frames, float* rate);
   const char* GetSamplePath();
+  // Both loads keep the previous sample, path and loop when they fail, and
+  // store the path (or name) only when they succeed.
   bool LoadSample(const char* path);
   bool LoadSampleFromMemory(float* left, float* right, unsigned int frames, float rate, const char* name);
+  CSamplePlayer* GetSamplePlayer() { return &m_samplePlayer; }
 
   // Mode routines: render n samples at the oscillator rate into out.
   void GenerateSine(CVoice* voice, float* out, unsigned int n);
@@ -141,6 +145,7 @@ class COscillator {
   const float* m_blStep = nullptr;
   float* m_auxPhase = nullptr;
   std::string m_samplePath;
+  CSamplePlayer m_samplePlayer;
   // User wavetable source and name, until the band-limited wavetable player
   // takes them over.
   std::vector<float> m_waveTable;

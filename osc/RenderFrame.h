@@ -91,8 +91,11 @@ inline float ModulatedValue(const float* values, const MOD_SOURCE_LIST* list, un
 }  // namespace OscFrame
 
 template <class WAVE>
-void COscillator::_RenderFrame(CVoice* voice, float* out, unsigned int n, WAVE& wave) {
+void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned int n, WAVE& waveIn) {
   using namespace OscFrame;
+  // A local copy keeps the wave's control values in registers across the
+  // stores to out.
+  WAVE wave = waveIn;
   OSC_STATE* s = voice->GetOscState(m_osc);
   const float* pitch = m_synth->GetPitchModulation(m_osc);
   if (!pitch) {
@@ -161,4 +164,5 @@ void COscillator::_RenderFrame(CVoice* voice, float* out, unsigned int n, WAVE& 
   }
   s->phase = phase;
   s->lastOutput = lastOutput;
+  waveIn = wave;
 }

@@ -1,6 +1,8 @@
 #include "host/au/AUSynth.h"
 
 #include <climits>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "host/au/VSTCallback.h"
@@ -292,6 +294,10 @@ OSStatus CAUSynth::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope,
         outDataSize = sizeof(CAUSynth*);
         outWritable = false;
         return noErr;
+      case kAudioUnitProperty_ParameterStringFromValue:
+        outDataSize = sizeof(AudioUnitParameterStringFromValue);
+        outWritable = false;
+        return noErr;
       default:
         break;
     }
@@ -314,11 +320,28 @@ OSStatus CAUSynth::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope,
         memcpy(outData, &self, sizeof(self));
         return noErr;
       }
+      case kAudioUnitProperty_ParameterStringFromValue:
+        return _ParameterStringFromValue(*static_cast<AudioUnitParameterStringFromValue*>(outData));
       default:
         break;
     }
   }
   return MusicDeviceBase::GetProperty(id, scope, element, outData);
+}
+
+// The text the instrument shows for a value: the value in percent with two
+// decimals, without the unit.
+OSStatus CAUSynth::_ParameterStringFromValue(AudioUnitParameterStringFromValue& request) {
+  request.outString = nullptr;
+  if (!_IsParamIndex(request.inParamID)) return kAudioUnitErr_InvalidParameter;
+  const float value = request.inValue
+                          ? *request.inValue
+                          : mEffect->getParameter(mEffect, static_cast<VstInt32>(request.inParamID));
+  if (!std::isfinite(value)) return kAudioUnitErr_InvalidPropertyValue;
+  char text[64];
+  snprintf(text, sizeof(text), "%.2f", static_cast<double>(value * 100.0f));
+  request.outString = CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
+  return request.outString ? noErr : memFullErr;
 }
 
 OSStatus CAUSynth::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope,

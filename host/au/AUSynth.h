@@ -114,6 +114,7 @@ class CAUSynth : public MusicDeviceBase {
   bool _IsParamIndex(UInt32 id) const;
   VstIntPtr _Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                       void* ptr = nullptr, float opt = 0.0f);
+  OSStatus _ParameterStringFromValue(AudioUnitParameterStringFromValue& request);
   void _SendGesture(AudioUnitEventType type, int index);
   AudioUnitParameter _ParameterRecord(UInt32 index) const;
 

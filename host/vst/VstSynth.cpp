@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <type_traits>
 
 #if defined(__SSE__) || defined(__x86_64__) || defined(_M_X64)
 #include <xmmintrin.h>
@@ -51,14 +50,9 @@ class CBlockFloatMode {
 #endif
 };
 
-// Bridge until every build of the voice manager implements the command
-// interface: null where it does not.
-template <class T>
-ICommandHandler* AsCommandHandler(T* engine) {
-  if constexpr (std::is_base_of<ICommandHandler, T>::value)
-    return engine;
-  else
-    return nullptr;
+// The engine resets the MIDI side through this before every preset load.
+void PanicOf(AudioEffectX* effect) {
+  if (effect) static_cast<CVstSynth*>(effect)->Panic();
 }
 
 bool IsHostParamIndex(VstInt32 index) { return index >= 0 && index < CVstSynth::PARAMETER_COUNT; }
@@ -76,6 +70,7 @@ CVstSynth::CVstSynth(audioMasterCallback audioMaster) : AudioEffectX(audioMaster
   m_midiProcessor = new CMidiProcessor(m_globalSynth);
   m_voiceManager = new CVoiceManager(m_globalSynth);
   m_voiceManager->SetEffect(this);
+  m_voiceManager->SetHostPanic(&PanicOf);
   // Pushes, pops and panics of the MIDI processor run under the engine lock,
   // which lives in the voice manager's parameter store.
   m_midiProcessor->SetEngineLock(&m_voiceManager->GetParamHandler()->GetLock());
@@ -122,7 +117,7 @@ CVstSynth::~CVstSynth() {
   }
 }
 
-ICommandHandler* CVstSynth::_Commands() { return AsCommandHandler(m_voiceManager); }
+ICommandHandler* CVstSynth::_Commands() { return m_voiceManager; }
 
 // ---------------------------------------------------------------------------
 // Audio set-up
@@ -281,18 +276,22 @@ int CVstSynth::GetAssignedMidiCC(unsigned int paramId) { return m_midiMap.GetAss
 
 void CVstSynth::ClearAssignedMidiCC(unsigned int paramId) { m_midiMap.ClearAssignedMidiCC(paramId); }
 
-void CVstSynth::_Render(float* left, float* right, unsigned int start, unsigned int frames) {
+void CVstSynth::_Generate(float* left, float* right, unsigned int start, unsigned int frames) {
   if (m_spanCount < SPAN_LOG_SIZE) m_spans[m_spanCount] = RENDER_SPAN{start, frames};
   ++m_spanCount;
+  m_voiceManager->Generate(left + start, right + start, frames);
+}
+
+void CVstSynth::_Render(float* left, float* right, unsigned int start, unsigned int frames) {
+  // An empty span still applies the parameter changes made before the event.
   if (frames == 0) {
-    // Still applies the parameter changes that came before the event.
-    m_voiceManager->Generate(left + start, right + start, 0);
+    _Generate(left, right, start, 0);
     return;
   }
   const unsigned int slice = blockSize > 0 ? static_cast<unsigned int>(blockSize) : frames;
   while (frames > 0) {
     const unsigned int n = frames < slice ? frames : slice;
-    m_voiceManager->Generate(left + start, right + start, n);
+    _Generate(left, right, start, n);
     start += n;
     frames -= n;
   }

@@ -31,7 +31,8 @@ class CVstSynth : public AudioEffectX {
   static constexpr unsigned int STAGING_BYTES = 268632 + AUTHOR_BYTES + NAME_BYTES + PATH_BYTES;  // 272,752
 
   // Where each engine render call of the last block started and how many
-  // frames it rendered (the first SPAN_LOG_SIZE calls; the count goes on).
+  // frames it rendered (the first SPAN_LOG_SIZE calls; the count goes on),
+  // for diagnostics of the event splitting.
   struct RENDER_SPAN {
     unsigned int start;
     unsigned int frames;
@@ -94,6 +95,8 @@ class CVstSynth : public AudioEffectX {
   // Renders frames [start, start + frames) of the block; a span longer than
   // the block size goes to the engine in slices of at most the block size.
   void _Render(float* left, float* right, unsigned int start, unsigned int frames);
+  // One engine call, logged.
+  void _Generate(float* left, float* right, unsigned int start, unsigned int frames);
   void _ApplyEvent(const MIDI_EVENT& event, bool playing);
   void _ApplyController(unsigned int controller, float value);
 

@@ -209,6 +209,15 @@ struct AudioUnitParameterInfo {
   UInt32 flags;
 };
 
+// Property kAudioUnitProperty_ParameterStringFromValue: the caller fills in
+// the parameter and the value (null: the current value) and receives a new
+// string it releases.
+struct AudioUnitParameterStringFromValue {
+  AudioUnitParameterID inParamID;
+  const AudioUnitParameterValue* inValue;
+  CFStringRef outString;
+};
+
 struct AudioUnitParameter {
   AudioUnit mAudioUnit;
   AudioUnitParameterID mParameterID;

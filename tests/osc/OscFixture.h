@@ -58,6 +58,11 @@ class COscFixture {
     params.ClearStatus();
   }
 
+  // Writes a plain setting straight into the live image, past the store's
+  // checks: how a damaged image reaches the oscillators. A later Set of a
+  // plain setting copies the store's deferred values over it.
+  void Poke(unsigned int id, float value) { params.GetPreset()->data[id] = value; }
+
   // Neutral tuning and wave settings for all four oscillators; only Osc1 on.
   void Neutral() {
     for (unsigned int k = 0; k < 4; ++k) {

@@ -111,9 +111,9 @@ TEST(PitchModule, PitchClampsToTheMidiRangeAndNeverLeavesTheTable) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.note);
     COscFixture f(4, 64);
-    f.Set(PARAM_OSC_OCTAVE, c.octave);
-    f.Set(PARAM_OSC_SEMITONE, c.semitone);
-    f.Set(PARAM_TRANSPOSE, c.transpose);
+    f.Poke(PARAM_OSC_OCTAVE, c.octave);
+    f.Poke(PARAM_OSC_SEMITONE, c.semitone);
+    f.Poke(PARAM_TRANSPOSE, c.transpose);
     auto voice = f.NewVoice(c.note);
     f.Start(voice.get());
     std::vector<double> track = PitchTrack(f, voice.get(), 0, 64);

@@ -9,6 +9,7 @@
 
 #include "engine/MidiProcessor.h"
 #include "engine/Params.h"
+#include "engine/VoiceManager.h"
 #include "host/au/AUSynth.h"
 #include "host/au/AUSynthEntry.h"
 #include "host/au/VSTCallback.h"
@@ -53,6 +54,20 @@ class CBuffers {
  private:
   std::vector<UInt8> m_list;
   std::vector<std::vector<float>> m_data;
+};
+
+// Releases a CF reference when the test leaves its scope, failed or not.
+class CReleaser {
+ public:
+  explicit CReleaser(CFTypeRef ref) : m_ref(ref) {}
+  ~CReleaser() {
+    if (m_ref) CFRelease(m_ref);
+  }
+  CReleaser(const CReleaser&) = delete;
+  CReleaser& operator=(const CReleaser&) = delete;
+
+ private:
+  CFTypeRef m_ref;
 };
 
 double Rms(const std::vector<float>& x) {
@@ -345,6 +360,27 @@ TEST_F(AUSynthTest, ANoteBeforeInitializeReachesTheInstrumentAndAnswersUninitial
   EXPECT_EQ(midi->GetHeldNoteCount(), 0u);
 }
 
+TEST_F(AUSynthTest, MidiKeepsItsFrameOffsetAndResetSilencesTheVoices) {
+  ASSERT_EQ(AudioUnitInitialize(m_unit), noErr);
+  ASSERT_EQ(MusicDeviceMIDIEvent(m_unit, 0x91, 60, 100, 100), noErr);
+  CBuffers out(2, 256);
+  ASSERT_EQ(Render(m_unit, out, 256), noErr);
+  // The block is split at the note: frames 0-99 first, the rest after it.
+  CVstSynth* vst = Vst(m_unit);
+  const unsigned int spans = vst->GetLastBlockSpanCount();
+  ASSERT_GE(spans, 2u);
+  ASSERT_LE(spans, CVstSynth::SPAN_LOG_SIZE);
+  EXPECT_EQ(vst->GetLastBlockSpans()[0].start, 0u);
+  EXPECT_EQ(vst->GetLastBlockSpans()[0].frames, 100u);
+  for (unsigned int k = 1; k < spans; ++k) EXPECT_EQ(vst->GetLastBlockSpans()[k].start, 100u);
+  EXPECT_EQ(vst->GetLastBlockSpans()[spans - 1].frames, 156u);
+  EXPECT_EQ(vst->GetVoiceManager()->GetVoiceCount(), 1u);
+
+  EXPECT_EQ(AudioUnitReset(m_unit, kAudioUnitScope_Global, 0), noErr);
+  EXPECT_EQ(vst->GetVoiceManager()->GetVoiceCount(), 0u);
+  EXPECT_TRUE(vst->IsResumed());
+}
+
 TEST_F(AUSynthTest, AControllerBoundByMidiLearnMovesTheHostParameter) {
   ASSERT_EQ(AudioUnitInitialize(m_unit), noErr);
   const AudioUnitParameterID index = 10;
@@ -409,6 +445,32 @@ TEST_F(AUSynthTest, ParameterInfoGivesZeroToOneInPercentWithTheCurrentValue) {
             kAudioUnitErr_InvalidProperty);
 }
 
+TEST_F(AUSynthTest, ParameterTextFromAValueIsThePercentTheInstrumentShows) {
+  ASSERT_EQ(AudioUnitSetParameter(m_unit, 9, kAudioUnitScope_Global, 0, 0.125f, 0), noErr);
+  const AudioUnitParameterValue half = 0.5f;
+  const struct {
+    AudioUnitParameterID id;
+    const AudioUnitParameterValue* value;
+    const char* expected;
+  } cases[] = {{9, &half, "50.00"}, {9, nullptr, "12.50"}, {332, &half, "50.00"}};
+  for (const auto& c : cases) {
+    AudioUnitParameterStringFromValue request{c.id, c.value, nullptr};
+    UInt32 size = sizeof(request);
+    ASSERT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterStringFromValue,
+                                   kAudioUnitScope_Global, 0, &request, &size),
+              noErr);
+    ASSERT_NE(request.outString, nullptr);
+    CReleaser release(request.outString);
+    EXPECT_STREQ(CFStringGetCStringPtr(request.outString, kCFStringEncodingUTF8), c.expected);
+  }
+  AudioUnitParameterStringFromValue request{PARAMS, &half, nullptr};
+  UInt32 size = sizeof(request);
+  EXPECT_EQ(AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterStringFromValue,
+                                 kAudioUnitScope_Global, 0, &request, &size),
+            kAudioUnitErr_InvalidParameter);
+  EXPECT_EQ(request.outString, nullptr);
+}
+
 TEST_F(AUSynthTest, ParametersReachTheInstrumentAndIdsFrom333AreRefused) {
   AEffect* effect = Synth(m_unit)->GetEffect();
   ASSERT_EQ(AudioUnitSetParameter(m_unit, 7, kAudioUnitScope_Global, 0, 0.25f, 0), noErr);
@@ -439,13 +501,13 @@ TEST_F(AUSynthTest, ParametersReachTheInstrumentAndIdsFrom333AreRefused) {
 
 TEST_F(AUSynthTest, AFreshStateHoldsTheWholeChunk) {
   CFDictionaryRef state = SaveState(m_unit);
+  CReleaser release(state);
   ASSERT_EQ(CFGetTypeID(state), CFDictionaryGetTypeID());
   CFTypeRef item = CFDictionaryGetValue(state, CFSTR("mChunkData"));
   ASSERT_EQ(CFGetTypeID(item), CFDataGetTypeID());
   EXPECT_EQ(CFDataGetLength(static_cast<CFDataRef>(item)), static_cast<CFIndex>(FRESH_CHUNK_BYTES));
   // The unit's own part is there too.
   EXPECT_TRUE(CFDictionaryContainsKey(state, CFSTR("data")));
-  CFRelease(state);
   EXPECT_EQ(Synth(m_unit)->SaveState(nullptr), kAudioUnitErr_InvalidPropertyValue);
 }
 
@@ -461,9 +523,9 @@ TEST_F(AUSynthTest, SaveThenRestoreIntoASecondUnitRestoresEverything) {
   ASSERT_FALSE(chunkA.empty());
 
   CFDictionaryRef state = SaveState(m_unit);
+  CReleaser release(state);
   AudioUnit second = Open();
   EXPECT_EQ(RestoreState(second, state), noErr);
-  CFRelease(state);
 
   for (UInt32 id = 0; id < PARAMS; ++id) ASSERT_EQ(Param(second, id), Param(m_unit, id)) << id;
   EXPECT_STREQ(Vst(second)->GetEditorObject()->GetPresetAuthor(), "Saved Author");
@@ -481,6 +543,7 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
   AudioUnit other = Open();
   ASSERT_EQ(AudioUnitSetParameter(other, 5, kAudioUnitScope_Global, 0, 0.9f, 0), noErr);
   CFDictionaryRef good = SaveState(other);
+  CReleaser releaseGood(good);
 
   auto withChunk = [&](CFTypeRef value) {
     CFMutableDictionaryRef d = CFDictionaryCreateMutable(
@@ -499,12 +562,34 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
   CFDataRef refused = CFDataCreate(nullptr, zeros.data(), static_cast<CFIndex>(zeros.size()));
   CFDataRef empty = CFDataCreate(nullptr, nullptr, 0);
   CFDataRef tiny = CFDataCreate(nullptr, zeros.data(), 7);
+  CReleaser releaseRefused(refused), releaseEmpty(empty), releaseTiny(tiny);
+  // A chunk with its header whose body is too short, and one whose first
+  // sample block claims more frames than the chunk holds.
+  std::vector<UInt8> shortBody = Chunk(other);
+  ASSERT_GT(shortBody.size(), 24u);
+  shortBody.resize(24 + 9000);
+  std::vector<UInt8> overrun = Chunk(other);
+  // has-sample, name (4 words), loop start, loop end, root pitch, rate 44100, frames.
+  const UInt32 overrunWords[] = {1, 0, 0, 0, 0, 0, 0, 60, 0x472C4400u, 0xFFFFFFF0u};
+  memcpy(overrun.data() + 8, overrunWords, sizeof(overrunWords));
+  CFDataRef refusedShort =
+      CFDataCreate(nullptr, shortBody.data(), static_cast<CFIndex>(shortBody.size()));
+  CFDataRef refusedOverrun =
+      CFDataCreate(nullptr, overrun.data(), static_cast<CFIndex>(overrun.size()));
+  CReleaser releaseShort(refusedShort), releaseOverrun(refusedOverrun);
   CFStringRef notData = CFSTR("not a chunk");
 
-  CFMutableDictionaryRef states[] = {withChunk(nullptr), withChunk(refused), withChunk(empty),
-                                     withChunk(tiny), withChunk(notData)};
-  const char* names[] = {"no chunk", "chunk the instrument refuses", "empty chunk", "7 bytes",
-                         "chunk of the wrong type"};
+  CFMutableDictionaryRef states[] = {withChunk(nullptr),      withChunk(refused),
+                                     withChunk(empty),        withChunk(tiny),
+                                     withChunk(notData),      withChunk(refusedShort),
+                                     withChunk(refusedOverrun)};
+  CReleaser releaseStates[] = {CReleaser(states[0]), CReleaser(states[1]), CReleaser(states[2]),
+                               CReleaser(states[3]), CReleaser(states[4]), CReleaser(states[5]),
+                               CReleaser(states[6])};
+  const char* names[] = {"no chunk",         "chunk the instrument refuses",
+                         "empty chunk",      "7 bytes",
+                         "chunk of the wrong type", "header and a 9000-byte body",
+                         "sample block running past the end"};
   for (size_t k = 0; k < sizeof(states) / sizeof(states[0]); ++k) {
     EXPECT_EQ(RestoreState(m_unit, states[k]), kAudioUnitErr_InvalidPropertyValue) << names[k];
     EXPECT_FLOAT_EQ(Param(m_unit, 5), 0.3f) << names[k];
@@ -512,7 +597,6 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
     Synth(m_unit)->MusicDeviceBase::GetParameter(5, kAudioUnitScope_Global, 0, stored);
     EXPECT_FLOAT_EQ(stored, 0.3f) << names[k] << ": the unit's own value changed";
     EXPECT_EQ(Chunk(m_unit), chunkBefore) << names[k];
-    CFRelease(states[k]);
   }
   EXPECT_EQ(RestoreState(m_unit, notData), kAudioUnitErr_InvalidPropertyValue);
   EXPECT_EQ(Synth(m_unit)->RestoreState(nullptr), kAudioUnitErr_InvalidPropertyValue);
@@ -520,10 +604,6 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
   // The untouched state still restores.
   EXPECT_EQ(RestoreState(m_unit, good), noErr);
   EXPECT_FLOAT_EQ(Param(m_unit, 5), 0.9f);
-  CFRelease(good);
-  CFRelease(refused);
-  CFRelease(empty);
-  CFRelease(tiny);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,112 @@
+#pragma once
+// Preset files (".p": a whole preset with the oscillators' loaded samples
+// and an author), module-preset files (".mp": the block of one section) and
+// oscillator wavetable files (".wav": a user wavetable, or a 12-byte
+// reference to a built-in wave). The object holds the image of the last file
+// read or written, with its version, kind, author, name and path; the editor
+// hands the image to the engine with ICommandHandler::LoadPreset after a
+// successful load, or fills it with ICommandHandler::SavePreset before a
+// save.
+//
+// A load reads and checks the whole file before anything changes: a file
+// that is short, damaged or of an unknown version changes neither this
+// object nor the engine. Samples stored in a preset reach the engine through
+// the command handler only once the whole file has read well. A save writes
+// a temporary file next to the target and renames it over the target only
+// when every byte was written.
+
+#include <cstddef>
+#include <string>
+
+#include "engine/SynthTypes.h"
+
+class IGlobalSynth;
+class ICommandHandler;
+
+// Path values that stand for the user's default preset and the factory
+// preset.
+extern const char PRESET_LOAD_FROM_DEFAULT_PRESET[];  // "?"
+extern const char PRESET_LOAD_FACTORY_RESET[];        // "??"
+
+// Words that mark the oscillator sample blocks of a preset file.
+const unsigned int CHUNK_SIGANTURE_V2 = 0x63ADEECD;
+const unsigned int CHUNK_CONTROL_WORD_V2 = 0x3B2AC934;
+
+class CPresetFile {
+ public:
+  static const unsigned int PATH_BUFFER_SIZE = 2048;
+  static const unsigned int AUTHOR_BYTES = 24;
+  static const unsigned int SAMPLE_NAME_BYTES = 16;
+  static const unsigned int OSC_MODE_SAMPLE = 56;
+
+  // synth gives the default preset path; it may be null (no default).
+  explicit CPresetFile(IGlobalSynth* synth);
+  ~CPresetFile();
+  CPresetFile(const CPresetFile&) = delete;
+  CPresetFile& operator=(const CPresetFile&) = delete;
+
+  // Fills the buffer with the factory preset (author "Factory reset", name
+  // "Default") or with the user's default preset, falling back to the
+  // factory preset when there is none or it cannot be loaded as a whole
+  // preset. The kind becomes 0; the path field is not changed.
+  void Reset(ICommandHandler* handler, bool factory);
+
+  // Reads a file, or "?" / "??", into the buffer. A null path asks with the
+  // open dialog (cancelled: false). A path ending in ".wav" is read as a
+  // wavetable. A preset file's samples go to the engine through handler
+  // (when not null); a preset file without samples sets the oscillators'
+  // root pitches to 60 and keeps their samples.
+  bool LoadFromFile(ICommandHandler* handler, const char* path, const char* filter, const char* extension);
+
+  // The same reader on a file image already in memory (path names it: the
+  // preset name is taken from it).
+  bool LoadFromMemory(ICommandHandler* handler, const void* data, size_t size, const char* path);
+
+  // Writes the first size bytes of the buffer as a file of the kind; with
+  // a null path it asks with the save dialog. A path ending in ".wav" writes
+  // the buffer's first 16,384 floats as a wavetable whatever the kind.
+  // Returns true only when the whole file was written.
+  bool SaveToFile(ICommandHandler* handler, unsigned int kind, unsigned int size, const char* path,
+                  const char* folder, const char* filter, const char* extension, const char* fileName);
+
+  // A 12-byte built-in wave reference (kind 17, buffer word 0 = the wave
+  // number) or a user wavetable WAV (kind 16: 16,384 samples and the 16-byte
+  // name at byte 65,536).
+  bool LoadWaveTable(const char* path);
+  bool SaveWaveTable(const char* path);
+
+  SYNTH_PRESET* GetBuffer() { return m_buffer; }
+  unsigned int GetVersion() const { return m_version; }
+  unsigned int GetKind() const { return m_kind; }
+  const std::string& GetAuthor() const { return m_author; }
+  const std::string& GetName() const { return m_name; }
+  const std::string& GetPath() const { return m_path; }
+  void SetAuthor(const std::string& author) { m_author = author; }
+  void SetName(const std::string& name) { m_name = name; }
+
+ private:
+  struct PARSED;
+  class CReader;
+  class CFileReader;
+  class CMemoryReader;
+
+  // Reads a whole file into parsed; false when anything is missing or
+  // invalid. Touches neither this object nor the engine.
+  bool _Parse(CReader& reader, PARSED& parsed);
+  // Hands the parsed samples to the engine and takes the image over.
+  bool _Commit(ICommandHandler* handler, PARSED& parsed, const char* path);
+  // A preset file path (not "?", "??" or ".wav"); wholeOnly refuses every
+  // kind but a whole preset.
+  bool _LoadPresetPath(ICommandHandler* handler, const char* path, bool wholeOnly);
+  bool _LoadDefault(ICommandHandler* handler);
+
+  IGlobalSynth* m_synth;
+  SYNTH_PRESET* m_buffer;
+  unsigned int m_version = PRESET_VERSION_V3;
+  unsigned int m_kind = 0;
+  std::string m_author;
+  std::string m_name;
+  std::string m_path;
+  // Nesting guard of Reset: a default preset path never leads back into it.
+  bool m_inDefault = false;
+};
