@@ -183,6 +183,25 @@ OSStatus CHostHarness::Render(UInt32 frames) {
   return err;
 }
 
+OSStatus CHostHarness::RenderFor(UInt32 totalFrames, UInt32 block, std::vector<float>* left,
+                                 std::vector<float>* right, SAMPLE_CHECK* check) {
+  if (block == 0) return kAudio_ParamError;
+  for (UInt32 done = 0; done < totalFrames;) {
+    const UInt32 n = std::min(block, totalFrames - done);
+    const OSStatus err = Render(n);
+    if (err != noErr) return err;
+    if (OverrunDetected()) return kAudio_ParamError;
+    if (left) left->insert(left->end(), m_left.begin(), m_left.begin() + n);
+    if (right) right->insert(right->end(), m_right.begin(), m_right.begin() + n);
+    if (check) {
+      check->Add(m_left.data(), n);
+      check->Add(m_right.data(), n);
+    }
+    done += n;
+  }
+  return noErr;
+}
+
 OSStatus CHostHarness::RenderIntoUnitBuffers(UInt32 frames) {
   if (frames > MAX_BUFFER_FRAMES) return kAudio_ParamError;
   _MarkTails(frames);
@@ -393,6 +412,30 @@ void SAMPLE_CHECK::Add(const float* x, UInt32 n) {
     }
   }
 }
+
+double MeasureFrequency(const float* x, size_t from, size_t to, double rate) {
+  double first = -1.0, last = -1.0;
+  int count = 0;
+  for (size_t i = from + 1; i < to; ++i) {
+    if (x[i - 1] < 0.0f && x[i] >= 0.0f) {
+      const double t = static_cast<double>(i - 1) + x[i - 1] / static_cast<double>(x[i - 1] - x[i]);
+      if (first < 0.0) first = t;
+      last = t;
+      ++count;
+    }
+  }
+  if (count < 2 || last <= first) return 0.0;
+  return (count - 1) * rate / (last - first);
+}
+
+double Rms(const float* x, size_t from, size_t to) {
+  if (to <= from) return 0.0;
+  double sum = 0.0;
+  for (size_t i = from; i < to; ++i) sum += static_cast<double>(x[i]) * x[i];
+  return std::sqrt(sum / static_cast<double>(to - from));
+}
+
+double NoteFrequency(int note) { return 440.0 * std::pow(2.0, (note - 69) / 12.0); }
 
 bool HaveFloatControlWord() {
 #ifdef HOST_HARNESS_HAVE_MXCSR

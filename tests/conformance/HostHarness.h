@@ -21,6 +21,7 @@
 class CAUSynth;
 class CVstSynth;
 class ICommandHandler;
+struct SAMPLE_CHECK;
 
 // Owns one reference of a CoreFoundation object and releases it.
 class CCFHolder {
@@ -98,6 +99,12 @@ class CHostHarness {
   const float* Left() const { return m_left.data(); }
   const float* Right() const { return m_right.data(); }
   UInt32 LastFrames() const { return m_lastFrames; }
+  // Renders totalFrames in blocks of at most `block`, appending the output
+  // to left and right (either may be null) and adding it to check (may be
+  // null). Stops at the first error or overrun, which is returned
+  // (kAudio_ParamError for an overrun).
+  OSStatus RenderFor(UInt32 totalFrames, UInt32 block, std::vector<float>* left,
+                     std::vector<float>* right, SAMPLE_CHECK* check);
   // True when the last render wrote beyond its frames.
   bool OverrunDetected() const;
 
@@ -172,6 +179,13 @@ struct SAMPLE_CHECK {
   bool Clean() const { return nans == 0 && infinities == 0 && subnormals == 0; }
   void Add(const float* x, UInt32 n);
 };
+
+// Frequency from rising zero crossings of x[from, to), interpolated; 0 when
+// fewer than two crossings.
+double MeasureFrequency(const float* x, size_t from, size_t to, double rate);
+double Rms(const float* x, size_t from, size_t to);
+// Equal-tempered frequency of a MIDI note (A4 = note 69 = 440 Hz).
+double NoteFrequency(int note);
 
 // The SSE control and status register (MXCSR); 0 where there is none.
 unsigned int ReadFloatControlWord();
