@@ -9,6 +9,7 @@
 #define MORLAVINE_HAVE_MXCSR 1
 #endif
 
+#include "engine/AccessLock.h"
 #include "engine/GlobalSynth.h"
 #include "engine/ICommandHandler.h"
 #include "engine/MidiProcessor.h"
@@ -159,7 +160,10 @@ void CVstSynth::setParameter(VstInt32 index, float value) {
 }
 
 float CVstSynth::getParameter(VstInt32 index) {
-  if (!IsHostParamIndex(index) || !m_globalSynth) return 0.0f;
+  if (!IsHostParamIndex(index) || !m_globalSynth || !m_voiceManager) return 0.0f;
+  // Hosts read parameters from their own threads while the render thread's
+  // block start writes the live values: the read is ordered by the engine lock.
+  CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
   return m_globalSynth->GetParam(static_cast<unsigned int>(Params::VstParamToSynthParam(index)));
 }
 
@@ -328,7 +332,13 @@ void CVstSynth::processReplacing(float** inputs, float** outputs, VstInt32 sampl
     if (offset >= n) offset = n - 1;
     const unsigned int span = offset >= position ? offset - position : 0;
     _Render(left, right, position, span);
-    _ApplyEvent(event, playing);
+    {
+      // The event changes voices and reads parameters that the editor's
+      // thread (preset loads, state restores, parameter sets) writes under
+      // the engine lock: it is applied under the same lock.
+      CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
+      _ApplyEvent(event, playing);
+    }
     position += span;
   }
   _Render(left, right, position, n - position);
