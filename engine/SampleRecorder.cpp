@@ -209,6 +209,7 @@ void CSampleRecorder::Reverse() {
 }
 
 void CSampleRecorder::Process(float* left, float* right, unsigned int n) {
+  if (n == 0) return;  // an empty slice neither fills nor plays anything
   if (m_left && m_recording && !m_playback) {
     const unsigned int room = m_capacity - m_length;
     const unsigned int count = n < room ? n : room;

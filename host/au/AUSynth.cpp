@@ -395,6 +395,9 @@ OSStatus CAUSynth::RestoreState(CFPropertyListRef inData) {
   if (!inData || CFGetTypeID(inData) != CFDictionaryGetTypeID())
     return kAudioUnitErr_InvalidPropertyValue;
   CFDictionaryRef dict = static_cast<CFDictionaryRef>(inData);
+  // A state saved by another kind of unit is not ours to load, whatever
+  // chunk it carries.
+  if (!IsOwnState(dict)) return kAudioUnitErr_InvalidPropertyValue;
   CFTypeRef item = CFDictionaryGetValue(dict, CFStringMakeConstantString(CHUNK_DATA_KEY));
   if (!item || CFGetTypeID(item) != CFDataGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
   CFDataRef data = static_cast<CFDataRef>(item);
@@ -409,7 +412,7 @@ OSStatus CAUSynth::RestoreState(CFPropertyListRef inData) {
                 const_cast<UInt8*>(bytes)) == 0)
     return kAudioUnitErr_InvalidPropertyValue;
 
-  // The unit's own part; a state of another unit kind keeps the unit's values.
+  // The unit's own part.
   MusicDeviceBase::RestoreState(inData);
   return noErr;
 }

@@ -515,10 +515,8 @@ OSStatus AUBase::SaveState(CFPropertyListRef* outData) {
   return noErr;
 }
 
-OSStatus AUBase::RestoreState(CFPropertyListRef inData) {
-  if (CFGetTypeID(inData) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
-  CFDictionaryRef dict = static_cast<CFDictionaryRef>(inData);
-
+bool AUBase::IsOwnState(CFDictionaryRef dict) const {
+  if (!dict) return false;
   AudioComponentDescription desc = GetComponentDescription();
   const struct {
     const char* key;
@@ -528,9 +526,16 @@ OSStatus AUBase::RestoreState(CFPropertyListRef inData) {
                   {"manufacturer", desc.componentManufacturer}};
   for (const auto& item : identity) {
     UInt32 value = 0;
-    if (!GetNumber(dict, item.key, value) || value != item.expected)
-      return kAudioUnitErr_InvalidPropertyValue;
+    if (!GetNumber(dict, item.key, value) || value != item.expected) return false;
   }
+  return true;
+}
+
+OSStatus AUBase::RestoreState(CFPropertyListRef inData) {
+  if (CFGetTypeID(inData) != CFDictionaryGetTypeID()) return kAudioUnitErr_InvalidPropertyValue;
+  CFDictionaryRef dict = static_cast<CFDictionaryRef>(inData);
+
+  if (!IsOwnState(dict)) return kAudioUnitErr_InvalidPropertyValue;
 
   CFTypeRef data = CFDictionaryGetValue(dict, CFSTR("data"));
   if (!data) return noErr;

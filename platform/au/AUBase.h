@@ -107,6 +107,8 @@ class AUBase : public ComponentBase {
   // malformed data, is refused with kAudioUnitErr_InvalidPropertyValue and
   // changes nothing.
   virtual OSStatus RestoreState(CFPropertyListRef inData);
+  // Whether a saved state names this unit's type, subtype and manufacturer.
+  bool IsOwnState(CFDictionaryRef state) const;
 
   // Editor components --------------------------------------------------------------------------
 

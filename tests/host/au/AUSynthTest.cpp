@@ -579,17 +579,24 @@ TEST_F(AUSynthTest, RestoreRefusesStatesWithoutAUsableChunkAndChangesNothing) {
   CReleaser releaseShort(refusedShort), releaseOverrun(refusedOverrun);
   CFStringRef notData = CFSTR("not a chunk");
 
+  // A good chunk inside the state of another kind of unit.
+  CFMutableDictionaryRef foreign = withChunk(CFDictionaryGetValue(good, CFSTR("mChunkData")));
+  UInt32 otherSubtype = 0x4F746872;  // 'Othr'
+  CFNumberRef subtype = CFNumberCreate(nullptr, kCFNumberSInt32Type, &otherSubtype);
+  CFDictionarySetValue(foreign, CFSTR("subtype"), subtype);
+  CFRelease(subtype);
+
   CFMutableDictionaryRef states[] = {withChunk(nullptr),      withChunk(refused),
                                      withChunk(empty),        withChunk(tiny),
                                      withChunk(notData),      withChunk(refusedShort),
-                                     withChunk(refusedOverrun)};
+                                     withChunk(refusedOverrun), foreign};
   CReleaser releaseStates[] = {CReleaser(states[0]), CReleaser(states[1]), CReleaser(states[2]),
                                CReleaser(states[3]), CReleaser(states[4]), CReleaser(states[5]),
-                               CReleaser(states[6])};
+                               CReleaser(states[6]), CReleaser(states[7])};
   const char* names[] = {"no chunk",         "chunk the instrument refuses",
                          "empty chunk",      "7 bytes",
                          "chunk of the wrong type", "header and a 9000-byte body",
-                         "sample block running past the end"};
+                         "sample block running past the end", "another unit's state"};
   for (size_t k = 0; k < sizeof(states) / sizeof(states[0]); ++k) {
     EXPECT_EQ(RestoreState(m_unit, states[k]), kAudioUnitErr_InvalidPropertyValue) << names[k];
     EXPECT_FLOAT_EQ(Param(m_unit, 5), 0.3f) << names[k];

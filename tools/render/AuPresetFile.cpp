@@ -1,0 +1,540 @@
+#include "tools/render/AuPresetFile.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlwriter.h>
+#include <sys/stat.h>
+
+#include "tools/render/AtomicFile.h"
+
+namespace {
+
+// State files hold the instrument's loaded samples, so they can be large; a
+// file above this size is refused before it is read.
+const long long MAX_STATE_FILE_BYTES = 512LL * 1024 * 1024;
+// Deeper nesting than this is not a saved unit state.
+const int MAX_PLIST_DEPTH = 64;
+
+// ---- base64 (strict: whitespace is skipped, anything else must be valid) ----
+
+const char BASE64_ALPHABET[] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int Base64Digit(unsigned char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+bool DecodeBase64(const char* text, std::vector<uint8_t>& out) {
+  out.clear();
+  uint32_t group = 0;
+  int inGroup = 0;
+  int padding = 0;
+  for (const char* p = text; *p; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
+    if (c == '=') {
+      // Padding only completes the last group of four.
+      if (inGroup < 2) return false;
+      ++padding;
+      group <<= 6;
+      ++inGroup;
+    } else {
+      const int d = Base64Digit(c);
+      if (d < 0 || padding > 0) return false;
+      group = (group << 6) | static_cast<uint32_t>(d);
+      ++inGroup;
+    }
+    if (inGroup == 4) {
+      out.push_back(static_cast<uint8_t>(group >> 16));
+      if (padding < 2) out.push_back(static_cast<uint8_t>(group >> 8));
+      if (padding < 1) out.push_back(static_cast<uint8_t>(group));
+      group = 0;
+      inGroup = 0;
+      if (padding > 0) {
+        // Nothing but whitespace may follow the padded group.
+        for (const char* q = p + 1; *q; ++q)
+          if (*q != ' ' && *q != '\t' && *q != '\r' && *q != '\n') return false;
+        return true;
+      }
+    }
+  }
+  return inGroup == 0;
+}
+
+// ---- parsing ----
+
+struct PARSE_ERRORS {
+  std::string first;
+};
+
+void CollectXmlError(void* user, xmlErrorPtr error) {
+  PARSE_ERRORS* errors = static_cast<PARSE_ERRORS*>(user);
+  if (!error || !errors->first.empty()) return;
+  std::string message = error->message ? error->message : "malformed XML";
+  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+  errors->first = "line " + std::to_string(error->line) + ": " + message;
+}
+
+bool IsElement(const xmlNode* node, const char* name) {
+  return node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, BAD_CAST name) == 0;
+}
+
+// The next element child at or after `node`; any text between elements must be
+// whitespace (anything else makes the list malformed).
+const xmlNode* NextElement(const xmlNode* node, bool& stray) {
+  for (; node; node = node->next) {
+    if (node->type == XML_ELEMENT_NODE) return node;
+    if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+      for (const xmlChar* c = node->content; c && *c; ++c)
+        if (*c != ' ' && *c != '\t' && *c != '\r' && *c != '\n') stray = true;
+    } else if (node->type == XML_ENTITY_REF_NODE) {
+      stray = true;
+    }
+  }
+  return nullptr;
+}
+
+// The text of a leaf element: its text and CDATA children. Entity references
+// (other than the predefined ones, which the parser has already replaced) are
+// refused, so that no declared entity is ever expanded.
+bool NodeText(const xmlNode* node, std::string& text) {
+  text.clear();
+  for (const xmlNode* c = node->children; c; c = c->next) {
+    if (c->type == XML_TEXT_NODE || c->type == XML_CDATA_SECTION_NODE) {
+      if (c->content) text += reinterpret_cast<const char*>(c->content);
+    } else if (c->type != XML_COMMENT_NODE && c->type != XML_PI_NODE) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string Trimmed(const std::string& s) {
+  const size_t first = s.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return "";
+  const size_t last = s.find_last_not_of(" \t\r\n");
+  return s.substr(first, last - first + 1);
+}
+
+bool HasElementChildren(const xmlNode* node) {
+  for (const xmlNode* c = node->children; c; c = c->next)
+    if (c->type == XML_ELEMENT_NODE) return true;
+  return false;
+}
+
+bool ConvertNode(const xmlNode* node, int depth, PLIST_VALUE& out, std::string& problem) {
+  const std::string where = std::string("<") + reinterpret_cast<const char*>(node->name) +
+                            "> at line " + std::to_string(xmlGetLineNo(node));
+  if (depth > MAX_PLIST_DEPTH) {
+    problem = "nesting too deep at " + where;
+    return false;
+  }
+  const bool leaf = IsElement(node, "string") || IsElement(node, "integer") ||
+                    IsElement(node, "real") || IsElement(node, "data") ||
+                    IsElement(node, "true") || IsElement(node, "false");
+  std::string raw;
+  if (leaf && (HasElementChildren(node) || !NodeText(node, raw))) {
+    problem = "unexpected content inside " + where;
+    return false;
+  }
+  if (IsElement(node, "string")) {
+    out = PLIST_VALUE::String(raw);
+    return true;
+  }
+  if (IsElement(node, "integer")) {
+    const std::string text = Trimmed(raw);
+    char* end = nullptr;
+    errno = 0;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno == ERANGE) {
+      problem = "bad integer \"" + text + "\" in " + where;
+      return false;
+    }
+    out = PLIST_VALUE::Integer(v);
+    return true;
+  }
+  if (IsElement(node, "real")) {
+    const std::string text = Trimmed(raw);
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0') {
+      problem = "bad number \"" + text + "\" in " + where;
+      return false;
+    }
+    out = PLIST_VALUE::Real(v);
+    return true;
+  }
+  if (IsElement(node, "true") || IsElement(node, "false")) {
+    if (!Trimmed(raw).empty()) {
+      problem = "unexpected text in " + where;
+      return false;
+    }
+    out = PLIST_VALUE::Bool(IsElement(node, "true"));
+    return true;
+  }
+  if (IsElement(node, "data")) {
+    std::vector<uint8_t> bytes;
+    if (!DecodeBase64(raw.c_str(), bytes)) {
+      problem = "bad base64 data in " + where;
+      return false;
+    }
+    out = PLIST_VALUE::Data(bytes);
+    return true;
+  }
+  bool stray = false;
+  if (IsElement(node, "array")) {
+    out = PLIST_VALUE::Array();
+    for (const xmlNode* c = NextElement(node->children, stray); c;
+         c = NextElement(c->next, stray)) {
+      PLIST_VALUE item;
+      if (!ConvertNode(c, depth + 1, item, problem)) return false;
+      out.items.push_back(std::move(item));
+    }
+    if (stray) {
+      problem = "unexpected text in " + where;
+      return false;
+    }
+    return true;
+  }
+  if (IsElement(node, "dict")) {
+    out = PLIST_VALUE::Dict();
+    for (const xmlNode* k = NextElement(node->children, stray); k;
+         k = NextElement(k->next, stray)) {
+      if (!IsElement(k, "key") || HasElementChildren(k)) {
+        problem = "expected <key> in " + where + ", found <" +
+                  reinterpret_cast<const char*>(k->name) + ">";
+        return false;
+      }
+      std::string key;
+      if (!NodeText(k, key)) {
+        problem = "unexpected content inside a <key> in " + where;
+        return false;
+      }
+      const xmlNode* v = NextElement(k->next, stray);
+      if (!v) {
+        problem = "key \"" + key + "\" without a value in " + where;
+        return false;
+      }
+      if (out.Find(key)) {
+        problem = "key \"" + key + "\" given twice in " + where;
+        return false;
+      }
+      PLIST_VALUE value;
+      if (!ConvertNode(v, depth + 1, value, problem)) return false;
+      out.keys.push_back(key);
+      out.items.push_back(std::move(value));
+      k = v;
+    }
+    if (stray) {
+      problem = "unexpected text in " + where;
+      return false;
+    }
+    return true;
+  }
+  problem = "unsupported element " + where;
+  return false;
+}
+
+// ---- formatting ----
+
+bool WriteNode(xmlTextWriterPtr w, const PLIST_VALUE& v) {
+  auto element = [&](const char* name, const std::string& text) {
+    return xmlTextWriterWriteElement(w, BAD_CAST name, BAD_CAST text.c_str()) >= 0;
+  };
+  switch (v.kind) {
+    case PLIST_VALUE::kString:
+      return element("string", v.text);
+    case PLIST_VALUE::kInteger:
+      return element("integer", std::to_string(v.integer));
+    case PLIST_VALUE::kReal: {
+      char text[64];
+      std::snprintf(text, sizeof(text), "%.17g", v.real);
+      return element("real", text);
+    }
+    case PLIST_VALUE::kBool:
+      return xmlTextWriterStartElement(w, BAD_CAST(v.flag ? "true" : "false")) >= 0 &&
+             xmlTextWriterEndElement(w) >= 0;
+    case PLIST_VALUE::kData:
+      if (xmlTextWriterStartElement(w, BAD_CAST "data") < 0) return false;
+      if (!v.bytes.empty() &&
+          xmlTextWriterWriteBase64(w, reinterpret_cast<const char*>(v.bytes.data()), 0,
+                                   static_cast<int>(v.bytes.size())) < 0)
+        return false;
+      return xmlTextWriterFullEndElement(w) >= 0;
+    case PLIST_VALUE::kArray:
+      if (xmlTextWriterStartElement(w, BAD_CAST "array") < 0) return false;
+      for (const PLIST_VALUE& item : v.items)
+        if (!WriteNode(w, item)) return false;
+      return xmlTextWriterFullEndElement(w) >= 0;
+    case PLIST_VALUE::kDict:
+      if (xmlTextWriterStartElement(w, BAD_CAST "dict") < 0) return false;
+      for (size_t i = 0; i < v.keys.size() && i < v.items.size(); ++i)
+        if (!element("key", v.keys[i]) || !WriteNode(w, v.items[i])) return false;
+      return xmlTextWriterFullEndElement(w) >= 0;
+  }
+  return false;
+}
+
+}  // namespace
+
+// ---- PLIST_VALUE ----
+
+PLIST_VALUE PLIST_VALUE::String(const std::string& s) {
+  PLIST_VALUE v;
+  v.kind = kString;
+  v.text = s;
+  return v;
+}
+
+PLIST_VALUE PLIST_VALUE::Integer(int64_t i) {
+  PLIST_VALUE v;
+  v.kind = kInteger;
+  v.integer = i;
+  return v;
+}
+
+PLIST_VALUE PLIST_VALUE::Real(double r) {
+  PLIST_VALUE v;
+  v.kind = kReal;
+  v.real = r;
+  return v;
+}
+
+PLIST_VALUE PLIST_VALUE::Bool(bool b) {
+  PLIST_VALUE v;
+  v.kind = kBool;
+  v.flag = b;
+  return v;
+}
+
+PLIST_VALUE PLIST_VALUE::Data(const std::vector<uint8_t>& b) {
+  PLIST_VALUE v;
+  v.kind = kData;
+  v.bytes = b;
+  return v;
+}
+
+PLIST_VALUE PLIST_VALUE::Dict() {
+  PLIST_VALUE v;
+  v.kind = kDict;
+  return v;
+}
+
+PLIST_VALUE PLIST_VALUE::Array() {
+  PLIST_VALUE v;
+  v.kind = kArray;
+  return v;
+}
+
+const PLIST_VALUE* PLIST_VALUE::Find(const std::string& key) const {
+  if (kind != kDict) return nullptr;
+  for (size_t i = 0; i < keys.size() && i < items.size(); ++i)
+    if (keys[i] == key) return &items[i];
+  return nullptr;
+}
+
+void PLIST_VALUE::Set(const std::string& key, const PLIST_VALUE& value) {
+  for (size_t i = 0; i < keys.size() && i < items.size(); ++i) {
+    if (keys[i] == key) {
+      items[i] = value;
+      return;
+    }
+  }
+  keys.push_back(key);
+  items.push_back(value);
+}
+
+bool operator==(const PLIST_VALUE& a, const PLIST_VALUE& b) {
+  if (a.kind != b.kind) return false;
+  switch (a.kind) {
+    case PLIST_VALUE::kString: return a.text == b.text;
+    case PLIST_VALUE::kInteger: return a.integer == b.integer;
+    case PLIST_VALUE::kReal: return a.real == b.real;
+    case PLIST_VALUE::kBool: return a.flag == b.flag;
+    case PLIST_VALUE::kData: return a.bytes == b.bytes;
+    case PLIST_VALUE::kDict: return a.keys == b.keys && a.items == b.items;
+    case PLIST_VALUE::kArray: return a.items == b.items;
+  }
+  return false;
+}
+
+// ---- CAuPresetFile ----
+
+bool CAuPresetFile::Parse(const std::string& xml, const std::string& name, PLIST_VALUE& root,
+                          std::string& error) {
+  PARSE_ERRORS errors;
+  xmlSetStructuredErrorFunc(&errors, CollectXmlError);
+  // No network, no DTD loading, no entity substitution: the document type
+  // line of a property list is only a marker. Large text nodes are allowed
+  // (a state holding samples carries megabytes of base64); the file size is
+  // bounded before parsing.
+  xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+  xmlSetStructuredErrorFunc(nullptr, nullptr);
+  if (!doc) {
+    error = name + ": not a readable XML property list (" +
+            (errors.first.empty() ? std::string("malformed XML") : errors.first) + ")";
+    return false;
+  }
+  const xmlNode* top = xmlDocGetRootElement(doc);
+  std::string problem;
+  PLIST_VALUE value;
+  bool ok = false;
+  if (!top || !IsElement(top, "plist")) {
+    problem = "the document is not a <plist>";
+  } else {
+    bool stray = false;
+    const xmlNode* first = NextElement(top->children, stray);
+    if (!first) {
+      problem = "the <plist> is empty";
+    } else if (NextElement(first->next, stray)) {
+      problem = "the <plist> holds more than one value";
+    } else if (stray) {
+      problem = "unexpected text in <plist>";
+    } else {
+      ok = ConvertNode(first, 0, value, problem);
+    }
+  }
+  xmlFreeDoc(doc);
+  if (!ok) {
+    error = name + ": not a valid property list (" + problem + ")";
+    return false;
+  }
+  root = std::move(value);
+  return true;
+}
+
+bool CAuPresetFile::Format(const PLIST_VALUE& root, std::string& xml) {
+  xmlBufferPtr buffer = xmlBufferCreate();
+  if (!buffer) return false;
+  xmlTextWriterPtr w = xmlNewTextWriterMemory(buffer, 0);
+  if (!w) {
+    xmlBufferFree(buffer);
+    return false;
+  }
+  // The document type stays on one line (the writer breaks it when
+  // indenting); the elements are indented with tabs.
+  bool ok = xmlTextWriterStartDocument(w, "1.0", "UTF-8", nullptr) >= 0 &&
+            xmlTextWriterWriteDTD(w, BAD_CAST "plist", BAD_CAST "-//Apple//DTD PLIST 1.0//EN",
+                                  BAD_CAST "http://www.apple.com/DTDs/PropertyList-1.0.dtd",
+                                  nullptr) >= 0 &&
+            xmlTextWriterWriteRaw(w, BAD_CAST "\n") >= 0 &&
+            xmlTextWriterSetIndent(w, 1) >= 0 &&
+            xmlTextWriterSetIndentString(w, BAD_CAST "\t") >= 0 &&
+            xmlTextWriterStartElement(w, BAD_CAST "plist") >= 0 &&
+            xmlTextWriterWriteAttribute(w, BAD_CAST "version", BAD_CAST "1.0") >= 0 &&
+            WriteNode(w, root) && xmlTextWriterEndElement(w) >= 0 &&
+            xmlTextWriterEndDocument(w) >= 0;
+  xmlFreeTextWriter(w);  // flushes into the buffer
+  if (ok) xml.assign(reinterpret_cast<const char*>(xmlBufferContent(buffer)),
+                     static_cast<size_t>(xmlBufferLength(buffer)));
+  xmlBufferFree(buffer);
+  return ok;
+}
+
+bool CAuPresetFile::CheckStateShape(const PLIST_VALUE& root, std::string& problem) {
+  if (root.kind != PLIST_VALUE::kDict) {
+    problem = "the property list is not a dictionary";
+    return false;
+  }
+  struct REQUIRED {
+    const char* key;
+    PLIST_VALUE::Kind kind;
+    const char* what;
+  };
+  const REQUIRED required[] = {
+      {"type", PLIST_VALUE::kInteger, "an integer"},
+      {"subtype", PLIST_VALUE::kInteger, "an integer"},
+      {"manufacturer", PLIST_VALUE::kInteger, "an integer"},
+      {"version", PLIST_VALUE::kInteger, "an integer"},
+      {"name", PLIST_VALUE::kString, "a string"},
+      {"data", PLIST_VALUE::kData, "data"},
+  };
+  for (const REQUIRED& r : required) {
+    const PLIST_VALUE* v = root.Find(r.key);
+    if (!v) {
+      problem = std::string("missing key \"") + r.key + "\"";
+      return false;
+    }
+    if (v->kind != r.kind) {
+      problem = std::string("key \"") + r.key + "\" is not " + r.what;
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CAuPresetFile::Read(const char* path, PLIST_VALUE& state, std::string& error) {
+  const std::string name = path ? path : "";
+  struct stat info;
+  if (!path || stat(path, &info) != 0) {
+    error = name + ": cannot open state file: " + std::strerror(errno);
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    error = name + ": cannot open state file: not a regular file";
+    return false;
+  }
+  if (info.st_size > MAX_STATE_FILE_BYTES) {
+    error = name + ": state file too large";
+    return false;
+  }
+  FILE* file = std::fopen(path, "rb");
+  if (!file) {
+    error = name + ": cannot open state file: " + std::strerror(errno);
+    return false;
+  }
+  std::string xml;
+  char chunk[65536];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
+    xml.append(chunk, n);
+    if (static_cast<long long>(xml.size()) > MAX_STATE_FILE_BYTES) break;
+  }
+  const bool readError = std::ferror(file) != 0;
+  std::fclose(file);
+  if (readError) {
+    error = name + ": cannot read state file";
+    return false;
+  }
+  if (static_cast<long long>(xml.size()) > MAX_STATE_FILE_BYTES) {
+    error = name + ": state file too large";
+    return false;
+  }
+  PLIST_VALUE root;
+  if (!Parse(xml, name, root, error)) return false;
+  std::string problem;
+  if (!CheckStateShape(root, problem)) {
+    error = name + ": not a saved unit state (" + problem + ")";
+    return false;
+  }
+  state = std::move(root);
+  return true;
+}
+
+bool CAuPresetFile::Write(const char* path, const PLIST_VALUE& state, std::string& error) {
+  const std::string name = path ? path : "";
+  std::string xml;
+  if (!Format(state, xml)) {
+    error = name + ": cannot format the state as a property list";
+    return false;
+  }
+  return AtomicFile::Write(path, xml.data(), xml.size(), error);
+}
+
+int64_t CAuPresetFile::FourCharCode(const char code[4]) {
+  const uint32_t v = (uint32_t(uint8_t(code[0])) << 24) | (uint32_t(uint8_t(code[1])) << 16) |
+                     (uint32_t(uint8_t(code[2])) << 8) | uint32_t(uint8_t(code[3]));
+  return static_cast<int32_t>(v);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// The morlavine-render program: options, inputs, rendering and output.
+
+#include <cstdio>
+#include <string>
+
+#include "platform/au/AUComponent.h"
+
+namespace RenderApp {
+
+// Exit codes.
+const int EXIT_OK = 0;
+const int EXIT_FAILED = 1;  // a file could not be read or written, or rendering failed
+const int EXIT_USAGE = 2;   // bad options
+
+// The instrument the program renders with.
+struct INSTRUMENT {
+  AudioComponent component = nullptr;  // null: no instrument in this build
+  // Loads a preset file into an open, initialized unit; null when the
+  // instrument cannot load preset files.
+  bool (*loadPreset)(AudioUnit unit, const char* path, std::string& error) = nullptr;
+};
+
+// Runs the program with its arguments; the usage text of --help goes to
+// `out`, errors, progress and the summary to `messages`.
+int Run(int argc, const char* const* argv, FILE* out, FILE* messages,
+        const INSTRUMENT& instrument);
+
+}  // namespace RenderApp
