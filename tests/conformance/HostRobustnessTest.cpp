@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -181,6 +182,128 @@ TEST(HostRobustness, RandomMidiBytesAndOffsetsStayFinite) {
   ASSERT_EQ(host.RenderFor(4096, 256, nullptr, nullptr, &tail), noErr);
   EXPECT_TRUE(tail.Clean());
   EXPECT_LT(tail.peak, 1e-3f);
+}
+
+TEST(HostRobustness, LifeCycleCallsInAnyOrder) {
+  CHostHarness host;
+  // Before Initialize: no render, but MIDI and parameters are taken.
+  ASSERT_EQ(host.SetFormat(44100.0), noErr);
+  EXPECT_EQ(host.Render(256), kAudioUnitErr_Uninitialized);
+  host.NoteOn(0, 60, 100, 0);
+  EXPECT_EQ(host.SetParam(5, 0.5f), noErr);
+  ASSERT_EQ(host.InstallHostCallbacks(), noErr);
+  ASSERT_EQ(host.Initialize(), noErr);
+  SAMPLE_CHECK check;
+  ASSERT_EQ(host.RenderFor(2048, 256, nullptr, nullptr, &check), noErr);
+
+  // A reset while notes sound ends them: silence follows.
+  for (UInt8 note : {48, 60, 72}) host.NoteOn(0, note, 120, 0);
+  ASSERT_EQ(host.RenderFor(2048, 256, nullptr, nullptr, &check), noErr);
+  ASSERT_EQ(host.Reset(), noErr);
+  SAMPLE_CHECK afterReset;
+  ASSERT_EQ(host.RenderFor(1024, 256, nullptr, nullptr, &afterReset), noErr);
+  EXPECT_LT(afterReset.peak, 1e-4f) << "notes or effect tails survived the reset";
+
+  // Uninitialize and initialize again, twice, with notes in between.
+  for (int round = 0; round < 2; ++round) {
+    host.NoteOn(0, 64, 100, 0);
+    ASSERT_EQ(host.Uninitialize(), noErr);
+    EXPECT_EQ(host.Render(256), kAudioUnitErr_Uninitialized);
+    ASSERT_EQ(host.SetMaxFrames(round ? 4096u : 128u), noErr);
+    ASSERT_EQ(host.Initialize(), noErr);
+    host.NoteOn(0, 67, 100, 0);
+    ASSERT_EQ(host.RenderFor(4096, round ? 4096u : 128u, nullptr, nullptr, &check), noErr);
+  }
+  // Initialize twice in a row is harmless.
+  EXPECT_EQ(host.Initialize(), noErr);
+  ASSERT_EQ(host.RenderFor(512, 128, nullptr, nullptr, &check), noErr);
+  EXPECT_TRUE(check.Clean());
+  EXPECT_LT(check.peak, 16.0f);
+}
+
+TEST(HostRobustness, MonoOutputRequestedAfterInitializeIsRefusedAtRender) {
+  CHostHarness host;
+  // A mono request before Initialize becomes stereo.
+  ASSERT_EQ(host.SetFormat(48000.0, 1), noErr);
+  ASSERT_EQ(host.SetMaxFrames(512), noErr);
+  ASSERT_EQ(host.Initialize(), noErr);
+  AudioStreamBasicDescription format;
+  UInt32 size = sizeof(format);
+  ASSERT_EQ(AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_StreamFormat,
+                                 kAudioUnitScope_Output, 0, &format, &size),
+            noErr);
+  EXPECT_EQ(format.mChannelsPerFrame, 2u);
+  host.NoteOn(0, 60, 100, 0);
+  ASSERT_EQ(host.Render(512), noErr);
+  // Once running, a mono output cannot be fed: the render says so and
+  // touches nothing beyond its block; stereo again plays on.
+  if (host.SetFormat(48000.0, 1) == noErr) {
+    EXPECT_NE(host.Render(512), noErr);
+    EXPECT_FALSE(host.OverrunDetected());
+    ASSERT_EQ(host.SetFormat(48000.0, 2), noErr);
+  }
+  SAMPLE_CHECK check;
+  ASSERT_EQ(host.RenderFor(2048, 512, nullptr, nullptr, &check), noErr);
+  EXPECT_TRUE(check.Clean());
+}
+
+TEST(HostRobustness, ParameterInfoOfEveryParameterAndIdsOutsideTheList) {
+  CHostHarness host;
+  ASSERT_EQ(host.Start(44100.0, 512), noErr);
+  UInt32 size = 0;
+  Boolean writable = false;
+  ASSERT_EQ(AudioUnitGetPropertyInfo(host.Unit(), kAudioUnitProperty_ParameterList,
+                                     kAudioUnitScope_Global, 0, &size, &writable),
+            noErr);
+  std::vector<AudioUnitParameterID> ids(size / sizeof(AudioUnitParameterID));
+  ASSERT_EQ(ids.size(), CHostHarness::PARAM_COUNT);
+  ASSERT_EQ(AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterList,
+                                 kAudioUnitScope_Global, 0, ids.data(), &size),
+            noErr);
+  for (AudioUnitParameterID id : ids) {
+    AudioUnitParameterInfo info;
+    std::memset(&info, 0xA5, sizeof(info));
+    UInt32 infoSize = sizeof(info);
+    ASSERT_EQ(AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo,
+                                   kAudioUnitScope_Global, id, &info, &infoSize),
+              noErr)
+        << id;
+    EXPECT_LT(id, CHostHarness::PARAM_COUNT);
+    EXPECT_EQ(info.minValue, 0.0f) << id;
+    EXPECT_EQ(info.maxValue, 1.0f) << id;
+    EXPECT_TRUE(info.defaultValue >= info.minValue && info.defaultValue <= info.maxValue) << id;
+    EXPECT_TRUE(info.flags & kAudioUnitParameterFlag_IsReadable) << id;
+    EXPECT_TRUE(info.flags & kAudioUnitParameterFlag_IsWritable) << id;
+    // The name is terminated inside its field and not empty.
+    EXPECT_NE(std::memchr(info.name, 0, sizeof(info.name)), nullptr) << id;
+    EXPECT_GT(std::strlen(info.name), 0u) << id;
+    if (info.flags & kAudioUnitParameterFlag_HasCFNameString) {
+      EXPECT_EQ(CFGetTypeID(info.cfNameString), CFStringGetTypeID()) << id;
+    }
+    if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
+      if (info.flags & kAudioUnitParameterFlag_HasCFNameString) CFRelease(info.cfNameString);
+      if (info.unit == kAudioUnitParameterUnit_CustomUnit && info.unitName) CFRelease(info.unitName);
+    }
+  }
+  // Ids outside the list: refused without harm.
+  for (AudioUnitParameterID id : {333u, 1000u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    AudioUnitParameterValue value = 0.0f;
+    EXPECT_NE(AudioUnitSetParameter(host.Unit(), id, kAudioUnitScope_Global, 0, 0.5f, 0), noErr);
+    EXPECT_NE(AudioUnitGetParameter(host.Unit(), id, kAudioUnitScope_Global, 0, &value), noErr);
+    AudioUnitParameterInfo info;
+    UInt32 infoSize = sizeof(info);
+    EXPECT_NE(AudioUnitGetProperty(host.Unit(), kAudioUnitProperty_ParameterInfo,
+                                   kAudioUnitScope_Global, id, &info, &infoSize),
+              noErr);
+  }
+  // Other scopes and elements.
+  AudioUnitParameterValue value = 0.0f;
+  EXPECT_NE(AudioUnitGetParameter(host.Unit(), 0, kAudioUnitScope_Global, 1, &value), noErr);
+  EXPECT_NE(AudioUnitSetParameter(host.Unit(), 0, kAudioUnitScope_Global, 7, 0.5f, 0), noErr);
+  SAMPLE_CHECK check;
+  host.NoteOn(0, 60, 100, 0);
+  ASSERT_EQ(host.RenderFor(1024, 512, nullptr, nullptr, &check), noErr);
+  EXPECT_TRUE(check.Clean());
 }
 
 }  // namespace

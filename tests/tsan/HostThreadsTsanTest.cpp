@@ -121,4 +121,41 @@ TEST(HostThreadsTsan, ProgramAndStateChangesRightAfterARestore) {
   EXPECT_TRUE(CHostHarness::ChunkOf(now.Get()) == secondChunk);
 }
 
+// Hosts open several instances at once and render them on separate threads:
+// whatever the instances share (tables built once, names, the component
+// registry, host time) must be safe to build and read concurrently.
+TEST(HostThreadsTsan, InstancesOpenedAndRenderedOnSeveralThreads) {
+  std::atomic<int> dirty{0};
+  std::atomic<int> failed{0};
+  auto play = [&](double rate, UInt8 note) {
+    CHostHarness host;
+    if (!host.IsOpen() || host.Start(rate, 512) != noErr) {
+      ++failed;
+      return;
+    }
+    host.NoteOn(0, note, 100, 0);
+    for (int block = 0; block < 60; ++block) {
+      if (host.Render(BLOCK) != noErr) ++failed;
+      SAMPLE_CHECK check;
+      check.Add(host.Left(), BLOCK);
+      check.Add(host.Right(), BLOCK);
+      if (!check.Clean()) ++dirty;
+      if (block == 30 && !host.SaveState()) ++failed;
+    }
+  };
+  std::thread a(play, 44100.0, 60);
+  std::thread b(play, 96000.0, 67);
+  std::thread c([&] {
+    for (int k = 0; k < 3; ++k) {
+      CHostHarness host;
+      if (!host.IsOpen()) ++failed;
+    }
+  });
+  a.join();
+  b.join();
+  c.join();
+  EXPECT_EQ(failed.load(), 0);
+  EXPECT_EQ(dirty.load(), 0);
+}
+
 }  // namespace
