@@ -297,7 +297,11 @@ VstInt32 CVstSynth::setChunk(void* data, VstInt32 byteSize, bool) {
   m_editor->SetPresetAuthor(view.author);
   m_editor->SetPresetName(view.name);
   m_editor->InitPresetBrowserCategorySelection(view.path);
-  if (view.midiMap) m_midiMap.LoadMidiMap(view.midiMap);
+  if (view.midiMap) {
+    // The render thread reads the map for every controller, under this lock.
+    CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
+    m_midiMap.LoadMidiMap(view.midiMap);
+  }
   m_editor->updateAll();
   return 1;
 }

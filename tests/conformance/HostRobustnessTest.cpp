@@ -10,6 +10,8 @@
 #include <random>
 #include <vector>
 
+#include "engine/ICommandHandler.h"
+#include "engine/ParamIds.h"
 #include "tests/conformance/HostHarness.h"
 
 namespace {
@@ -126,6 +128,23 @@ TEST(HostRobustness, OddTempoAndTransportStayFinite) {
   // The tempo-synced parts (LFOs, delays, arpeggiator, trance gate) read the
   // host's tempo; values no host should send must not reach the audio.
   const double tempos[] = {0.0, -120.0, NAN, INFINITY, 1.0e-6, 1.0e6, 999.0, 20.0};
+  // Everything that follows the tempo switched to it: the arpeggiator, the
+  // LFOs, envelopes and MSEGs, the trance gate, delays, echoes, tremolos.
+  ICommandHandler* commands = host.Commands();
+  ASSERT_NE(commands, nullptr);
+  commands->SetIntParam(PARAM_ARP_ON, 1);
+  for (unsigned int k = 0; k < 4; ++k) {
+    commands->SetIntParam(PARAM_LFO_SYNC + k, 1);
+    commands->SetIntParam(PARAM_ENV_SYNC + k, 1);
+    commands->SetIntParam(PARAM_MSEG_SYNC + k, 1);
+  }
+  commands->SetIntParam(PARAM_TG_SYNC, 1);
+  for (unsigned int k = 0; k < 2; ++k) {
+    commands->SetIntParam(PARAM_TREMOLO_SYNC + k, 1);
+    commands->SetIntParam(PARAM_DELAY_SYNC_L + k, 1);
+    commands->SetIntParam(PARAM_DELAY_SYNC_R + k, 1);
+    commands->SetIntParam(PARAM_ECHOES_SYNC + k, 1);
+  }
   SAMPLE_CHECK check;
   for (UInt8 note : {50, 57, 62, 69}) EXPECT_EQ(host.NoteOn(0, note, 100, 0), noErr);
   for (double tempo : tempos) {

@@ -15,6 +15,7 @@
 #include "engine/ICommandHandler.h"
 #include "engine/SynthTypes.h"
 #include "host/au/AUSynth.h"
+#include "host/vst/VstSynth.h"
 #include "platform/vst/AEffect.h"
 #include "tables/PresetFactory.h"
 #include "tests/conformance/HostHarness.h"
@@ -25,7 +26,7 @@ const UInt32 BLOCK = 256;
 
 // Renders blocks with held notes until told to stop (at least minBlocks),
 // counting blocks whose output is not clean.
-void RenderUntil(CHostHarness& host, std::atomic<bool>& stop, int minBlocks,
+void RenderUntil(CHostHarness& host, std::atomic<bool>& stop, int minBlocks, bool controllers,
                  std::atomic<int>& rendered, std::atomic<int>& dirty) {
   int blocks = 0;
   while (blocks < minBlocks || !stop.load()) {
@@ -33,6 +34,9 @@ void RenderUntil(CHostHarness& host, std::atomic<bool>& stop, int minBlocks,
       // Preset loads drop held notes: play them again now and then.
       for (UInt8 note : {48, 55, 60, 64}) host.NoteOn(0, note, 100, static_cast<UInt32>(blocks % BLOCK));
     }
+    // The mod wheel (mapped to a macro by default) moves with every block.
+    if (controllers)
+      host.Controller(0, 1, static_cast<UInt8>(blocks % 128), static_cast<UInt32>(blocks % BLOCK));
     if (host.Render(BLOCK) != noErr) ++dirty;
     SAMPLE_CHECK check;
     check.Add(host.Left(), BLOCK);
@@ -53,7 +57,7 @@ TEST(HostThreadsTsan, EditorThreadChangesSoundWhileRenderThreadPlays) {
   std::atomic<bool> stop{false};
   std::atomic<int> rendered{0};
   std::atomic<int> dirty{0};
-  std::thread render([&] { RenderUntil(host, stop, 150, rendered, dirty); });
+  std::thread render([&] { RenderUntil(host, stop, 150, true, rendered, dirty); });
 
   std::mt19937 rng(9);
   std::uniform_real_distribution<float> unit(0.0f, 1.0f);
@@ -65,6 +69,11 @@ TEST(HostThreadsTsan, EditorThreadChangesSoundWhileRenderThreadPlays) {
     if (round % 4 == 1) {
       *preset = PRESET_FACTORY_RESET;
       EXPECT_TRUE(commands->LoadPreset(preset.get(), PRESET_VERSION_V3, 0, 0));
+    }
+    // MIDI learn from the editor: bind a controller, later clear it.
+    if (CVstSynth* vst = host.Vst()) {
+      if (round % 5 == 0) vst->StartMidiLearn(1578);
+      if (round % 5 == 3) vst->ClearAssignedMidiCC(1578);
     }
     if (round % 3 == 2) {
       CCFHolder state = host.SaveState();
@@ -99,7 +108,7 @@ TEST(HostThreadsTsan, ProgramAndStateChangesRightAfterARestore) {
   std::atomic<bool> stop{false};
   std::atomic<int> rendered{0};
   std::atomic<int> dirty{0};
-  std::thread render([&] { RenderUntil(host, stop, 100, rendered, dirty); });
+  std::thread render([&] { RenderUntil(host, stop, 100, false, rendered, dirty); });
 
   AEffect* effect = nullptr;
   if (CAUSynth* synth = host.Synth()) effect = synth->GetEffect();
