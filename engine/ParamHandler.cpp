@@ -164,10 +164,7 @@ void CParamHandler::UpdateParam(unsigned int id, unsigned int n) {
 }
 
 void CParamHandler::Update() {
-  if (m_panic) {
-    m_panic = 0;
-    m_status |= STATUS_RESET;
-  }
+  if (m_panic.exchange(0, std::memory_order_acquire)) m_status |= STATUS_RESET;
   if (m_status & STATUS_DEFERRED) {
     std::memcpy(&(*m_live)[MODULATABLE_PARAM_COUNT], m_deferred, DEFERRED_COUNT * sizeof(float));
     m_status &= ~STATUS_DEFERRED;
