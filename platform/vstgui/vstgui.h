@@ -1,0 +1,21 @@
+#pragma once
+// The editor's view framework, in one include.
+
+#include "platform/vstgui/Types.h"
+#include "platform/vstgui/BaseObject.h"
+#include "platform/vstgui/Font.h"
+#include "platform/vstgui/DrawContext.h"
+#include "platform/vstgui/Bitmap.h"
+#include "platform/vstgui/View.h"
+#include "platform/vstgui/ViewContainer.h"
+#include "platform/vstgui/Frame.h"
+#include "platform/vstgui/Control.h"
+#include "platform/vstgui/ParamDisplay.h"
+#include "platform/vstgui/TextLabel.h"
+#include "platform/vstgui/OnOffButton.h"
+#include "platform/vstgui/KickButton.h"
+#include "platform/vstgui/OptionMenu.h"
+#include "platform/vstgui/VSTGUITimer.h"
+#include "platform/vstgui/FileSelector.h"
+#include "platform/vstgui/EditorInterface.h"
+#include "platform/vstgui/AEffGUIEditor.h"
