@@ -14,6 +14,7 @@
 #include "platform/vstgui/ViewContainer.h"
 
 class COptionMenu;
+typedef struct _cairo_surface cairo_surface_t;
 
 // Frame-wide mouse notifications (entering and leaving views, moves and
 // presses anywhere in the frame).
