@@ -46,6 +46,24 @@ void CBitmapResources::add(const char* name, int width, int height, Painter pain
   res.painter = painter;
 }
 
+void CBitmapResources::addStrip(const char* name, int frameWidth, int frameHeight, int frameCount,
+                                FramePainter painter) {
+  if (frameWidth < 1 || frameHeight < 1 || frameCount < 1 || frameCount > MAX_SIDE ||
+      (long)frameHeight * frameCount > MAX_SIDE)
+    return;
+  add(name, frameWidth, frameHeight * frameCount,
+      [=](CDrawContext& context, CCoord width, CCoord height) {
+        if (!painter) return;
+        for (int k = 0; k < frameCount; k++) {
+          CRect frameRect(0, (CCoord)k * frameHeight, frameWidth, (CCoord)(k + 1) * frameHeight);
+          context.saveGlobalState();
+          context.setClipRect(frameRect);
+          painter(context, frameRect, k, frameCount);
+          context.restoreGlobalState();
+        }
+      });
+}
+
 bool CBitmapResources::has(const char* name) {
   if (!name) return false;
   REGISTRY& r = Registry();

@@ -69,8 +69,16 @@ void CFrame::invalidRect(const CRect& rect) {
 }
 
 CColor CFrame::getPixel(long x, long y) const {
-  CDrawContext context(surface);
-  return context.getPoint(CPoint(x, y));
+  cairo_surface_flush(surface);
+  long w = cairo_image_surface_get_width(surface), h = cairo_image_surface_get_height(surface);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  if (!data || x < 0 || y < 0 || x >= w || y >= h) return CColor(0, 0, 0, 0);
+  uint32_t px;
+  std::memcpy(&px, data + y * cairo_image_surface_get_stride(surface) + x * 4, 4);
+  unsigned a = px >> 24, r = (px >> 16) & 255, g = (px >> 8) & 255, b = px & 255;
+  if (a == 0) return CColor(0, 0, 0, 0);
+  // Cairo keeps premultiplied colour.
+  return CColor((r * 255 + a / 2) / a, (g * 255 + a / 2) / a, (b * 255 + a / 2) / a, a);
 }
 
 bool CFrame::writePNG(const char* path) const {
@@ -137,6 +145,26 @@ CMouseEventResult CFrame::onMouseMoved(CPoint& where, const long& buttons) {
 bool CFrame::onWheel(const CPoint& where, const float& distance, const long& buttons) {
   mouseLocation = where;
   return CViewContainer::onWheel(where, distance, buttons);
+}
+
+CMouseEventResult CFrame::simulateClick(const CPoint& where, long buttons) {
+  CPoint p = where;
+  CMouseEventResult result = onMouseDown(p, buttons);
+  p = where;
+  onMouseUp(p, buttons);
+  return result;
+}
+
+void CFrame::simulateDrag(const CPoint& from, const CPoint& to, long buttons, int steps) {
+  if (steps < 1) steps = 1;
+  CPoint p = from;
+  onMouseDown(p, buttons);
+  for (int i = 1; i <= steps; i++) {
+    p = CPoint(from.h + (to.h - from.h) * i / steps, from.v + (to.v - from.v) * i / steps);
+    onMouseMoved(p, buttons);
+  }
+  p = to;
+  onMouseUp(p, buttons);
 }
 
 long CFrame::onKeyDown(VstKeyCode& keyCode) {

@@ -65,11 +65,11 @@ void CParamDisplay::drawText(CDrawContext* context, const char* string) {
 
   if (pBackground) {
     pBackground->drawTransparent(context, size);
-  } else if (!bTextTransparencyEnabled && backColor.alpha > 0) {
+  } else if (!bTextTransparencyEnabled && !bTransparencyEnabled && backColor.alpha > 0) {
     context->setFillColor(backColor);
     context->drawRect(size, kDrawFilled);
   }
-  if (!(style & kNoFrame) && !bTextTransparencyEnabled) {
+  if (!(style & kNoFrame) && !bTextTransparencyEnabled && !bTransparencyEnabled) {
     context->setLineWidth(1);
     if (style & (k3DIn | k3DOut)) {
       // Light and dark edges: lit from the top left when raised.
