@@ -25,6 +25,15 @@ class CBitmapResources {
   // Registers (or replaces) the painter of a name. Images already drawn
   // under that name are dropped, so the next load draws them anew.
   static void add(const char* name, int width, int height, Painter painter);
+  // Draws one frame of a strip into frameRect (image coordinates); frames
+  // are numbered 0..frameCount-1 from the top.
+  typedef std::function<void(CDrawContext& context, const CRect& frameRect, int frame, int frameCount)>
+      FramePainter;
+  // Registers a strip of frames stacked vertically (for example a knob of
+  // 96 positions): the image is frameWidth wide and frameHeight x
+  // frameCount high. Each frame is drawn clipped to its own rectangle.
+  static void addStrip(const char* name, int frameWidth, int frameHeight, int frameCount,
+                       FramePainter painter);
   static bool has(const char* name);
   static void remove(const char* name);
   // Forgets every painter and every image drawn.
@@ -64,8 +73,9 @@ class CBitmap : public CBaseObject {
   void setNoAlpha(bool state) { noAlpha = state; }
   bool getNoAlpha() const { return noAlpha; }
 
-  // The image (owned by the bitmap), for drawing into it with
-  // CDrawContext(getSurface()).
+  // The image, for drawing into it with CDrawContext(getSurface()). A named
+  // bitmap shares its image with every bitmap of that name: draw only into
+  // bitmaps made with a size.
   cairo_surface_t* getSurface() const { return surface; }
 
  private:

@@ -65,7 +65,7 @@ class CControl : public CView {
   CControlListener* listener;
   long tag;
   float value = 0.f;
-  float oldValue = 1.f;
+  float oldValue;  // not a number until first drawn
   float defaultValue = 0.5f;
   float vmin = 0.f;
   float vmax = 1.f;

@@ -14,6 +14,7 @@
 #include "platform/vstgui/ViewContainer.h"
 
 class COptionMenu;
+typedef struct _cairo_surface cairo_surface_t;
 
 // Frame-wide mouse notifications (entering and leaving views, moves and
 // presses anywhere in the frame).
@@ -70,6 +71,10 @@ class CFrame : public CViewContainer {
   // Keys go to the focus view first, then to the view under the mouse.
   long onKeyDown(VstKeyCode& keyCode) override;
   long onKeyUp(VstKeyCode& keyCode) override;
+  // Conveniences for driving the window from code: a press and release at
+  // one point; a press, steps moves along the line and a release.
+  CMouseEventResult simulateClick(const CPoint& where, long buttons = kLButton);
+  void simulateDrag(const CPoint& from, const CPoint& to, long buttons = kLButton, int steps = 8);
   // The last mouse position and buttons the frame saw.
   bool getCurrentMouseLocation(CPoint& where) const {
     where = mouseLocation;

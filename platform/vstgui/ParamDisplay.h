@@ -31,7 +31,8 @@ class CParamDisplay : public CControl {
   CColor getShadowColor() const { return shadowColor; }
   void setHoriAlign(CHoriTxtAlign align) { horiTxtAlign = align; }
   CHoriTxtAlign getHoriAlign() const { return horiTxtAlign; }
-  // A transparent text background leaves the back colour unpainted.
+  // A transparent text background (or a transparent view) leaves the back
+  // colour and the frame unpainted.
   void setTextTransparency(bool state) { bTextTransparencyEnabled = state; }
   bool getTextTransparency() const { return bTextTransparencyEnabled; }
   void setStyle(long val) { style = val; }

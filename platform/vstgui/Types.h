@@ -19,8 +19,8 @@ struct CPoint {
     CCoord y;
   };
 
-  CPoint() : h(0), v(0) {}
-  CPoint(CCoord h, CCoord v) : h(h), v(v) {}
+  constexpr CPoint() : h(0), v(0) {}
+  constexpr CPoint(CCoord h, CCoord v) : h(h), v(v) {}
 
   CPoint& offset(CCoord dh, CCoord dv) {
     h += dh;
@@ -38,8 +38,8 @@ struct CPoint {
 struct CRect {
   CCoord left = 0, top = 0, right = 0, bottom = 0;
 
-  CRect() {}
-  CRect(CCoord left, CCoord top, CCoord right, CCoord bottom)
+  constexpr CRect() {}
+  constexpr CRect(CCoord left, CCoord top, CCoord right, CCoord bottom)
       : left(left), top(top), right(right), bottom(bottom) {}
   // From a top-left corner and a size (width in h, height in v).
   CRect(const CPoint& origin, const CPoint& size)
@@ -125,8 +125,8 @@ struct CRect {
 struct CColor {
   unsigned char red = 0, green = 0, blue = 0, alpha = 255;
 
-  CColor() {}
-  CColor(int r, int g, int b, int a = 255)
+  constexpr CColor() {}
+  constexpr CColor(int r, int g, int b, int a = 255)
       : red((unsigned char)r), green((unsigned char)g), blue((unsigned char)b), alpha((unsigned char)a) {}
   bool operator==(const CColor& o) const {
     return red == o.red && green == o.green && blue == o.blue && alpha == o.alpha;
