@@ -20,8 +20,10 @@
 #include "engine/FileSpec.h"
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"
+#include "engine/PresetFile.h"
 #include "engine/Params.h"
 #include "host/vst/VstSynth.h"
+#include "platform/vst/AudioEffectX.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ PANEL* MakeOverlay(const char* bitmapName, const CRect& size, ARGS... args) {
 }  // namespace
 
 CEditor::CEditor(AudioEffect* effect, ICommandHandler* commands, IGlobalSynth* synth)
-    : AEffGUIEditor(effect), m_commands(commands), m_synth(synth), m_file(synth) {
+    : AEffGUIEditor(effect), m_commands(commands), m_synth(synth), m_filePtr(new CPresetFile(synth)), m_file(*m_filePtr) {
   frame = nullptr;
   for (unsigned int& s : m_selectors) s = 0;
   m_selectors[1] = 3;
@@ -253,6 +255,10 @@ void CEditor::UpdateParamValue(unsigned int id, float value) {
     control->setDirty(true);
   }
 }
+
+const char* CEditor::GetPresetAuthor() const { return m_file.GetAuthor().c_str(); }
+const char* CEditor::GetPresetName() const { return m_file.GetName().c_str(); }
+const char* CEditor::GetPresetPath() const { return m_file.GetPath().c_str(); }
 
 void CEditor::SetPresetAuthor(std::string author) { m_file.SetAuthor(author); }
 

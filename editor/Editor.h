@@ -14,15 +14,16 @@
 // half-built or half-destroyed frame; UpdateParamValue only sets values and
 // dirty flags and never draws.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "editor/IControlHandler.h"
 #include "editor/pages/MsegCopy.h"
 #include "engine/AccessLock.h"
-#include "engine/PresetFile.h"
 #include "platform/vstgui/vstgui.h"
 
+class AudioEffectX;
 class CArpView;
 class CControlPopupMenu;
 class CFxView;
@@ -31,6 +32,7 @@ class CMiniPresetBrowser;
 class CModView;
 class CModeSelector;
 class CModulatedKnob;
+class CPresetFile;
 class CNumericList;
 class CPresetBrowser;
 class CRecorder;
@@ -150,10 +152,10 @@ class CEditor : public AEffGUIEditor,
   // State, for the instrument object, the pages and tests.
   ICommandHandler* GetCommandHandler() const { return m_commands; }
   IGlobalSynth* GetSynth() const { return m_synth; }
-  CPresetFile& GetPresetFile() { return m_file; }
-  const char* GetPresetAuthor() const { return m_file.GetAuthor().c_str(); }
-  const char* GetPresetName() const { return m_file.GetName().c_str(); }
-  const char* GetPresetPath() const { return m_file.GetPath().c_str(); }
+  CPresetFile& GetPresetFile() { return *m_filePtr; }
+  const char* GetPresetAuthor() const;
+  const char* GetPresetName() const;
+  const char* GetPresetPath() const;
   unsigned int* GetSelectors() { return m_selectors; }
   long GetViewPage() const { return m_viewPage; }
   long GetModMatrixPage() const { return m_modMatrixPage; }
@@ -242,7 +244,10 @@ class CEditor : public AEffGUIEditor,
   CXYControl* m_morphPad = nullptr;
   long m_pendingPad = -1;
   CBitmap* m_oscButtonBitmaps[4];
-  CPresetFile m_file;
+  // The file object (held by pointer so that users of this header need not
+  // see the preset file's declarations).
+  std::unique_ptr<CPresetFile> m_filePtr;
+  CPresetFile& m_file;
   unsigned int m_category = 0;
   unsigned int m_categoryInstance = 0;
   std::vector<std::string> m_categoryFolders;

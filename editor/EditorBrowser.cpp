@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/Editor.h"
+#include "engine/PresetFile.h"
 #include "editor/EditorTags.h"
 #include "editor/PopupMenu.h"
 #include "editor/StringLists.h"
@@ -16,6 +17,7 @@
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"
 #include "tables/PresetFactory.h"
+#include "platform/vst/AudioEffectX.h"
 
 namespace {
 

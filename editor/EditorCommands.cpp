@@ -4,6 +4,7 @@
 
 #include "editor/DlgDefaultAuthor.h"
 #include "editor/Editor.h"
+#include "engine/PresetFile.h"
 #include "editor/EditorTags.h"
 #include "editor/ValueMaps.h"
 #include "editor/XYControl.h"

@@ -19,6 +19,7 @@
 #include "engine/IGlobalSynth.h"
 #include "engine/Params.h"
 #include "engine/SynthTypes.h"
+#include "engine/ParamIds.h"
 #include "engine/FileUtils.h"
 #include "platform/vst/AudioEffectX.h"
 
