@@ -149,24 +149,21 @@ void PaintBackground(CDrawContext& c, CCoord width, CCoord height) {
   for (const PANEL_PLACE& p : MainWindowPanels()) {
     if (p.light) {
       RoundedPanel(c, p.rect, 5, CColor(196, 200, 204, 255), CColor(120, 124, 130, 255));
-      Text(c, p.title.c_str(), CRect(p.rect.right - 70, p.rect.top + 1, p.rect.right - 6, p.rect.top + 13),
-           CColor(64, 64, 64, 255), 9, kBoldFace, kCenterText);
+      Text(c, p.title.c_str(), CRect(p.rect.left + 8, p.rect.top + 1, p.rect.left + 120, p.rect.top + 13),
+           CColor(64, 64, 64, 255), 9, kBoldFace, kLeftText);
     } else {
       RoundedPanel(c, p.rect, 5, CColor(30, 33, 37, 230), CColor(80, 85, 92, 255));
       if (!p.title.empty()) {
-        Text(c, p.title.c_str(), CRect(p.rect.right - 90, p.rect.top + 1, p.rect.right - 6, p.rect.top + 13),
-             CColor(0, 168, 255, 255), 9, kBoldFace, kCenterText);
+        Text(c, p.title.c_str(), CRect(p.rect.left + 8, p.rect.top + 1, p.rect.left + 120, p.rect.top + 13),
+             CColor(0, 168, 255, 255), 9, kBoldFace, kLeftText);
       }
     }
   }
 
   // Wells under the pads, the text displays and the preset strip.
   for (const CONTROL_PLACE& p : MainWindowLayout()) {
-    bool light = false;
-    for (const PANEL_PLACE& panel : MainWindowPanels()) {
-      if (panel.light && panel.rect.rectOverlap(p.rect)) light = true;
-    }
-    CColor captionColour = light ? CColor(64, 64, 64, 255) : CColor(170, 176, 184, 255);
+    // Wells take the text colour's contrast: light under dark text.
+    const bool light = LayoutTextColour(p.colour) == CColor(64, 64, 64, 255);
     CRect well = p.rect;
     switch (p.kind) {
       case KIND_XY:
@@ -211,13 +208,17 @@ void PaintBackground(CDrawContext& c, CCoord width, CCoord height) {
     }
     if (p.caption.empty()) continue;
     CRect cap;
+    bool onLight = false;
     if (p.kind == KIND_KNOB) {
       CCoord cx = p.rect.left + p.rect.width() / 2;
       cap = CRect(cx - 24, p.rect.bottom, cx + 24, p.rect.bottom + 9);
     } else {
       cap = CRect(p.rect.left - 4, p.rect.top - 10, p.rect.right + 4, p.rect.top - 1);
     }
-    Text(c, p.caption.c_str(), cap, captionColour, 7);
+    for (const PANEL_PLACE& panel : MainWindowPanels()) {
+      if (panel.light && panel.rect.rectOverlap(cap)) onLight = true;
+    }
+    Text(c, p.caption.c_str(), cap, onLight ? CColor(64, 64, 64, 255) : CColor(170, 176, 184, 255), 7);
   }
 
   // The page selector's segments, arpeggiator at the bottom.

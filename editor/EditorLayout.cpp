@@ -85,7 +85,7 @@ CLayoutBuilder Build() {
   for (int o = 0; o < 4; ++o) b.Knob(56 + o, OSC_X[o] + 250, OSC_Y[o] + 40, 30, 0, 0.f, "DRIVE");
   static const char* const CUTOFF_BITMAPS[4] = {"big_knob_osc-1.png", "big_knob_osc-2.png", "big_knob_osc-3.png",
                                                 "big_knob_osc-4.png"};
-  for (int o = 0; o < 4; ++o) b.Knob(36 + o, OSC_X[o] + 162, OSC_Y[o] + 34, 51, 1 + o, 0.7f, "CUTOFF", CUTOFF_BITMAPS[o]);
+  for (int o = 0; o < 4; ++o) b.Knob(36 + o, OSC_X[o] + 162, OSC_Y[o] + 30, 51, 1 + o, 0.7f, "CUTOFF", CUTOFF_BITMAPS[o]);
   for (int o = 0; o < 4; ++o) b.Knob(4 + o, OSC_X[o] + 130, OSC_Y[o] + 36, 26, 5, 0.f, "");
   for (int o = 0; o < 4; ++o) b.Knob(8 + o, OSC_X[o] + 130, OSC_Y[o] + 64, 26, 5, 0.f, "");
 
@@ -149,10 +149,10 @@ CLayoutBuilder Build() {
 
   // List controls: filter, drive, bus mode, master strip, octave, semitone.
   for (int o = 0; o < 4; ++o) {
-    b.List(446 + o, CRect(OSC_X[o] + 162, OSC_Y[o] + 94, OSC_X[o] + 232, OSC_Y[o] + 108), &slFilterMode, OSC_COLOUR, 0, 0.f, "FILTER");
+    b.List(446 + o, CRect(OSC_X[o] + 162, OSC_Y[o] + 98, OSC_X[o] + 232, OSC_Y[o] + 112), &slFilterMode, OSC_COLOUR, 0, 0.f, "FILTER");
   }
   for (int o = 0; o < 4; ++o) {
-    b.List(450 + o, CRect(OSC_X[o] + 236, OSC_Y[o] + 94, OSC_X[o] + 296, OSC_Y[o] + 108), &slDriveMode, OSC_COLOUR, 0, 0.f, "DRIVE");
+    b.List(450 + o, CRect(OSC_X[o] + 236, OSC_Y[o] + 98, OSC_X[o] + 296, OSC_Y[o] + 112), &slDriveMode, OSC_COLOUR, 0, 0.f, "DRIVE");
   }
   for (int bus = 0; bus < 2; ++bus) {
     b.List(473 + bus, CRect(BUS_X[bus] + 132, BUS_Y + 48, BUS_X[bus] + 202, BUS_Y + 62), &slFilterMode, BUS_COLOUR, 0, 0.f, "FILTER");
@@ -210,9 +210,9 @@ CLayoutBuilder Build() {
     b.Numeric(84 + o, CRect(OSC_X[o] + 392, OSC_Y[o] + 15, OSC_X[o] + 414, OSC_Y[o] + 29), false, false, MASTER_COLOUR, 1.f, "KEY");
   }
   for (int o = 0; o < 4; ++o) {
-    b.Numeric(44 + o, CRect(OSC_X[o] + 300, OSC_Y[o] + 94, OSC_X[o] + 336, OSC_Y[o] + 108), false, false, OSC_COLOUR, 0.f, "CTRL");
-    b.Numeric(48 + o, CRect(OSC_X[o] + 338, OSC_Y[o] + 94, OSC_X[o] + 374, OSC_Y[o] + 108), false, false, OSC_COLOUR, 0.f, "KEY");
-    b.Numeric(52 + o, CRect(OSC_X[o] + 376, OSC_Y[o] + 94, OSC_X[o] + 412, OSC_Y[o] + 108), false, false, OSC_COLOUR, 0.f, "VEL");
+    b.Numeric(44 + o, CRect(OSC_X[o] + 300, OSC_Y[o] + 98, OSC_X[o] + 336, OSC_Y[o] + 112), false, false, OSC_COLOUR, 0.f, "CTRL");
+    b.Numeric(48 + o, CRect(OSC_X[o] + 338, OSC_Y[o] + 98, OSC_X[o] + 374, OSC_Y[o] + 112), false, false, OSC_COLOUR, 0.f, "KEY");
+    b.Numeric(52 + o, CRect(OSC_X[o] + 376, OSC_Y[o] + 98, OSC_X[o] + 412, OSC_Y[o] + 112), false, false, OSC_COLOUR, 0.f, "VEL");
   }
   for (int bus = 0; bus < 2; ++bus) {
     b.Numeric(97 + bus, CRect(BUS_X[bus] + 272, BUS_Y + 48, BUS_X[bus] + 316, BUS_Y + 62), false, false, BUS_COLOUR, 0.f, "CTRL");
@@ -230,7 +230,7 @@ CLayoutBuilder Build() {
   CONTROL_PLACE& over = b.Add(KIND_SELECTOR, TAG_OVERSAMPLING, CRect(431, 494, 547, 510), "OVERSAMPLING");
   over.bitmap = "GuiOversamplingSelector.png";
   over.style = 3;
-  CONTROL_PLACE& mtx = b.Add(KIND_SELECTOR, TAG_MODMTX_PAGE, CRect(33, 541, 198, 557), "");
+  CONTROL_PLACE& mtx = b.Add(KIND_SELECTOR, TAG_MODMTX_PAGE, CRect(33, 539, 198, 553), "");
   mtx.bitmap = "GuiModMtxSelector.png";
   mtx.style = 4;
   CONTROL_PLACE& view = b.Add(KIND_SELECTOR, TAG_VIEW_PAGE, CRect(210, 553, 240, 675), "");
@@ -256,8 +256,8 @@ const std::vector<PANEL_PLACE>& MainWindowPanels() {
     }
     p.push_back({CRect(BUS_X[0], BUS_Y, BUS_X[0] + SECTION_WIDTH, BUS_Y + BUS_HEIGHT), "BUS 1", false});
     p.push_back({CRect(BUS_X[1], BUS_Y, BUS_X[1] + SECTION_WIDTH, BUS_Y + BUS_HEIGHT), "BUS 2", false});
-    p.push_back({CRect(427, 28, 551, 532), "MASTER", false});
-    p.push_back({CRect(5, 537, 202, 690), "MOD MATRIX", false});
+    p.push_back({CRect(427, 28, 551, 532), "", false});
+    p.push_back({CRect(5, 537, 202, 690), "", false});
     p.push_back({CRect(206, 537, 975, 690), "", false});
     return p;
   }();

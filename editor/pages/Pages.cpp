@@ -3,6 +3,14 @@
 #include "editor/StringLists.h"
 #include "engine/ICommandHandler.h"
 
+void CPageView::drawBackgroundRect(CDrawContext* context, const CRect& updateRect) {
+  CViewContainer::drawBackgroundRect(context, updateRect);
+  CFontDesc font("Arial", 11, kBoldFace);
+  context->setFont(&font);
+  context->setFontColor(CColor(255, 255, 255, 60));
+  context->drawString(m_title, CRect(40, 0, getWidth(), getHeight()), false, kCenterText);
+}
+
 unsigned int CFxView::GetActiveFxInstance() {
   if (!m_commands || !m_selectors) return 0;
   unsigned int slot = m_selectors[4];

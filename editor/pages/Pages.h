@@ -15,8 +15,10 @@ struct MSEG_COPY;
 class CPageView : public CViewContainer {
  public:
   CPageView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
-            CFrame* frame)
-      : CViewContainer(size, frame), m_commands(commands), m_handler(handler), m_selectors(selectors) {}
+            CFrame* frame, const char* title)
+      : CViewContainer(size, frame), m_commands(commands), m_handler(handler), m_selectors(selectors), m_title(title) {}
+  // The empty page shows its name until its controls exist.
+  void drawBackgroundRect(CDrawContext* context, const CRect& updateRect) override;
   // Rereads every control of the page from the engine.
   void updateAll() { ++m_updates; }
   unsigned int GetUpdateCount() const { return m_updates; }
@@ -26,13 +28,14 @@ class CPageView : public CViewContainer {
   IControlHandler* m_handler;
   unsigned int* m_selectors;
   unsigned int m_updates = 0;
+  const char* m_title;
 };
 
 class CFxView : public CPageView {
  public:
   CFxView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
           CFrame* frame, CControlListener* listener)
-      : CPageView(commands, handler, selectors, size, frame) {}
+          : CPageView(commands, handler, selectors, size, frame, "EFFECTS") {}
   // The instance (0 or 1) of the effect in the selected slot; 0 for an
   // empty slot or an id outside 1-20.
   unsigned int GetActiveFxInstance();
@@ -42,7 +45,7 @@ class CModView : public CPageView {
  public:
   CModView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
            CFrame* frame, CControlListener* listener)
-      : CPageView(commands, handler, selectors, size, frame) {}
+      : CPageView(commands, handler, selectors, size, frame, "MODULATION") {}
   void SetMsegClipboard(MSEG_COPY* clipboard) { m_clipboard = clipboard; }
 
  private:
@@ -53,7 +56,7 @@ class CArpView : public CPageView {
  public:
   CArpView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
            CFrame* frame, CControlListener* listener)
-      : CPageView(commands, handler, selectors, size, frame) {}
+      : CPageView(commands, handler, selectors, size, frame, "ARPEGGIATOR / TRANCE GATE") {}
 };
 
 class CMenuModSource : public CListControl {
