@@ -177,17 +177,13 @@ void CWaveTable::Smoothing(float* data, unsigned int n, unsigned int window) {
   if (!data || n < 2) return;
   const unsigned int half = (window % 2 == 0) ? window / 2 : (window - 1) / 2;
   for (unsigned int i = 1; i < n; ++i) {
-    unsigned int from, to;
-    if (i < half) {
-      from = 0;
-      to = 2 * i;
-    } else if (static_cast<unsigned long long>(i) + half > n - 1) {
-      from = 2 * i + 1 - n;
-      to = n - 1;
-    } else {
-      from = i - half;
-      to = i + half;
-    }
+    // The window's radius shrinks to the distance from the nearer end, so a
+    // window longer than the data stays inside it.
+    unsigned int radius = half;
+    if (i < radius) radius = i;
+    if (n - 1 - i < radius) radius = n - 1 - i;
+    const unsigned int from = i - radius;
+    const unsigned int to = i + radius;
     double sum = 0.0;
     for (unsigned int k = from; k <= to; ++k) sum += data[k];
     data[i] = static_cast<float>(sum / static_cast<double>(to - from + 1));
