@@ -41,9 +41,12 @@ CWaveTable::CWaveTable() {
   m_spectrum = static_cast<fftw_complex*>(fftw_malloc(bytes));
   m_input = static_cast<fftw_complex*>(fftw_malloc(bytes));
   m_output = static_cast<fftw_complex*>(fftw_malloc(bytes));
-  // Both plans are made here, once: planning allocates, the transforms do not.
-  m_forward = fftw_create_plan(static_cast<int>(TABLE_SIZE), FFTW_FORWARD, FFTW_ESTIMATE);
-  m_backward = fftw_create_plan(static_cast<int>(TABLE_SIZE), FFTW_BACKWARD, FFTW_ESTIMATE);
+  {
+    // Both plans are made here, once: planning allocates, the transforms do not.
+    std::lock_guard<std::mutex> lock(PlannerLock());
+    m_forward = fftw_create_plan(static_cast<int>(TABLE_SIZE), FFTW_FORWARD, FFTW_ESTIMATE);
+    m_backward = fftw_create_plan(static_cast<int>(TABLE_SIZE), FFTW_BACKWARD, FFTW_ESTIMATE);
+  }
   if (!m_storage || !m_spectrum || !m_input || !m_output || !m_forward || !m_backward) return;
   m_table = m_storage;
   m_source = m_storage + TABLE_SIZE;
@@ -52,12 +55,20 @@ CWaveTable::CWaveTable() {
 }
 
 CWaveTable::~CWaveTable() {
-  if (m_forward) fftw_destroy_plan(m_forward);
-  if (m_backward) fftw_destroy_plan(m_backward);
+  {
+    std::lock_guard<std::mutex> lock(PlannerLock());
+    if (m_forward) fftw_destroy_plan(m_forward);
+    if (m_backward) fftw_destroy_plan(m_backward);
+  }
   if (m_spectrum) fftw_free(m_spectrum);
   if (m_input) fftw_free(m_input);
   if (m_output) fftw_free(m_output);
   delete[] m_storage;
+}
+
+std::mutex& CWaveTable::PlannerLock() {
+  static std::mutex lock;
+  return lock;
 }
 
 void CWaveTable::LoadWaveTable(const float* wave, const char* name) {

@@ -15,6 +15,8 @@
 
 #include <fftw.h>
 
+#include <mutex>
+
 class CWaveTable {
  public:
   static const unsigned int TABLE_SIZE = 16384;
@@ -88,6 +90,12 @@ class CWaveTable {
   static bool LoadFromFile(const char* path, float* wave, char* name);
   // Writes 16,384 floats as a mono 32-bit float WAV at 44100 Hz.
   static bool SaveToFile(const char* path, float* wave);
+
+  // FFTW's planner shares its tables between plans and is not safe to run
+  // from two threads at once (two instruments created side by side):
+  // every plan creation and destruction in the program holds this lock.
+  // Running a plan needs no lock.
+  static std::mutex& PlannerLock();
 
  private:
   unsigned int m_size = TABLE_SIZE;
