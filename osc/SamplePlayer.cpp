@@ -44,6 +44,10 @@ inline float Clamp01(float v, float otherwise = 0.0f) {
   return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
 }
 
+// Frames per host sample; a damaged pitch (NaN, infinite) stops the
+// playhead for that sample instead of losing its position for good.
+inline float SafeStep(float step) { return std::fabs(step) < 1e9f ? step : 0.0f; }
+
 inline unsigned int GrainCount(float density) {
   const float g = std::floor(Clamp01(density) * 7.0f) + 1.0f;
   const unsigned int count = static_cast<unsigned int>(g);
@@ -268,7 +272,7 @@ void CSamplePlayer::Generate(CVoice* voice, const float* pitch, float* left, flo
     for (unsigned int j = 0; j < m; ++j) {
       float l = 0.0f, r = 0.0f;
       if (P < length) region.Read(P, l, r);
-      P += static_cast<double>(pitch[j] * stepScale);
+      P += static_cast<double>(SafeStep(pitch[j] * stepScale));
       // Without loop the position stays past the end: silence until the
       // next note.
       if (P >= length && loop && region.length > 0) WrapPosition(P, length);
@@ -279,7 +283,7 @@ void CSamplePlayer::Generate(CVoice* voice, const float* pitch, float* left, flo
     for (unsigned int j = 0; j < m; ++j) {
       float outL = 0.0f, outR = 0.0f;
       if (P < length) {
-        const float step = pitch[j] * stepScale;
+        const float step = SafeStep(pitch[j] * stepScale);
         const float spread = m_spread.GetValue(j);
         const float size = m_size.GetValue(j);
         const float width = m_width.GetValue(j);

@@ -87,7 +87,7 @@ TEST(WaveTableEngine, SampleFileLoadedIntoAnOscillatorPlaysAtItsOwnPitchAtTheRoo
   EXPECT_EQ(rig.vm.GetIntParam(PARAM_OSC_MODE), 56u);
   const std::vector<float> y = rig.Play(64, 44100);
   // The factory preset's effects add their own colour: the tone is the
-  // strongest line, well above its neighbours a quarter tone away.
+  // strongest line, well above its neighbours half a semitone away.
   const double tone = Amplitude(y, 44100.0, 441.0, 8192);
   EXPECT_GT(tone, 0.05);
   EXPECT_LT(Amplitude(y, 44100.0, 441.0 * 1.03, 8192), tone * 0.05);
