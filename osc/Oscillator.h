@@ -7,10 +7,10 @@
 // buffer the voice manager passes to every Generate call.
 
 #include <string>
-#include <vector>
 
 #include "osc/PitchModule.h"
 #include "osc/SamplePlayer.h"
+#include "osc/WaveTable.h"
 
 class IGlobalSynth;
 class IModulation;
@@ -134,8 +134,10 @@ class COscillator {
   void GenerateFormant2(CVoice* voice, float* out, unsigned int n);
   void GenerateFormant3(CVoice* voice, float* out, unsigned int n);
   void GenerateFormant4(CVoice* voice, float* out, unsigned int n);
+  void GenerateWaveTable(CVoice* voice, float* out, unsigned int n);
 
   CPitchModule& GetPitchModule() { return m_pitch; }
+  CWaveTable* GetWaveTable() { return &m_wavetable; }
 
  private:
   // Morph X, Morph Y, FM, RM and Phase, each + oscillator.
@@ -169,8 +171,5 @@ class COscillator {
   float* m_auxPhase = nullptr;
   std::string m_samplePath;
   CSamplePlayer m_samplePlayer;
-  // User wavetable source and name, until the band-limited wavetable player
-  // takes them over.
-  std::vector<float> m_waveTable;
-  char m_waveTableName[16];
+  CWaveTable m_wavetable;
 };

@@ -231,7 +231,9 @@ TEST(Oscillator, WaveTableSourceAndNameComeFromTheParameterImage) {
   EXPECT_EQ(name[0], 'A');
   EXPECT_EQ(name[2], 0);
   EXPECT_EQ(name[3], 0);
-  EXPECT_EQ(name[4], 'u');  // "Default Wave": bytes 4.. are "ult Wave"
+  // The wavetable keeps the name up to its first zero byte: the rest of
+  // "Default Wave" after the damaged first word is dropped.
+  EXPECT_EQ(name[4], 0);
 }
 
 TEST(Oscillator, AnInvalidModulationValueCountsAsZero) {
