@@ -40,6 +40,16 @@ inline void UpdateEffectParams(MODULATED_PARAM* params, unsigned int count, unsi
   for (unsigned int k = 0; k < count; ++k) params[k].Update(n);
 }
 
+// A parameter's value at sample i, limited to 0..1 (NaN reads 0). The
+// stored words come from hosts and preset files; a value beyond the range
+// (a feedback of 1.5, a cut-off of 1e30) would make a feedback path run away
+// or a coefficient overflow, so every effect reads through this limit.
+inline float ReadParam(const MODULATED_PARAM& param, unsigned int i) {
+  float v = param.GetValue(i);
+  if (v >= 0.0f) return v <= 1.0f ? v : 1.0f;
+  return 0.0f;
+}
+
 // Length in samples of a line holding `seconds` at sample rate sr:
 // ceil(seconds * sr), at least 1 and at most 2^24 samples, so a rate that
 // is not a number or absurdly high cannot ask for an impossible store.
