@@ -33,13 +33,22 @@ inline std::vector<float> Noise(unsigned int n, double amp = 1.0, unsigned int s
 // Amplitude of the component at freq in x[0..len): a Hann-windowed single
 // DFT bin, scaled so that a sine of amplitude a reads a.
 inline double ToneAmplitude(const float* x, unsigned int len, double freq, double sr) {
+  // Phasors of the tone and of the window advanced by rotation.
+  const double dt = TWO_PI * freq / sr, dw = TWO_PI / len;
+  const double ct = std::cos(dt), st = std::sin(dt), cw = std::cos(dw), sw = std::sin(dw);
+  double pc = 1.0, ps = 0.0, wc = 1.0, ws = 0.0;
   double re = 0.0, im = 0.0, wsum = 0.0;
   for (unsigned int i = 0; i < len; ++i) {
-    const double w = 0.5 - 0.5 * std::cos(TWO_PI * i / len);
-    const double ph = TWO_PI * freq * i / sr;
-    re += w * x[i] * std::cos(ph);
-    im += w * x[i] * std::sin(ph);
+    const double w = 0.5 - 0.5 * wc;
+    re += w * x[i] * pc;
+    im += w * x[i] * ps;
     wsum += w;
+    const double npc = pc * ct - ps * st;
+    ps = ps * ct + pc * st;
+    pc = npc;
+    const double nwc = wc * cw - ws * sw;
+    ws = ws * cw + wc * sw;
+    wc = nwc;
   }
   return 2.0 * std::sqrt(re * re + im * im) / wsum;
 }
