@@ -37,8 +37,8 @@ void CReverseDelay::Process2(float& io, float& reverseOut, float& delay) {
   // Ring length and fraction. A delay of 0 (or below 1) becomes one sample
   // longer, so the ring never has length 0.
   float d = delay;
-  if (!(d < static_cast<float>(m_size))) d = static_cast<float>(m_size - 1);
   if (!(d >= 0.0f)) d = 0.0f;
+  if (!(d < static_cast<float>(m_size))) d = static_cast<float>(m_size - 1);
   if (d < 1.0f) d += 1.0f;
   unsigned int len = static_cast<unsigned int>(std::ceil(d));
   if (len > m_size) len = m_size;
@@ -46,12 +46,15 @@ void CReverseDelay::Process2(float& io, float& reverseOut, float& delay) {
   const float f = d - std::trunc(d);
   const unsigned int w = m_write;
 
-  // Normal output: the oldest samples of the ring.
+  // Normal output: the oldest samples of the ring. The ring holds nothing
+  // older than y1 (two steps back from p is already the newest sample), so
+  // the outer point of the interpolation repeats y1 instead of mixing the
+  // newest input into the echo.
   const unsigned int p = (w + 1 < len) ? w + 1 : 0;
   const float y0 = p == w ? x : m_buffer[p];
   const float ym1 = m_buffer[p + 1 < len ? p + 1 : 0];
   const float y1 = m_buffer[Back(p, 1, len)];
-  const float y2 = m_buffer[Back(p, 2, len)];
+  const float y2 = len > 2 ? y1 : m_buffer[Back(p, 2, len)];
   const float normal = FxHelpers::Hermite(y0, y1, ym1, y2, f);
 
   // Reverse output: one step back through the ring.

@@ -37,7 +37,7 @@ class CFxModulationDouble : public IModulation {
 
 class CFxSynthDouble : public IGlobalSynth {
  public:
-  static constexpr unsigned int kMaxBlock = 8192;
+  static constexpr unsigned int kMaxBlock = 4096;
 
   CFxSynthDouble() : m_params(PARAM_COUNT, 0.0f), m_buffers(MODULATABLE_PARAM_COUNT) {
     for (auto& b : m_buffers) b.assign(kMaxBlock, 0.0f);
