@@ -15,7 +15,7 @@ const float RING_SECONDS = 3.0f;
 CGrainShifter::CGrainShifter(IGlobalSynth* synth, unsigned int instance) : m_synth(synth), m_instance(instance) {
   Tables::InitEffectCurves();
   FxHelpers::InitEffectParams(m_params, PARAM_COUNT, synth, PARAM_FX_GRAINSHIFTER, instance);
-  for (GRAIN_STATE& g : m_grain) g = {0.0f, 0.0f, 1};
+  for (GRAIN_STATE& g : m_grain) g = {0.0, 0.0, 1};
 }
 
 CGrainShifter::~CGrainShifter() {}
@@ -29,24 +29,24 @@ void CGrainShifter::SetSampleRate(float sr) {
   // A shorter ring: the write head and the grains come back inside it.
   if (m_write >= m_length) m_write = 0;
   for (GRAIN_STATE& g : m_grain)
-    if (!(g.position < static_cast<float>(m_length))) g = {0.0f, 0.0f, 1};
+    if (!(g.position < static_cast<double>(m_length))) g = {0.0, 0.0, 1};
 }
 
 void CGrainShifter::SetBlockSize(unsigned int) {}
 void CGrainShifter::UpdateParams(unsigned int n) { FxHelpers::UpdateEffectParams(m_params, PARAM_COUNT, n); }
 
 void CGrainShifter::Reset() {
-  for (GRAIN_STATE& g : m_grain) g = {0.0f, 0.0f, 1};
+  for (GRAIN_STATE& g : m_grain) g = {0.0, 0.0, 1};
   if (m_length) m_ring.Clear(m_length);
 }
 
 void CGrainShifter::ResetFreePhase() {}
 void CGrainShifter::OnKeyPress() {}
 
-float CGrainShifter::ReadDelay(float position, float* ring) const {
+float CGrainShifter::ReadDelay(double position, float* ring) const {
   const unsigned int length = m_length;
-  float fi = std::floor(position);
-  float f = position - fi;
+  const double fi = std::floor(position);
+  float f = static_cast<float>(position - fi);
   long i = static_cast<long>(fi);
   if (i < 0 || i >= static_cast<long>(length)) {
     // Only a position pushed off the ring by hostile numbers gets here.
@@ -65,24 +65,24 @@ float CGrainShifter::ReadDelay(float position, float* ring) const {
 }
 
 float CGrainShifter::ProcessGrain(GRAIN_STATE& grain, float* ring, float length, float pitch, float width) {
-  const float ringLength = static_cast<float>(m_length);
+  const double ringLength = static_cast<double>(m_length);
   if (grain.restart) {
-    grain.position = static_cast<float>(m_write) - length;
-    if (grain.position < 0.0f) grain.position += ringLength;
-    if (!(grain.position >= 0.0f && grain.position < ringLength)) grain.position = 0.0f;
+    grain.position = static_cast<double>(m_write) - static_cast<double>(length);
+    if (grain.position < 0.0) grain.position += ringLength;
+    if (!(grain.position >= 0.0 && grain.position < ringLength)) grain.position = 0.0;
     grain.restart = 0;
-    grain.age = 0.0f;
+    grain.age = 0.0;
   }
   const float y = ReadDelay(grain.position, ring);
   // The window rises and falls over width x length ring samples and then
   // holds its last (silent) entry for the rest of the grain.
-  float phi = grain.age / (width * length);
+  float phi = static_cast<float>(grain.age / static_cast<double>(width * length));
   if (phi > 1.0f) phi = 1.0f;
   const float window = FxHelpers::TableLookup(Tables::GRAINWND_TABLE, Tables::GRAINWND_TABLE_SIZEM1, phi);
   grain.position += pitch;
   if (grain.position >= ringLength) grain.position -= ringLength;
   grain.age += pitch;
-  if (grain.age > length) grain.restart = 1;
+  if (grain.age > static_cast<double>(length)) grain.restart = 1;
   return y * window;
 }
 

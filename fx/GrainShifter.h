@@ -12,9 +12,14 @@
 
 class IGlobalSynth;
 
+// Position and age are kept in double precision: in single precision the
+// position would step by the pitch ratio in units of up to 1/64 sample near
+// the top of a three-second ring, and the rounding, summed over a grain,
+// would detune the grain by several cents depending on where in the ring it
+// reads.
 struct GRAIN_STATE {
-  float position;          // read position in ring samples, fractional
-  float age;               // ring samples covered since the grain started
+  double position;         // read position in ring samples, fractional
+  double age;              // ring samples covered since the grain started
   unsigned char restart;   // 1: the grain starts anew on its next sample
 };
 
@@ -37,7 +42,7 @@ class CGrainShifter : public IEffectModule {
   // (0.2..1) of the grain.
   float ProcessGrain(GRAIN_STATE& grain, float* ring, float length, float pitch, float width);
   // Catmull-Rom read of one ring channel at a fractional position.
-  float ReadDelay(float position, float* ring) const;
+  float ReadDelay(double position, float* ring) const;
 
  private:
   static const unsigned int PARAM_COUNT = 6;
