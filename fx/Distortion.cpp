@@ -53,6 +53,7 @@ CDistortion::CDistortion(IGlobalSynth* synth, unsigned int instance) : m_synth(s
   m_params[REC_MIX].SetUseOversamplingShift(false);
   m_dc[0] = {0.0f, 0.0f, 0.0f};
   m_dc[1] = {0.0f, 0.0f, 0.0f};
+  m_lastBassA = m_lastTrebleA = m_lastRate = std::nanf("");
   for (auto& channel : m_upState)
     for (auto& stage : channel)
       for (float& s : stage) s = 0.0f;
@@ -155,8 +156,15 @@ void CDistortion::_ProcessChunk(float* left, float* right, unsigned int first, u
       const float treble = FxHelpers::ReadParam(m_params[REC_TREBLE], h << m_params[REC_TREBLE].shift);
       const float level = FxHelpers::ReadParam(m_params[REC_OUTPUT], h << m_params[REC_OUTPUT].shift);
       const float D = FxHelpers::ReadParam(m_params[REC_DRIVE], h << m_params[REC_DRIVE].shift);
-      m_treble.SetParams(trebleF, 1.0f + 3.0f * treble * treble, 0.0f);
-      m_bass.SetParams(bassF, 1.0f + 3.0f * bass * bass, 0.0f);
+      const float trebleA = 1.0f + 3.0f * treble * treble;
+      const float bassA = 1.0f + 3.0f * bass * bass;
+      if (trebleA != m_lastTrebleA || bassA != m_lastBassA || rate != m_lastRate) {
+        m_treble.SetParams(trebleF, trebleA, 0.0f);
+        m_bass.SetParams(bassF, bassA, 0.0f);
+        m_lastTrebleA = trebleA;
+        m_lastBassA = bassA;
+        m_lastRate = rate;
+      }
       const float outLevel = 0.125f * 4.0f * level * level;
       if (curve == CURVE_TUBE1) {
         const float d = 10.0f * D * D * D + 0.01f;

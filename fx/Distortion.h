@@ -57,4 +57,7 @@ class CDistortion : public IEffectModule {
   CMonoBuffer m_work[2];
   CMonoBuffer m_scratch;
   unsigned int m_capacity = 0;  // samples in each work buffer
+  // The shelves' gains and frequency their coefficients were last made
+  // from (NaN: none yet); unchanged values keep the coefficients.
+  float m_lastBassA = 0.0f, m_lastTrebleA = 0.0f, m_lastRate = 0.0f;
 };

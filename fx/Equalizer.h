@@ -37,4 +37,8 @@ class CEqualizer : public IEffectModule {
   C2xEqPeak m_band2;
   C2xEqPeak m_band3;
   C2xEqHighShelf m_band4;
+  // The raw frequency, boost and bandwidth each band's coefficients were
+  // last computed from: an unchanged band keeps its coefficients (NaN: none
+  // computed yet).
+  float m_last[BAND_COUNT][3];
 };

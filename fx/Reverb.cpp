@@ -20,26 +20,20 @@ inline float Tangent(float w) {
 
 }  // namespace
 
-float ReverbHighShelf(REVERB_SHELF_STATE& s, float x, float g, float invRate) {
+REVERB_SHELF ReverbHighShelf(float g, float invRate) {
   const float k = Tangent(PI * 4000.0f * g * invRate);
   const float a = 1.0f / (1.0f + k);
   const float b = (1.0f - k) * a;
   const float c = (g * g - 1.0f) * a + 1.0f;
-  const float y = b * s.y1 + (1.0f - b - c) * s.x1 + c * x;
-  s.x1 = x;
-  s.y1 = y;
-  return y;
+  return {b, 1.0f - b - c, c};
 }
 
-float ReverbLowShelf(REVERB_SHELF_STATE& s, float x, float g, float invRate) {
+REVERB_SHELF ReverbLowShelf(float g, float invRate) {
   const float k = Tangent(PI * (65.0f / g) * invRate);
   const float a = 1.0f / (1.0f + k);
   const float b = (1.0f - k) * a;
   const float e = (g * g - 1.0f) * k * a;
-  const float y = b * s.y1 + (e - b) * s.x1 + (e + 1.0f) * x;
-  s.x1 = x;
-  s.y1 = y;
-  return y;
+  return {b, e - b, e + 1.0f};
 }
 
 // ---- CDiffuseDelay ----
@@ -56,11 +50,12 @@ void CDiffuseDelay::Reset() {
   m_low = {};
 }
 
-void CDiffuseDelay::Process2(float& sample, float& delay, float& gain, float& lowF, float& highF) {
+void CDiffuseDelay::Process2(float& sample, float& delay, float& gain, const REVERB_SHELF& low,
+                             const REVERB_SHELF& high) {
   const float x = sample;
   float y = m_line.ReadHermite(delay, x);
-  y = ReverbHighShelf(m_high, y, highF, m_invRate);
-  y = ReverbLowShelf(m_low, y, lowF, m_invRate);
+  y = ReverbShelfStep(high, m_high, y);
+  y = ReverbShelfStep(low, m_low, y);
   const float v = y - gain * x;
   m_line.Write(x + gain * v);
   sample = v;
@@ -80,9 +75,9 @@ void CReverbShelfPair::Reset() {
   m_lowRight = {};
 }
 
-void CReverbShelfPair::Process(float& left, float& right, float highF, float lowF) {
-  left = ReverbLowShelf(m_lowLeft, ReverbHighShelf(m_highLeft, left, highF, m_invRate), lowF, m_invRate);
-  right = ReverbLowShelf(m_lowRight, ReverbHighShelf(m_highRight, right, highF, m_invRate), lowF, m_invRate);
+void CReverbShelfPair::Process(float& left, float& right, const REVERB_SHELF& high, const REVERB_SHELF& low) {
+  left = ReverbShelfStep(low, m_lowLeft, ReverbShelfStep(high, m_highLeft, left));
+  right = ReverbShelfStep(low, m_lowRight, ReverbShelfStep(high, m_highRight, right));
 }
 
 // ---- CReverb ----
@@ -167,8 +162,14 @@ void CReverb::Process(float* left, float* right, unsigned int n) {
     m_phase += (R * 0.85f + 0.15f) * invRate;
     FxHelpers::WrapPhase(m_phase);
 
-    float lowF = 1.0f - 0.29f * Lo * Lo;
-    float highF = 1.0f - 0.29f * Hi * Hi;
+    // The shelves of this sample: the damping factors (0.71..1) in the
+    // diffusers and the damping pair, a slight lift above the corner in the
+    // output pair when Hi Damp is low (1.1 - 0.5 Hi^2, 0.6..1.1).
+    const float lowF = 1.0f - 0.29f * Lo * Lo;
+    const float highF = 1.0f - 0.29f * Hi * Hi;
+    const REVERB_SHELF low = ReverbLowShelf(lowF, invRate);
+    const REVERB_SHELF high = ReverbHighShelf(highF, invRate);
+    const REVERB_SHELF outHigh = ReverbHighShelf(1.1f - 0.5f * Hi * Hi, invRate);
 
     aL += m_feedbackLeft;
     aR += m_feedbackRight;
@@ -179,11 +180,11 @@ void CReverb::Process(float* left, float* right, unsigned int n) {
       const float t = base - static_cast<float>(3 - k) * step;
       float dL = t + s[k] * depth;
       float dR = t - s[k] * depth;
-      m_diffuser[2 * k].Process2(aL, dL, gain, lowF, highF);
-      m_diffuser[2 * k + 1].Process2(aR, dR, gain, lowF, highF);
+      m_diffuser[2 * k].Process2(aL, dL, gain, low, high);
+      m_diffuser[2 * k + 1].Process2(aR, dR, gain, low, high);
     }
 
-    m_damping.Process(aL, aR, highF, lowF);
+    m_damping.Process(aL, aR, high, low);
 
     const float tankL = base + s[3] * depth;
     const float tankR = base - s[3] * depth;
@@ -195,8 +196,7 @@ void CReverb::Process(float* left, float* right, unsigned int n) {
     m_feedbackRight = Dc * tL;
     m_feedbackLeft = Dc * tR;
 
-    // Output shelves: a slight lift above the corner when Hi Damp is low.
-    m_output.Process(tL, tR, 1.1f - 0.5f * Hi * Hi, lowF);
+    m_output.Process(tL, tR, outHigh, low);
 
     left[i] = tL * m + dryL * (1.0f - m);
     right[i] = tR * m + dryR * (1.0f - m);

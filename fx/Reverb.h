@@ -23,8 +23,22 @@ struct REVERB_SHELF_STATE {
   float y1;
 };
 
-float ReverbHighShelf(REVERB_SHELF_STATE& s, float x, float g, float invRate);
-float ReverbLowShelf(REVERB_SHELF_STATE& s, float x, float g, float invRate);
+// Coefficients of one shelf: y = b y1 + cx1 x1 + cx x.
+struct REVERB_SHELF {
+  float b;
+  float cx1;
+  float cx;
+};
+
+REVERB_SHELF ReverbHighShelf(float g, float invRate);
+REVERB_SHELF ReverbLowShelf(float g, float invRate);
+
+inline float ReverbShelfStep(const REVERB_SHELF& c, REVERB_SHELF_STATE& s, float x) {
+  const float y = c.b * s.y1 + c.cx1 * s.x1 + c.cx * x;
+  s.x1 = x;
+  s.y1 = y;
+  return y;
+}
 
 // One diffuser: a delay line read at a fractional (modulated) delay, with a
 // high and a low shelf inside the all-pass loop.
@@ -34,8 +48,8 @@ class CDiffuseDelay {
   void Reset();
   void Begin() { m_line.Begin(); }
   // One sample in place: the sample, the delay in samples, the all-pass
-  // gain, the low-shelf factor and the high-shelf factor.
-  void Process2(float& sample, float& delay, float& gain, float& lowF, float& highF);
+  // gain, and the low and high shelves (made from the two factors).
+  void Process2(float& sample, float& delay, float& gain, const REVERB_SHELF& low, const REVERB_SHELF& high);
 
  private:
   CDelayLine m_line;
@@ -50,7 +64,7 @@ class CReverbShelfPair {
  public:
   void SetSampleRate(float sr);
   void Reset();
-  void Process(float& left, float& right, float highF, float lowF);
+  void Process(float& left, float& right, const REVERB_SHELF& high, const REVERB_SHELF& low);
 
  private:
   float m_sampleRate = 0.0f;
