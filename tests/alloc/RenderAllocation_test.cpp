@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/GlobalSynth.h"
+#include "engine/MemoryPool.h"
 #include "engine/ParamIds.h"
 #include "engine/Voice.h"
 #include "engine/VoiceManager.h"
@@ -108,6 +109,24 @@ TEST_P(RenderAllocationTest, GenerateWithHeldNotesAllocatesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Setups, RenderAllocationTest,
                          ::testing::Values(SETUP{2.0f, 1.0f, 1.0f}, SETUP{1.0f, 3.0f, 1.0f}, SETUP{0.0f, 2.0f, 0.0f}));
+
+// Voices are deleted inside a block: handing their filter blocks back must
+// not allocate, however often the pool has grown at note starts.
+TEST(RenderAllocationPool, ReleaseAfterManyGrowthsAllocatesNothing) {
+  CMemoryPool pool;
+  pool.SetCapacity(16, 2);
+  std::vector<void*> blocks;
+  for (int i = 0; i < 62; ++i) blocks.push_back(pool.Allocate());  // grows by 2, 4, 8, 16, 32
+  ASSERT_EQ(pool.GetUsedCount(), 62u);
+  unsigned long counted = 0;
+  {
+    Armed armed;
+    for (void* b : blocks) pool.Release(b);
+    counted = g_allocations;
+  }
+  EXPECT_EQ(counted, 0u);
+  EXPECT_EQ(pool.GetFreeCount(), 64u);
+}
 
 TEST(RenderAllocationCounter, CountsWhenArmed) {
   unsigned long counted = 0;
