@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "FxTestUtil.h"
@@ -148,4 +149,19 @@ TEST_F(TranceGateTest, ReducedStepCountWrapsAtTheNextBoundary) {
   synth.Set(PARAM_TG_STEPS, 4.0f);
   Gains(kStep / 2 + 100);
   EXPECT_EQ(gate.GetStep(), 2u);  // (5 + 1) mod 4
+}
+
+TEST_F(TranceGateTest, HostileSettingsStayFinite) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  for (float v : {nan, -1e30f, 1e30f, 2.0f}) {
+    synth.Set(PARAM_TG_RATE, v);
+    synth.Set(PARAM_TG_SMOOTH, v);
+    synth.Set(PARAM_TG_MIX, v);
+    synth.Set(PARAM_TG_SYNC, v);
+    synth.SetHostTempo(v == 2.0f ? 1e6f : 120.0f);
+    gate.FirstKeyPress();
+    STEREO g = Gains(5000);
+    EXPECT_TRUE(AllFinite(g, 2.0f)) << v;
+    EXPECT_LT(gate.GetStep(), 4u) << v;
+  }
 }
