@@ -198,6 +198,30 @@ TEST_F(ReverbTest, FullDecayAndDamagedValuesStayBounded) {
   }
 }
 
+TEST_F(ReverbTest, ASizeSweepMovesTheReadersSmoothly) {
+  // A tone through the reverb while Size sweeps from 0.2 to 0.8 in half a
+  // second: the interpolated readers glide (a slight pitch bend) and the
+  // output steps no more from sample to sample than with a still Size.
+  const unsigned int n = 22050, block = 256;
+  auto largestStep = [&](bool sweep) {
+    auto fx = MakeEffect<CReverb>(synth, 0, SR);
+    std::vector<float> l = Sine(200.0, SR, n, 0.5), r = l;
+    std::vector<float>& size = synth.Curve(Id(FxParam::REVERB_SIZE));
+    for (unsigned int i = 0; i < n; i += block) {
+      const unsigned int m = (n - i < block) ? n - i : block;
+      for (unsigned int k = 0; k < m; ++k) size[k] = sweep ? 0.2f + 0.6f * (i + k) / n : 0.5f;
+      fx->UpdateParams(m);
+      fx->Process(l.data() + i, r.data() + i, m);
+    }
+    float step = 0.0f;
+    for (unsigned int i = 1; i < n; ++i) step = std::fmax(step, std::fabs(l[i] - l[i - 1]));
+    return step;
+  };
+  const float still = largestStep(false);
+  const float swept = largestStep(true);
+  EXPECT_LT(swept, 1.5f * still) << still;
+}
+
 TEST_F(ReverbTest, ALowerSampleRateKeepsEveryLineInside) {
   auto fx = MakeEffect<CReverb>(synth, 0, 96000.0f);
   Set(FxParam::REVERB_PREDELAY, 1.0f);
