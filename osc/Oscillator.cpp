@@ -40,7 +40,8 @@ int IntSetting(float v) { return (v >= 0.0f && v < 65536.0f) ? static_cast<int>(
 
 const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAMS] = {4, 8, 28, 32, 76};
 
-COscillator::COscillator(IGlobalSynth* synth) : m_synth(synth), m_pitch(synth), m_waveTable(WAVETABLE_LENGTH, 0.0f) {
+COscillator::COscillator(IGlobalSynth* synth)
+    : m_synth(synth), m_pitch(synth), m_filter(synth), m_drive(synth), m_waveTable(WAVETABLE_LENGTH, 0.0f) {
   Tables::Init();
   m_buzzFade = {};
   m_morphFade = {};
@@ -54,6 +55,8 @@ COscillator::~COscillator() {}
 void COscillator::SetInstance(unsigned int index) {
   m_osc = index & 3;
   m_pitch.SetInstance(m_osc);
+  m_filter.SetInstance(m_osc);
+  m_drive.SetInstance(m_osc);
 }
 
 void COscillator::SetSampleRate(float rate) {
@@ -67,6 +70,7 @@ void COscillator::SetSampleRate(float rate) {
   m_blSaw = m_synth->GetBlSawTable();
   m_blStep = m_synth->GetBlStepTable();
   m_buzzFade.Set(rate, BUZZ_FADE_LO_HZ, BUZZ_FADE_HI_HZ);
+  m_filter.SetSampleRate(rate);
 }
 
 void COscillator::SetBlockSize(unsigned int n) { m_pitch.SetBlockSize(n); }
@@ -77,7 +81,10 @@ void COscillator::ResetGlide() { m_pitch.ResetGlide(); }
 
 void COscillator::RebuildOscFX() {}
 
-void COscillator::StartVoice(CVoice* voice) { m_pitch.StartVoice(voice); }
+void COscillator::StartVoice(CVoice* voice) {
+  m_pitch.StartVoice(voice);
+  m_filter.StartVoice(voice);
+}
 
 void COscillator::Reset(CVoice* voice) {
   *voice->GetOscDeclicker() = 0.0f;
@@ -100,12 +107,15 @@ void COscillator::Reset(CVoice* voice) {
   s->auxPhase1 = 0.0f;
   s->auxPhase2 = 0.0f;
   s->auxPhase3 = 0.0f;
+  m_filter.Reset(voice);
 }
 
 void COscillator::UpdateParams(unsigned int hostFrames) {
   if (!m_modulation) m_modulation = m_synth->GetIModulation();
   m_pitch.UpdateParams(hostFrames);
   for (unsigned int j = 0; j < OSC_FRAME_PARAMS; ++j) m_synth->UpdateParam(OSC_FRAME_PARAM_IDS[j] + m_osc, hostFrames);
+  m_filter.UpdateParams(hostFrames);
+  m_drive.UpdateParams(hostFrames);
 }
 
 void COscillator::UpdateWaveTable() {
@@ -214,8 +224,17 @@ void COscillator::_PreProcessEffects(CVoice*, float*, float*, unsigned int) {
   m_synth->SetFeedbackParam(m_osc, nullptr);
 }
 
-void COscillator::_ProcessEffects(CVoice*, float* left, float* right, unsigned int n) {
+void COscillator::_ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n) {
+  // ---- Oscillator filter and drive (after the effect slots, before the
+  // brilliance slots and the level and pan) ----
+  _ProcessFilterAndDrive(voice, left, n);
+  // ----
   std::memcpy(right, left, n * sizeof(float));
+}
+
+void COscillator::_ProcessFilterAndDrive(CVoice* voice, float* buffer, unsigned int n) {
+  m_filter.Process(voice, buffer, n);
+  m_drive.Process(voice, buffer, n);
 }
 
 float* COscillator::GetOscWaveTable() { return m_waveTable.data(); }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "dsp/OscDrive.h"
+#include "dsp/OscFilter.h"
 #include "osc/PitchModule.h"
 #include "osc/SamplePlayer.h"
 
@@ -130,6 +132,8 @@ class COscillator {
   // buzz or feedback amounts and Process passes the wave to both channels.
   void _PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
   void _ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
+  // The oscillator filter, then the drive, on the mono signal in place.
+  void _ProcessFilterAndDrive(CVoice* voice, float* buffer, unsigned int n);
 
   IGlobalSynth* m_synth;
   unsigned int m_osc = 0;
@@ -146,6 +150,9 @@ class COscillator {
   float* m_auxPhase = nullptr;
   std::string m_samplePath;
   CSamplePlayer m_samplePlayer;
+  // Filter and drive of the wave path.
+  COscFilter m_filter;
+  COscDrive m_drive;
   // User wavetable source and name, until the band-limited wavetable player
   // takes them over.
   std::vector<float> m_waveTable;
