@@ -12,6 +12,14 @@ const float TWO_PI = 6.2831853f;
 const float MAX_SECTION_W = 1.9f;
 const float MAX_EQ_FREQ = 0.3f;
 const float MAX_ONE_POLE = 1.0f;
+// The acid low-pass loop (three one-poles and a section with negative
+// feedback) turns unstable above a frequency term of about 0.65; at the
+// usual oversampled rates it stays below 0.55.
+const float MAX_ACID_LP = 0.55f;
+// The combs' four-point interpolation needs one newer sample than the read
+// position: a delay of at least two samples keeps that sample inside the
+// line (only very short combs at low processing rates come near it).
+const float MIN_COMB_DELAY = 2.0f;
 
 inline float SectionW(float f) {
   const float w = TWO_PI * f;
@@ -185,7 +193,7 @@ void CFilterChannel::Compute(int mode, float f, float v, float r, float c, float
         h = 1.0f;
       }
       m_k = 0.63f * r * h;
-      m_p = f < MAX_ONE_POLE ? f : MAX_ONE_POLE;
+      m_p = f < MAX_ACID_LP ? f : MAX_ACID_LP;
       m_g[0] = Damping(m_p, Clamp(2.0f * (1.0f - m_k), 0.02f, 1e30f));
       m_q = 3.5f * c + 0.01f;
       m_qn = (m_q + 1.0f) / m_q;
@@ -305,6 +313,7 @@ void CFilterChannel::Compute(int mode, float f, float v, float r, float c, float
     case MODE_COMB_POS: {
       float D = f > 0.0f ? 1.0f / f : static_cast<float>(m_useLen);
       if (D > static_cast<float>(m_useLen)) D = static_cast<float>(m_useLen);
+      if (!(D >= MIN_COMB_DELAY)) D = MIN_COMB_DELAY;
       m_delay = static_cast<unsigned int>(D);
       m_frac = D - static_cast<float>(m_delay);
       if (m_delay >= m_useLen) m_delay = 0;  // a full line reads the oldest sample
