@@ -20,8 +20,13 @@ inline float AmountSquared(float a) {
   return a * a;
 }
 
+// Beyond this the hyperbolic curve equals its limit in single precision;
+// holding the argument there keeps its cubic terms from overflowing.
+const float HYPERBOLIC_LIMIT = 1e6f;
+
 inline float Hyperbolic(const DRIVE_COEFS& k, float x) {
-  const float t = k.g * x + k.b;
+  float t = k.g * x + k.b;
+  t = t > HYPERBOLIC_LIMIT ? HYPERBOLIC_LIMIT : (t < -HYPERBOLIC_LIMIT ? -HYPERBOLIC_LIMIT : t);
   const float u = std::fabs(t);
   const float P = ((u + 3.0f) * u + 6.0f) * u + 12.0f;
   return k.N * t * P / (P * u + 24.0f);
