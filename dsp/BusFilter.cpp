@@ -114,6 +114,7 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
     if (note > 24) carrier = PitchToHz(static_cast<float>(note - 24), TUNE_TABLE_SCALER) / rate;
   }
 
+  float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f, lastS = -1.0f;  // no tick yet this block
   auto tick = [&](unsigned int j) {
     const float r = _Value(res, resSrc, j);
     const float k = _Value(key, keySrc, j);
@@ -124,6 +125,12 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
     float P = At(cutoff, j) * 136.0f + unison + k * (tracked + tune) + v * velTerm;
     if (cutoffSrc->count) P += _SourceSum(cutoffSrc, j) * 136.0f;
     P = _ClampPitch(P);
+    // Held settings keep the coefficients of the previous tick.
+    if (P == lastP && r == lastR && c == lastC && st == lastS) return;
+    lastP = P;
+    lastR = r;
+    lastC = c;
+    lastS = st;
     float sp = 2.0f * st - 1.0f;
     sp *= std::fabs(sp);
     float p = ModePitch(mode, P);

@@ -89,6 +89,7 @@ void COscFilterCore::_Process(CVoice* voice, float* left, float* right, unsigned
 
   const float rate = m_rate;
   const bool stereo = right != nullptr;
+  float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f;  // no tick yet this block
   auto tick = [&](unsigned int j) {
     const float r = _Value(res, resSrc, j);
     const float k = _Value(key, keySrc, j);
@@ -98,6 +99,11 @@ void COscFilterCore::_Process(CVoice* voice, float* left, float* right, unsigned
     float P = At(cutoff, j) * 136.0f + unison + k * (tracked + tune) + v * velTerm;
     if (cutoffSrc->count) P += _SourceSum(cutoffSrc, j) * 136.0f;
     P = _ClampPitch(P);
+    // Held settings keep the coefficients of the previous tick.
+    if (P == lastP && r == lastR && c == lastC) return;
+    lastP = P;
+    lastR = r;
+    lastC = c;
     const float f = FilterBank::PitchToHz(FilterBank::ModePitch(mode, P), TUNE_TABLE_SCALER) / rate;
     m_ch[0].Compute(mode, f, P / FilterBank::MAX_CUTOFF_PITCH, r, c, rate, carrier);
     if (stereo) m_ch[1].CopyCoefficients(m_ch[0]);
