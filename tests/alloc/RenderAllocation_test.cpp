@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/GlobalSynth.h"
+#include "engine/MemoryPool.h"
 #include "engine/ParamIds.h"
 #include "engine/Voice.h"
 #include "engine/VoiceManager.h"
@@ -147,6 +148,24 @@ TEST(RenderAllocation, FiltersAndDrivesOfEveryModeAllocateNothing) {
   }
   EXPECT_EQ(counted, 0u);
   for (float v : left) EXPECT_TRUE(std::isfinite(v));
+}
+
+// Voices are deleted inside a block: handing their filter blocks back must
+// not allocate, however often the pool has grown at note starts.
+TEST(RenderAllocationPool, ReleaseAfterManyGrowthsAllocatesNothing) {
+  CMemoryPool pool;
+  pool.SetCapacity(16, 2);
+  std::vector<void*> blocks;
+  for (int i = 0; i < 62; ++i) blocks.push_back(pool.Allocate());  // grows by 2, 4, 8, 16, 32
+  ASSERT_EQ(pool.GetUsedCount(), 62u);
+  unsigned long counted = 0;
+  {
+    Armed armed;
+    for (void* b : blocks) pool.Release(b);
+    counted = g_allocations;
+  }
+  EXPECT_EQ(counted, 0u);
+  EXPECT_EQ(pool.GetFreeCount(), 64u);
 }
 
 TEST(RenderAllocationCounter, CountsWhenArmed) {
