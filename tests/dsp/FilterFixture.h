@@ -214,23 +214,23 @@ inline std::vector<double> Spectrum(const std::vector<float>& x) {
 inline double Db(double v) { return 20.0 * std::log10(v > 1e-30 ? v : 1e-30); }
 
 // Magnitude of the spectrum at hz (linear interpolation between bins).
-inline double At(const std::vector<double>& spec, double hz, double rate) {
-  const double N = 2.0 * static_cast<double>(spec.size() - 1);
+inline double At(const std::vector<double>& mag, double hz, double rate) {
+  const double N = 2.0 * static_cast<double>(mag.size() - 1);
   const double b = hz * N / rate;
   size_t i = static_cast<size_t>(b);
-  if (i + 1 >= spec.size()) return spec.back();
+  if (i + 1 >= mag.size()) return mag.back();
   const double t = b - static_cast<double>(i);
-  return spec[i] * (1.0 - t) + spec[i + 1] * t;
+  return mag[i] * (1.0 - t) + mag[i + 1] * t;
 }
 
 // Frequency of the largest (or smallest) magnitude between lo and hi Hz.
-inline double ExtremeHz(const std::vector<double>& spec, double lo, double hi, double rate, bool largest) {
-  const double N = 2.0 * static_cast<double>(spec.size() - 1);
+inline double ExtremeHz(const std::vector<double>& mag, double lo, double hi, double rate, bool largest) {
+  const double N = 2.0 * static_cast<double>(mag.size() - 1);
   size_t a = static_cast<size_t>(lo * N / rate), b = static_cast<size_t>(hi * N / rate);
-  if (b >= spec.size()) b = spec.size() - 1;
+  if (b >= mag.size()) b = mag.size() - 1;
   size_t best = a;
   for (size_t k = a; k <= b; ++k)
-    if (largest ? spec[k] > spec[best] : spec[k] < spec[best]) best = k;
+    if (largest ? mag[k] > mag[best] : mag[k] < mag[best]) best = k;
   return static_cast<double>(best) * rate / N;
 }
 
