@@ -749,3 +749,28 @@ TEST(Filters, VoiceManagerSizesPoolBlocksForThreeCombLines) {
     EXPECT_GE(synth.GetFilterMemoryPool()->GetBlockSize(), (3 * len + 39) * sizeof(float)) << rate;
   }
 }
+
+TEST(OscFilter, AcidResonanceGrowsAboveItsKneeFrequency) {
+  // Below 2 kHz ("acid lp") or 1 kHz ("acid bp") the resonance is held at
+  // half; well above, it is full: the peak over the pass band grows.
+  struct Case {
+    int mode;
+    double lowHz, highHz;
+    double base, span;  // the mode's pitch range
+  } cases[] = {{9, 1000.0, 8000.0, 50.0, 100.0}, {10, 500.0, 4000.0, 40.0, 110.0}};
+  CFilterFixture f;
+  const double rate = f.Rate();
+  for (const Case& c : cases) {
+    double ratio[2];
+    const double hz[2] = {c.lowHz, c.highHz};
+    for (int k = 0; k < 2; ++k) {
+      const double p = 12.0 * std::log2(hz[k] / 8.177735);
+      SetOsc(f, c.mode, static_cast<float>((p - c.base) / c.span), 1.0f, 0.0f);
+      OscRig rig(f, 20);
+      const std::vector<double> h = rig.Response(32768, 0.001f);
+      const double peak = Db(At(h, ExtremeHz(h, hz[k] / 8.0, hz[k] * 4.0, rate, true), rate));
+      ratio[k] = peak - Db(At(h, hz[k] / 8.0, rate));
+    }
+    EXPECT_GT(ratio[1], ratio[0] + 3.0) << "mode " << c.mode;
+  }
+}
