@@ -22,14 +22,6 @@ class CBusStage {
   float m_rate = 0.0f;
 };
 
-class CBusFilter : public CBusStage {
- public:
-  using CBusStage::CBusStage;
-};
-class CBusDrive : public CBusStage {
- public:
-  using CBusStage::CBusStage;
-};
 class CBusShaper : public CBusStage {
  public:
   using CBusStage::CBusStage;

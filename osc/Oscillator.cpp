@@ -40,7 +40,8 @@ int IntSetting(float v) { return (v >= 0.0f && v < 65536.0f) ? static_cast<int>(
 
 const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAMS] = {4, 8, 28, 32, 76};
 
-COscillator::COscillator(IGlobalSynth* synth) : m_synth(synth), m_pitch(synth), m_samplePlayer(synth) {
+COscillator::COscillator(IGlobalSynth* synth)
+    : m_synth(synth), m_pitch(synth), m_samplePlayer(synth), m_filter(synth), m_drive(synth) {
   Tables::Init();
   m_buzzFade = {};
   m_morphFade = {};
@@ -54,6 +55,8 @@ void COscillator::SetInstance(unsigned int index) {
   m_osc = index & 3;
   m_pitch.SetInstance(m_osc);
   m_samplePlayer.SetInstance(m_osc);
+  m_filter.SetInstance(m_osc);
+  m_drive.SetInstance(m_osc);
 }
 
 void COscillator::SetSampleRate(float rate) {
@@ -68,6 +71,7 @@ void COscillator::SetSampleRate(float rate) {
   m_blStep = m_synth->GetBlStepTable();
   m_buzzFade.Set(rate, BUZZ_FADE_LO_HZ, BUZZ_FADE_HI_HZ);
   m_samplePlayer.SetSampleRate(rate);
+  m_filter.SetSampleRate(rate);
 }
 
 void COscillator::SetBlockSize(unsigned int n) {
@@ -84,6 +88,7 @@ void COscillator::RebuildOscFX() {}
 void COscillator::StartVoice(CVoice* voice) {
   m_pitch.StartVoice(voice);
   m_samplePlayer.StartVoice(voice);
+  m_filter.StartVoice(voice);
 }
 
 void COscillator::Reset(CVoice* voice) {
@@ -108,6 +113,7 @@ void COscillator::Reset(CVoice* voice) {
   s->auxPhase2 = 0.0f;
   s->auxPhase3 = 0.0f;
   m_samplePlayer.Reset(voice);
+  m_filter.Reset(voice);
 }
 
 void COscillator::UpdateParams(unsigned int hostFrames) {
@@ -115,6 +121,8 @@ void COscillator::UpdateParams(unsigned int hostFrames) {
   m_pitch.UpdateParams(hostFrames);
   m_samplePlayer.UpdateParams(hostFrames);
   for (unsigned int j = 0; j < OSC_FRAME_PARAMS; ++j) m_synth->UpdateParam(OSC_FRAME_PARAM_IDS[j] + m_osc, hostFrames);
+  m_filter.UpdateParams(hostFrames);
+  m_drive.UpdateParams(hostFrames);
 }
 
 void COscillator::UpdateWaveTable() {
@@ -260,8 +268,17 @@ void COscillator::_PreProcessEffects(CVoice*, float*, float*, unsigned int) {
   m_synth->SetFeedbackParam(m_osc, nullptr);
 }
 
-void COscillator::_ProcessEffects(CVoice*, float* left, float* right, unsigned int n) {
+void COscillator::_ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n) {
+  // ---- Oscillator filter and drive (after the effect slots, before the
+  // brilliance slots and the level and pan) ----
+  _ProcessFilterAndDrive(voice, left, n);
+  // ----
   std::memcpy(right, left, n * sizeof(float));
+}
+
+void COscillator::_ProcessFilterAndDrive(CVoice* voice, float* buffer, unsigned int n) {
+  m_filter.Process(voice, buffer, n);
+  m_drive.Process(voice, buffer, n);
 }
 
 float* COscillator::GetOscWaveTable() { return m_wavetable.GetSource(); }

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "dsp/OscDrive.h"
+#include "dsp/OscFilter.h"
 #include "osc/PitchModule.h"
 #include "osc/SamplePlayer.h"
 #include "osc/WaveTable.h"
@@ -155,6 +157,8 @@ class COscillator {
   // buzz or feedback amounts and Process passes the wave to both channels.
   void _PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
   void _ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
+  // The oscillator filter, then the drive, on the mono signal in place.
+  void _ProcessFilterAndDrive(CVoice* voice, float* buffer, unsigned int n);
 
   IGlobalSynth* m_synth;
   unsigned int m_osc = 0;
@@ -172,4 +176,7 @@ class COscillator {
   std::string m_samplePath;
   CSamplePlayer m_samplePlayer;
   CWaveTable m_wavetable;
+  // Filter and drive of the wave path.
+  COscFilter m_filter;
+  COscDrive m_drive;
 };
