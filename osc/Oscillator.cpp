@@ -40,7 +40,7 @@ int IntSetting(float v) { return (v >= 0.0f && v < 65536.0f) ? static_cast<int>(
 
 const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAMS] = {4, 8, 28, 32, 76};
 
-COscillator::COscillator(IGlobalSynth* synth) : m_synth(synth), m_pitch(synth), m_waveTable(WAVETABLE_LENGTH, 0.0f) {
+COscillator::COscillator(IGlobalSynth* synth) : m_synth(synth), m_pitch(synth), m_effects(synth), m_waveTable(WAVETABLE_LENGTH, 0.0f) {
   Tables::Init();
   m_buzzFade = {};
   m_morphFade = {};
@@ -54,12 +54,14 @@ COscillator::~COscillator() {}
 void COscillator::SetInstance(unsigned int index) {
   m_osc = index & 3;
   m_pitch.SetInstance(m_osc);
+  m_effects.SetInstance(m_osc);
 }
 
 void COscillator::SetSampleRate(float rate) {
   m_sampleRate = rate;
   m_modulation = m_synth->GetIModulation();
   m_pitch.SetSampleRate(rate);
+  m_effects.SetSampleRate(rate);
   m_declickStep = rate > 0.0f ? 1.0f / (DECLICK_TIME * rate) : 1.0f;
   m_morphFade.sampleRate = rate;
   m_morphFade.Normalise();
@@ -69,15 +71,21 @@ void COscillator::SetSampleRate(float rate) {
   m_buzzFade.Set(rate, BUZZ_FADE_LO_HZ, BUZZ_FADE_HI_HZ);
 }
 
-void COscillator::SetBlockSize(unsigned int n) { m_pitch.SetBlockSize(n); }
+void COscillator::SetBlockSize(unsigned int n) {
+  m_pitch.SetBlockSize(n);
+  m_effects.SetBlockSize(n);
+}
 
 void COscillator::SetWaveTableQuality(unsigned int) {}
 
 void COscillator::ResetGlide() { m_pitch.ResetGlide(); }
 
-void COscillator::RebuildOscFX() {}
+void COscillator::RebuildOscFX() { m_effects.RebuildOscFX(); }
 
-void COscillator::StartVoice(CVoice* voice) { m_pitch.StartVoice(voice); }
+void COscillator::StartVoice(CVoice* voice) {
+  m_pitch.StartVoice(voice);
+  m_effects.StartVoice(voice);
+}
 
 void COscillator::Reset(CVoice* voice) {
   *voice->GetOscDeclicker() = 0.0f;
@@ -100,11 +108,14 @@ void COscillator::Reset(CVoice* voice) {
   s->auxPhase1 = 0.0f;
   s->auxPhase2 = 0.0f;
   s->auxPhase3 = 0.0f;
+  // The effects follow the start phase just set.
+  m_effects.Reset(voice);
 }
 
 void COscillator::UpdateParams(unsigned int hostFrames) {
   if (!m_modulation) m_modulation = m_synth->GetIModulation();
   m_pitch.UpdateParams(hostFrames);
+  m_effects.UpdateParams(hostFrames);
   for (unsigned int j = 0; j < OSC_FRAME_PARAMS; ++j) m_synth->UpdateParam(OSC_FRAME_PARAM_IDS[j] + m_osc, hostFrames);
 }
 
@@ -209,13 +220,23 @@ void COscillator::_Dispatch(unsigned int mode, CVoice* voice, float* left, float
   }
 }
 
-void COscillator::_PreProcessEffects(CVoice*, float*, float*, unsigned int) {
-  m_synth->SetBuzzParam(m_osc, nullptr);
-  m_synth->SetFeedbackParam(m_osc, nullptr);
+void COscillator::_PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n) {
+  // Publishes this block's buzz and feedback amounts (null without such a
+  // slot) before the wave renders.
+  m_effects.PreProcess(voice, left, right, n);
 }
 
-void COscillator::_ProcessEffects(CVoice*, float* left, float* right, unsigned int n) {
-  std::memcpy(right, left, n * sizeof(float));
+void COscillator::_ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n) {
+  // 1. Effect slots on the raw wave: scissor, sub, ring and chip, in slot
+  //    order, in place on the mono signal.
+  m_effects.ProcessSlots(voice, left, n);
+
+  // 2. Oscillator filter and drive (mono, in place on left) belong here,
+  //    between the slots and the brilliance.
+
+  // 3. Brilliance slots, then level and pan: left becomes the left output,
+  //    right receives the right output.
+  m_effects.ProcessOutput(voice, left, right, n);
 }
 
 float* COscillator::GetOscWaveTable() { return m_waveTable.data(); }

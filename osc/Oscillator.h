@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dsp/OscEffects.h"
 #include "osc/PitchModule.h"
 #include "osc/SamplePlayer.h"
 
@@ -113,6 +114,7 @@ class COscillator {
   void GenerateTriangle(CVoice* voice, float* out, unsigned int n);
 
   CPitchModule& GetPitchModule() { return m_pitch; }
+  COscEffects& GetEffects() { return m_effects; }
 
  private:
   // Morph X, Morph Y, FM, RM and Phase, each + oscillator.
@@ -126,8 +128,8 @@ class COscillator {
   bool _RendersForPartner();
   void _Dispatch(unsigned int mode, CVoice* voice, float* left, float* right, float* scratch, unsigned int n);
   // Hand-over points to the oscillator's effect chain (effect slots, filter,
-  // drive, level and pan). Until that chain exists, PreProcess publishes no
-  // buzz or feedback amounts and Process passes the wave to both channels.
+  // drive, level and pan): before the render it publishes the buzz and
+  // feedback amounts, after it turns the mono wave into the stereo output.
   void _PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
   void _ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
 
@@ -137,6 +139,7 @@ class COscillator {
   CPitchModule m_pitch;
   float* m_fmSource = nullptr;
   KEY_FADE_RANGE m_buzzFade;
+  COscEffects m_effects;
   float m_declickStep = 0.0f;
   KEY_FADE_RANGE m_morphFade;
   IModulation* m_modulation = nullptr;
