@@ -5,7 +5,9 @@
 // latter case it keeps its state in the mono voice.
 
 #include "dsp/BusOutput.h"
+#include "dsp/BusShaper.h"
 #include "dsp/BusStages.h"
+#include "dsp/LoFi.h"
 #include "engine/ModulatedParam.h"
 
 class IGlobalSynth;

@@ -30,11 +30,3 @@ class CBusDrive : public CBusStage {
  public:
   using CBusStage::CBusStage;
 };
-class CBusShaper : public CBusStage {
- public:
-  using CBusStage::CBusStage;
-};
-class CLoFi : public CBusStage {
- public:
-  using CBusStage::CBusStage;
-};
