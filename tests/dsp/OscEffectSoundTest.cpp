@@ -68,12 +68,12 @@ TEST_F(OscEffectSoundTest, SubAddsABandLimitedSquareOneAndTwoOctavesDown) {
   const std::vector<float> silence(Len(40), 0.0f);
   const std::vector<float> a = Run(first, v.get(), silence);
   const std::vector<float> b = Run(second, v.get(), silence);
-  EXPECT_NEAR(CrossingFrequency(a, Rate()), 220.5, 0.5);
-  EXPECT_NEAR(CrossingFrequency(b, Rate()), 110.25, 0.3);
+  EXPECT_NEAR(CrossingHz(a, Rate()), 220.5, 0.5);
+  EXPECT_NEAR(CrossingHz(b, Rate()), 110.25, 0.3);
   // Amount 1 halves the mix: a +-0.5 square, odd harmonics only.
-  EXPECT_NEAR(Amplitude(a, Rate(), 220.5), 0.5 * 4.0 / M_PI, 0.02);
-  EXPECT_NEAR(Amplitude(a, Rate(), 3 * 220.5), 0.5 * 4.0 / (3.0 * M_PI), 0.01);
-  EXPECT_LT(Amplitude(a, Rate(), 441.0), 0.005);
+  EXPECT_NEAR(LevelAt(a, Rate(), 220.5), 0.5 * 4.0 / M_PI, 0.02);
+  EXPECT_NEAR(LevelAt(a, Rate(), 3 * 220.5), 0.5 * 4.0 / (3.0 * M_PI), 0.01);
+  EXPECT_LT(LevelAt(a, Rate(), 441.0), 0.005);
   EXPECT_LE(*std::max_element(a.begin(), a.end()), 0.56f);  // band-limited edges, small overshoot
 
   // The dry signal is scaled by 1 / (1 + a).
@@ -82,8 +82,8 @@ TEST_F(OscEffectSoundTest, SubAddsABandLimitedSquareOneAndTwoOctavesDown) {
   CSubOsc sub(&f.synth);
   Prepare(sub, 0, w.get());
   const std::vector<float> y = Run(sub, w.get(), Sine(Len(40), 441.0, Rate()));
-  EXPECT_NEAR(Amplitude(y, Rate(), 441.0), 1.0 / 1.25, 0.01);
-  EXPECT_NEAR(Amplitude(y, Rate(), 220.5), 0.25 / 1.25 * 4.0 / M_PI, 0.01);
+  EXPECT_NEAR(LevelAt(y, Rate(), 441.0), 1.0 / 1.25, 0.01);
+  EXPECT_NEAR(LevelAt(y, Rate(), 220.5), 0.25 / 1.25 * 4.0 / M_PI, 0.01);
 }
 
 TEST_F(OscEffectSoundTest, ScissorChopsAtFourTimesThePitchAndTheAmountWidensTheCut) {
@@ -143,7 +143,7 @@ TEST_F(OscEffectSoundTest, BrillianceShelfRisesFromUnityToTheSquareOfItsGain) {
     double g1 = 0, g10 = 0, g40 = 0;
     for (auto [hz, g] : {std::pair<double, double*>{1000.0, &g1}, {10000.0, &g10}, {40000.0, &g40}}) {
       br.Reset(v.get());
-      *g = Amplitude(Run(br, v.get(), Sine(n, hz, Rate())), Rate(), hz, N());
+      *g = LevelAt(Run(br, v.get(), Sine(n, hz, Rate())), Rate(), hz, N());
     }
     // The corner: gain A = sqrt(top) at 10 kHz; below it the gain falls
     // toward 1, above it rises toward the top.
@@ -163,9 +163,9 @@ TEST_F(OscEffectSoundTest, RingerAddsSidebandsFourTimesThePitchAway) {
   CRinger r(&f.synth);
   Prepare(r, 0, v.get());
   const std::vector<float> y = Run(r, v.get(), Sine(Len(40), 441.0, Rate()));
-  EXPECT_GT(Amplitude(y, Rate(), 3 * 441.0), 0.05);
-  EXPECT_GT(Amplitude(y, Rate(), 5 * 441.0), 0.05);
-  EXPECT_LT(Amplitude(y, Rate(), 441.0), 1.0);
+  EXPECT_GT(LevelAt(y, Rate(), 3 * 441.0), 0.05);
+  EXPECT_GT(LevelAt(y, Rate(), 5 * 441.0), 0.05);
+  EXPECT_LT(LevelAt(y, Rate(), 441.0), 1.0);
   EXPECT_LE(*std::max_element(y.begin(), y.end()), 2.1f);
 
   // Start phases follow the oscillator: saw at 4x, gate at 16x its phase.

@@ -116,7 +116,7 @@ inline std::vector<float> Sine(size_t n, double hz, double rate, double amp = 1.
 }
 
 // Amplitude of the component at frequency hz (Hann-windowed DFT).
-inline double Amplitude(const std::vector<float>& x, double rate, double hz, size_t skip = 0) {
+inline double LevelAt(const std::vector<float>& x, double rate, double hz, size_t skip = 0) {
   size_t n = x.size() - skip;
   std::complex<double> acc = 0.0;
   double wsum = 0.0;
@@ -130,7 +130,7 @@ inline double Amplitude(const std::vector<float>& x, double rate, double hz, siz
 }
 
 // Frequency from the upward zero crossings of x.
-inline double CrossingFrequency(const std::vector<float>& x, double rate, size_t skip = 0) {
+inline double CrossingHz(const std::vector<float>& x, double rate, size_t skip = 0) {
   double first = -1.0, last = -1.0;
   int count = 0;
   for (size_t i = skip + 1; i < x.size(); ++i)
