@@ -19,7 +19,7 @@ void CAmpEnv::Process(CVoice* voice, float* left, float* right, unsigned int n) 
 
   const VOICE_SWITCH_STATE* vs = voice->GetVoiceSwitchState();
   if (vs->state == VOICE_SWITCH_RELEASE &&
-      static_cast<int>(m_synth->GetParam(PARAM_VOICE_MODE)) == VOICE_MODE_LEGATO &&
+      TruncateSetting(m_synth->GetParam(PARAM_VOICE_MODE)) == VOICE_MODE_LEGATO &&
       m_synth->GetParam(PARAM_ARP_ON) == 0.0f) {
     // Legato release fade: the shared envelope belongs to the newest note,
     // so this voice fades from the level it was released at.

@@ -78,7 +78,7 @@ void CEnvelope::Generate(CVoice* voice, float* out, unsigned int n) {
     return;
   }
 
-  const bool expMode = static_cast<int>(m_synth->GetParam(PARAM_ENV_MODE + inst)) == 0;
+  const bool expMode = TruncateSetting(m_synth->GetParam(PARAM_ENV_MODE + inst)) == 0;
   const unsigned int sync = TimeScale::ClampIndex(m_synth->GetParam(PARAM_ENV_SYNC + inst));
   const float r = TimeScale::ToSeconds(sync, m_synth->GetHostTempo());
   const float keyscale = Finite(m_synth->GetParam(PARAM_ENV_KEYSCALE + inst));

@@ -1,6 +1,7 @@
 #pragma once
 // The engine's global services for one plug-in instance.
 
+#include <atomic>
 #include <string>
 
 #include "engine/ConfigFile.h"
@@ -101,7 +102,8 @@ class CGlobalSynth final : public IGlobalSynth {
   std::string m_defaultAuthor;
   std::string m_defaultPresetPath;
   std::string m_defaultMidiMapPath;
-  bool m_recordOnMidi = true;
+  // Set on the editor's thread, read by note starts on the render thread.
+  std::atomic<bool> m_recordOnMidi{true};
   unsigned int m_configPending = 0;  // settings changed but not yet written
   void* m_midiMap = nullptr;
   unsigned int m_quality = 2;

@@ -14,12 +14,27 @@ void CMemoryPool::SetCapacity(unsigned int blockSize, unsigned int count) {
   // Allocate/Release on the render thread normally need no reallocation.
   m_free.reserve(count * 4);
   m_used.reserve(count * 4);
-  for (unsigned int i = 0; i < count; ++i) m_free.push_back(std::malloc(blockSize ? blockSize : 1));
+  _AddBlocks(count);
+}
+
+void CMemoryPool::_AddBlocks(unsigned int count) {
+  for (unsigned int i = 0; i < count; ++i) {
+    // A block the system cannot give is left out rather than handed out
+    // as a null delay line.
+    void* block = std::malloc(m_blockSize ? m_blockSize : 1);
+    if (block) m_free.push_back(block);
+  }
+  // Either list may come to hold every block: with room for all of them,
+  // Release (which runs when a voice is deleted inside a block) never
+  // reallocates.
+  const size_t total = m_free.size() + m_used.size();
+  if (m_free.capacity() < total) m_free.reserve(total);
+  if (m_used.capacity() < total) m_used.reserve(total);
 }
 
 void CMemoryPool::Grow() {
   if (m_growth == 0) return;
-  for (unsigned int i = 0; i < m_growth; ++i) m_free.push_back(std::malloc(m_blockSize ? m_blockSize : 1));
+  _AddBlocks(m_growth);
   m_growth *= 2;
 }
 

@@ -29,6 +29,8 @@ class CMemoryPool {
 
  private:
   void Grow();
+  // Adds up to count new free blocks and makes room in both lists for all.
+  void _AddBlocks(unsigned int count);
 
   unsigned int m_blockSize = 0;
   unsigned int m_growth = 0;

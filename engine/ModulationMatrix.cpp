@@ -175,7 +175,7 @@ void CModulationMatrix::UpdateParams(unsigned int n) {
 }
 
 bool CModulationMatrix::_MonoEnvelopes() {
-  return static_cast<int>(m_synth->GetParam(PARAM_VOICE_MODE)) == VOICE_MODE_LEGATO &&
+  return TruncateSetting(m_synth->GetParam(PARAM_VOICE_MODE)) == VOICE_MODE_LEGATO &&
          m_synth->GetParam(PARAM_ARP_ON) == 0.0f;
 }
 
@@ -221,7 +221,7 @@ void CModulationMatrix::PolyReset(CVoice* voice) {
   for (unsigned int k = 0; k < 4; ++k) m_lfo[k].Reset(voice);
   for (unsigned int k = 0; k < 4; ++k) m_mseg[k].Reset(voice);
   m_voiceSwitch.Reset(voice);
-  if (static_cast<int>(m_synth->GetParam(PARAM_VOICE_MODE)) != VOICE_MODE_LEGATO) {
+  if (TruncateSetting(m_synth->GetParam(PARAM_VOICE_MODE)) != VOICE_MODE_LEGATO) {
     bool arpOn = m_synth->GetParam(PARAM_ARP_ON) != 0.0f;
     if (!(arpOn && *voice->GetLegato())) {
       for (unsigned int k = 0; k < 4; ++k) m_env[k].Reset(voice);
@@ -230,7 +230,7 @@ void CModulationMatrix::PolyReset(CVoice* voice) {
 }
 
 void CModulationMatrix::MonoReset(CVoice* voice) {
-  int mode = static_cast<int>(m_synth->GetParam(PARAM_VOICE_MODE));
+  const int mode = TruncateSetting(m_synth->GetParam(PARAM_VOICE_MODE));
   bool arpOn = m_synth->GetParam(PARAM_ARP_ON) != 0.0f;
   if (mode == VOICE_MODE_POLY || arpOn) return;
   if (mode == VOICE_MODE_LEGATO && *voice->GetLegato()) return;

@@ -4,6 +4,8 @@
 // boundaries, per-sample smoothed buffers for the modulatable ids, the status
 // word that tells the voice manager what to rebuild, and the engine lock.
 
+#include <atomic>
+
 #include "engine/AccessLock.h"
 #include "engine/Buffers.h"
 #include "engine/SynthTypes.h"
@@ -66,7 +68,9 @@ class CParamHandler {
   unsigned int GetWaveTableOscMask() const { return m_oscMask; }
   unsigned int GetWaveTableQualityArgument() const { return m_quality; }
 
-  void Panic() { m_panic = 1; }
+  // Takes no lock (the editor calls it while a block may run); the flag is
+  // atomic so that the next Update sees it without a data race.
+  void Panic() { m_panic.store(1, std::memory_order_release); }
   void SetSampleRate(float hostRate);
   void SetBlockSize(unsigned int hostBlockLength);
   void SetWaveTableQuality(unsigned int quality);
@@ -102,7 +106,7 @@ class CParamHandler {
   IModulation* m_modulation = nullptr;
   CMonoBuffer m_values[MODULATABLE_PARAM_COUNT];
   PARAM_RAMP m_ramps[MODULATABLE_PARAM_COUNT];
-  unsigned char m_panic = 0;
+  std::atomic<unsigned char> m_panic{0};
   SYNTH_PRESET* m_live;
   float* m_deferred;
   unsigned int m_status = 0;

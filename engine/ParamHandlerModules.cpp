@@ -3,6 +3,7 @@
 // instance, the MIDI CC map, an oscillator's user wavetable or a reference to
 // a built-in wave), packed into and unpacked from the caller's buffer, and the
 // direct replacement of one oscillator's wavetable.
+#include <cmath>
 #include <cstring>
 
 #include "engine/IGlobalSynth.h"
@@ -11,6 +12,7 @@
 #include "engine/ParamIds.h"
 #include "engine/PresetConverter.h"
 #include "engine/PresetKinds.h"
+#include "tables/PresetFactory.h"
 
 namespace {
 
@@ -188,10 +190,14 @@ bool CParamHandler::_LoadModulePreset(SYNTH_PRESET* buffer, unsigned int version
       const unsigned int words = BlockIds(kind, instance, ids);
       for (unsigned int k = 0; k < words; ++k) {
         const unsigned int id = ids[k];
+        // As for whole presets, a word that is not a number (a damaged
+        // file) takes the factory value: a NaN would stay in the id's
+        // smoothing ramp and in every integer reading of it.
+        const float value = std::isfinite(buffer->data[k]) ? buffer->data[k] : PRESET_FACTORY_RESET[id];
         if (id < MODULATABLE_PARAM_COUNT)
-          live[id] = buffer->data[k];
+          live[id] = value;
         else
-          SetDeferred(id, buffer->data[k]);
+          SetDeferred(id, value);
       }
       break;
     }

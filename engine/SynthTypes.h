@@ -22,3 +22,11 @@ struct SYNTH_PRESET {
   const float& operator[](unsigned int id) const { return data[id]; }
 };
 static_assert(sizeof(SYNTH_PRESET) == PRESET_BYTES, "preset image size");
+
+// An integer setting stored as a float, truncated toward zero. A value no int
+// can hold (NaN, or beyond +-2^31 from a damaged preset or chunk) gives -1,
+// which selects no mode, instead of an undefined conversion.
+inline int TruncateSetting(float value) {
+  if (value > -2147483648.0f && value < 2147483648.0f) return static_cast<int>(value);
+  return -1;
+}

@@ -24,9 +24,10 @@ const unsigned int VOICE_LIST_RESERVE = 256;
 // FM source for oscillators 1 and 3.
 const unsigned int OSC_RENDER_ORDER[4] = {1, 0, 3, 2};
 
-// Factor selected by parameter 1581: 0 gives 4, 1 gives 8, anything else 2.
+// Factor selected by parameter 1581 truncated toward zero: 0 gives 4, 1
+// gives 8, anything else 2. Values between -1 and 0 truncate to 0 as well.
 unsigned int OversamplingFromParam(float v) {
-  if (v >= 0.0f && v < 1.0f) return 4;
+  if (v > -1.0f && v < 1.0f) return 4;
   if (v >= 1.0f && v < 2.0f) return 8;
   return 2;
 }
@@ -75,7 +76,7 @@ void CVoiceManager::_DeleteAllVoicesNow() {
 }
 
 void CVoiceManager::SetSampleRate(float sr) {
-  if (!(sr > 0.0f) || !std::isfinite(sr)) return;
+  if (!(sr > 0.0f && sr <= MAX_ENGINE_SAMPLE_RATE)) return;  // also NaN
   // Resizing the pool frees every block; no voice may still hold one.
   _DeleteAllVoicesNow();
 

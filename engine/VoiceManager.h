@@ -33,6 +33,11 @@ class AudioEffectX;
 // block size, so nothing is lost.
 const unsigned int MAX_ENGINE_BLOCK_SIZE = 8192;
 
+// Highest host rate accepted (the host layer accepts no higher one). The
+// filter memory blocks grow with the rate: far above it their size in bytes
+// no longer fits the pool's block size.
+const float MAX_ENGINE_SAMPLE_RATE = 1.0e7f;
+
 // Resets the host's MIDI processing (queued events, held notes, arpeggiator)
 // on the VST object registered with SetEffect. The host layer registers it
 // together with the object.
@@ -47,7 +52,8 @@ class CVoiceManager final : public ICommandHandler {
 
   void SetEffect(AudioEffectX* effect) { m_effect = effect; }
   void SetHostPanic(HOST_PANIC_FN panic) { m_hostPanic = panic; }
-  // Host rate in Hz; a rate that is not positive is ignored.
+  // Host rate in Hz; a rate that is not positive or above
+  // MAX_ENGINE_SAMPLE_RATE is ignored.
   void SetSampleRate(float sr);
   // Host frames per block; 0 is ignored, larger than MAX_ENGINE_BLOCK_SIZE is
   // clamped to it.

@@ -13,8 +13,11 @@
 
 namespace {
 
-// A stored count or mode truncated toward zero; negative and NaN give 0,
-// huge values saturate (a damaged preset must not wrap the comparisons).
+// A stored count truncated toward zero; negative and NaN give 0, huge values
+// saturate (a damaged preset must not wrap the comparisons). The voice mode
+// is read with TruncateSetting, as the MIDI processor and the modulation
+// matrix read it, so that a damaged mode selects the same handling in all
+// three: anything that does not truncate to 0 is a mono mode.
 unsigned int TruncatedSetting(float v) {
   if (!(v >= 1.0f)) return 0;
   if (v >= 4294967040.0f) return 0xFFFFFF00u;
@@ -53,7 +56,7 @@ void CVoiceManager::StartVoice(int note, float velocity, bool legato) {
   }
 
   const bool arpOn = _ArpOn();
-  if (TruncatedSetting(m_synth->GetParam(PARAM_VOICE_MODE)) == VOICE_MODE_LEGATO && !arpOn) {
+  if (TruncateSetting(m_synth->GetParam(PARAM_VOICE_MODE)) == VOICE_MODE_LEGATO && !arpOn) {
     for (CVoice* v : m_voices) {
       v->SetVoiceSwitchReleaseLevel(m_releaseLevel);
       if (!*v->GetGate()) v->ImmediateRelease();
@@ -181,7 +184,7 @@ bool CVoiceManager::_IsReleasePredicate(CVoice* voice) {
 void CVoiceManager::DeleteProcessedVoices() {
   // Retrigger and legato modes end every voice together once the modulator
   // voice's envelope has run out.
-  if (TruncatedSetting(m_synth->GetParam(PARAM_VOICE_MODE)) != VOICE_MODE_POLY && !_ArpOn() && m_modVoice &&
+  if (TruncateSetting(m_synth->GetParam(PARAM_VOICE_MODE)) != VOICE_MODE_POLY && !_ArpOn() && m_modVoice &&
       m_modVoice->IsReleased()) {
     _DeleteAllVoicesNow();
     return;

@@ -86,10 +86,21 @@ void CPitchModule::StartVoice(CVoice* voice) {
   bool legato = *voice->GetLegato() != 0;
   float mode = m_synth->GetParam(ID_GLIDE_MODE);
   bool legatoMode = !(mode >= 1.0f || mode <= -1.0f);  // truncates to 0 ("legato")
-  if (!legato && legatoMode) m_glideArmed = 0;
+  // Whether a note glides is decided once per note, by its first unison
+  // sub-voice; the other sub-voices follow. Otherwise the note that arms
+  // the glide would glide on all its sub-voices but the first.
+  bool glides;
+  if (voice->GetUnisonVoice() == 0) {
+    if (!legato && legatoMode) m_glideArmed = 0;
+    glides = m_glideArmed != 0;
+    m_noteGlides = m_glideArmed;
+    m_glideArmed = 1;
+  } else {
+    glides = m_noteGlides != 0;
+  }
 
   float note = static_cast<float>(*voice->GetPitch());
-  if (m_glideArmed) {
+  if (glides) {
     float g = m_synth->GetParam(ID_MASTER_GLIDE);
     g = g > 0.0f ? (g < 1.0f ? g : 1.0f) : 0.0f;  // NaN gives 0
     float last = Finite(m_synth->GetLastPitch());
@@ -101,7 +112,6 @@ void CPitchModule::StartVoice(CVoice* voice) {
     // With no steps the note sounds at once and the step is never applied.
     state->glideStep = steps ? (note - last) / static_cast<float>(steps) : 0.0f;
   } else {
-    m_glideArmed = 1;
     state->glideCurrent = note;
     state->glideTarget = note;
     state->glideStepsLeft = 0;

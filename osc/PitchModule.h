@@ -54,4 +54,6 @@ class CPitchModule {
   MODULATED_PARAM m_keyScale;
   float m_glideRate = 0.0f;
   unsigned char m_glideArmed = 0;
+  // The glide decision of the note being started, for its unison sub-voices.
+  unsigned char m_noteGlides = 0;
 };

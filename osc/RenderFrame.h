@@ -73,7 +73,7 @@ inline float Wrap1(float x) { return x > 1.0f ? x - std::floor(x) : x; }
 
 // Modulated value of a frame parameter at control index k: the stored
 // (ramped) value plus the audio-rate sources, clamped to 0..1 only when
-// there are sources.
+// there are sources (NaN gives 0).
 inline float ModulatedValue(const float* values, const MOD_SOURCE_LIST* list, unsigned int k) {
   float v = values ? values[k] : 0.0f;
   if (!list || list->count == 0) return v;
@@ -85,7 +85,8 @@ inline float ModulatedValue(const float* values, const MOD_SOURCE_LIST* list, un
     acc = static_cast<float>(acc);
   }
   v = static_cast<float>(acc);
-  return v < 0.0f ? 0.0f : (v > 1.0f ? 1.0f : v);
+  // An invalid source value counts as 0, as in every modulated parameter.
+  return !(v >= 0.0f) ? 0.0f : (v > 1.0f ? 1.0f : v);
 }
 
 }  // namespace OscFrame

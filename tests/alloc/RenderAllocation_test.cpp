@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/GlobalSynth.h"
+#include "engine/MemoryPool.h"
 #include "engine/ParamIds.h"
 #include "engine/Voice.h"
 #include "engine/VoiceManager.h"
@@ -153,6 +154,24 @@ TEST(RenderAllocation, EffectSlotsShaperAndLoFiAllocateNothingEvenAcrossASlotReb
   for (float x : left) peak = std::max(peak, std::fabs(x));
   EXPECT_GT(peak, 0.0f);
   EXPECT_TRUE(std::isfinite(peak));
+}
+
+// Voices are deleted inside a block: handing their filter blocks back must
+// not allocate, however often the pool has grown at note starts.
+TEST(RenderAllocationPool, ReleaseAfterManyGrowthsAllocatesNothing) {
+  CMemoryPool pool;
+  pool.SetCapacity(16, 2);
+  std::vector<void*> blocks;
+  for (int i = 0; i < 62; ++i) blocks.push_back(pool.Allocate());  // grows by 2, 4, 8, 16, 32
+  ASSERT_EQ(pool.GetUsedCount(), 62u);
+  unsigned long counted = 0;
+  {
+    Armed armed;
+    for (void* b : blocks) pool.Release(b);
+    counted = g_allocations;
+  }
+  EXPECT_EQ(counted, 0u);
+  EXPECT_EQ(pool.GetFreeCount(), 64u);
 }
 
 TEST(RenderAllocationCounter, CountsWhenArmed) {

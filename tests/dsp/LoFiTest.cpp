@@ -105,7 +105,9 @@ TEST_F(LoFiTest, BitReductionRoundsToTheGrid) {
   for (size_t i = 0; i < in.size(); ++i) {
     const float steps = l[i] * 4096.0f;
     ASSERT_EQ(steps, std::round(steps));
-    if (in[i] > 1.0f / 4096.0f || in[i] < 0.0f) ASSERT_LE(std::fabs(l[i] - in[i]), 0.5f / 4096.0f + 1e-7f);
+    if (in[i] > 1.0f / 4096.0f || in[i] < 0.0f) {
+      ASSERT_LE(std::fabs(l[i] - in[i]), 0.5f / 4096.0f + 1e-7f);
+    }
   }
 }
 

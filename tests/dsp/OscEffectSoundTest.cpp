@@ -151,7 +151,9 @@ TEST_F(OscEffectSoundTest, BrillianceShelfRisesFromUnityToTheSquareOfItsGain) {
     EXPECT_LE(g1, g10 + 1e-3);
     EXPECT_GE(g40, g10 - 1e-3);
     EXPECT_LE(g40, c.top + 1e-3);
-    if (c.amount > 0.0f) EXPECT_LT(g1, 1.3);
+    if (c.amount > 0.0f) {
+      EXPECT_LT(g1, 1.3);
+    }
     mod.Clear();
   }
 }

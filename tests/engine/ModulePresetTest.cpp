@@ -12,6 +12,7 @@
 #include "engine/ParamHandler.h"
 #include "engine/PresetKinds.h"
 #include "engine/SynthTypes.h"
+#include "tables/PresetFactory.h"
 
 namespace {
 
@@ -346,6 +347,29 @@ TEST(ModulePreset, SetOscWaveTableSwitchesModeAtNextBlock) {
   EXPECT_EQ(Status(h), 0u);
   EXPECT_EQ(h.GetParamDeffered(431), 1.0f);
   EXPECT_NE(h.GetParam(PARAM_WAVETABLE + WAVETABLE_LENGTH * 1 + 5), table[5]);
+}
+
+TEST(ModulePreset, DamagedWordsTakeTheFactoryValue) {
+  // An MSEG block (rate, settings, points) and a reverb block with words
+  // that are not numbers: like a whole preset, the store keeps only numbers.
+  CParamHandler h(nullptr);
+  h.SetBlockSize(64);
+  std::unique_ptr<SYNTH_PRESET> block = NewImage(0.5f);
+  block->data[0] = NAN;       // MSEG 2 rate (id 177)
+  block->data[2] = INFINITY;  // MSEG 2 loop start (id 782)
+  ASSERT_TRUE(h.LoadPreset(block.get(), PRESET_VERSION_V3, PRESET_KIND_MSEG, 1, 804));
+  h.Update();
+  EXPECT_EQ(h.GetParam(177), PRESET_FACTORY_RESET[177]);
+  EXPECT_EQ(h.GetParam(782), PRESET_FACTORY_RESET[782]);
+  EXPECT_EQ(h.GetParam(778), 0.5f);  // MSEG 2 loop switch: loaded as given
+  h.UpdateParam(177, 64);
+  EXPECT_TRUE(std::isfinite(h.GetParamBuffer(177)[63]));
+
+  block = NewImage(0.25f);
+  block->data[7] = -NAN;  // reverb 1 mix (id 199)
+  ASSERT_TRUE(h.LoadPreset(block.get(), PRESET_VERSION_V3, PRESET_KIND_REVERB, 0, 32));
+  EXPECT_EQ(h.GetParam(199), PRESET_FACTORY_RESET[199]);
+  EXPECT_EQ(h.GetParam(185), 0.25f);
 }
 
 TEST(ModulePreset, ModuleLoadGlidesModulatableIds) {

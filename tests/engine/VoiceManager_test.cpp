@@ -90,6 +90,20 @@ TEST_F(VoiceManagerTest, FirstBlockSwitchesToFactoryOversamplingAndResizes) {
   EXPECT_EQ(pool->GetBlockSize(), 13644u * 4 + 8);
 }
 
+TEST_F(VoiceManagerTest, UnusableSampleRatesAreIgnored) {
+  CMemoryPool* pool = synth.GetFilterMemoryPool();
+  const unsigned int blockBytes = pool->GetBlockSize();
+  for (float sr : {0.0f, -44100.0f, NAN, INFINITY, 2e7f, 1e12f}) {
+    vm.SetSampleRate(sr);
+    EXPECT_EQ(vm.GetSampleRate(), 44100.0f) << sr;
+    EXPECT_EQ(pool->GetBlockSize(), blockBytes) << sr;
+  }
+  KeepFactorFour();
+  vm.StartVoice(60, 1.0f, false);
+  Block(64);
+  EXPECT_EQ(vm.GetVoiceCount(), 1u);
+}
+
 TEST_F(VoiceManagerTest, OversamplingSelectorTable) {
   KeepFactorFour();
   struct CASE {
@@ -99,7 +113,7 @@ TEST_F(VoiceManagerTest, OversamplingSelectorTable) {
   // Ordered so that few cases change the factor (each change rebuilds the
   // band-limited tables).
   const CASE cases[] = {{0.7f, 4}, {1.0f, 8}, {1.9f, 8}, {2.0f, 2}, {7.0f, 2},
-                        {-3.0f, 2}, {NAN, 2},  {1e30f, 2}, {0.0f, 4}};
+                        {-3.0f, 2}, {NAN, 2},  {1e30f, 2}, {-0.5f, 4}, {0.0f, 4}};
   for (const CASE& c : cases) {
     synth.SetParam(PARAM_OVERSAMPLING, c.value);
     Block(64);
@@ -239,15 +253,21 @@ TEST_F(VoiceManagerTest, FinishedVoicesAreDeletedAtTheEndOfTheBlock) {
 
 TEST_F(VoiceManagerTest, MonoModesEndAllVoicesWithTheModulatorVoice) {
   KeepFactorFour();
-  synth.SetParam(PARAM_VOICE_MODE, 1.0f);
-  Block(0);
-  vm.StartVoice(60, 0.8f, false);
-  vm.StartVoice(62, 0.8f, true);
-  Block(64);
-  EXPECT_EQ(vm.GetVoiceCount(), 2u);
-  Finish(vm.GetModulatorVoice());
-  Block(64);
-  EXPECT_TRUE(vm.isEmpty());
+  // Retrigger, and damaged modes that do not truncate to 0: the MIDI
+  // processor sends mono note handling for them, so the voice manager must
+  // end the voices the mono way too (and read the huge one without an
+  // undefined conversion).
+  for (float mode : {1.0f, -2.0f, 1e10f}) {
+    synth.SetParam(PARAM_VOICE_MODE, mode);
+    Block(0);
+    vm.StartVoice(60, 0.8f, false);
+    vm.StartVoice(62, 0.8f, true);
+    Block(64);
+    EXPECT_EQ(vm.GetVoiceCount(), 2u) << mode;
+    Finish(vm.GetModulatorVoice());
+    Block(64);
+    EXPECT_TRUE(vm.isEmpty()) << mode;
+  }
 }
 
 TEST_F(VoiceManagerTest, LegatoModeReleasesVoicesWhoseKeyIsUp) {

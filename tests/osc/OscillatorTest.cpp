@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "OscFixture.h"
+#include "engine/Params.h"
 
 namespace {
 const double A4 = 440.09;
@@ -232,4 +233,26 @@ TEST(Oscillator, WaveTableSourceAndNameComeFromTheParameterImage) {
   EXPECT_EQ(name[2], 0);
   EXPECT_EQ(name[3], 0);
   EXPECT_EQ(name[4], 'u');  // "Default Wave": bytes 4.. are "ult Wave"
+}
+
+TEST(Oscillator, AnInvalidModulationValueCountsAsZero) {
+  // A modulation source that yields NaN (the vibrato LFO's buffer, routed to
+  // Morph X) is read as 0, as every modulated parameter reads it: the wave
+  // stays finite, so no NaN reaches the filters and buses after it. (The
+  // same buffer drives the vibrato, whose NaN pitch falls back to pitch 0.)
+  for (float mode : {0.0f, 1.0f, 2.0f, 3.0f}) {
+    SCOPED_TRACE(mode);
+    COscFixture f(4, 64);
+    f.Set(PARAM_OSC_MODE, mode);
+    f.Set(PARAM_MOD_DEPTH, 1.0f);
+    f.Set(PARAM_MOD_SOURCE, MOD_SOURCE_VIBRATO);
+    f.Set(PARAM_MOD_TARGET, static_cast<float>(Params::ParamIdToModTarget(PARAM_OSC_MORPH_X)));
+    f.mod.RebuildMatrix();
+    auto voice = f.NewVoice(48);
+    f.Start(voice.get());
+    float* vib = f.mod.GetVibratoModulation();
+    std::fill(vib, vib + f.hostBlock, NAN);
+    std::vector<float> y = f.Render(voice.get(), 0, 2 * f.OscBlock());
+    for (size_t i = 0; i < y.size(); ++i) ASSERT_TRUE(std::isfinite(y[i])) << i;
+  }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "OscFixture.h"
+#include "engine/Params.h"
 #include "tables/Tables.h"
 
 namespace {
@@ -207,4 +208,74 @@ TEST(PitchModule, GlideZeroAndResetGlideStartTheNoteAtOnce) {
   auto c = f.NewVoice(48);
   f.Start(c.get());
   EXPECT_NEAR(PitchTrack(f, c.get(), 0, 1)[0], 48.0, 0.002);
+}
+
+TEST(PitchModule, UnisonSubVoicesOfANoteGlideAlike) {
+  COscFixture f(4, 64);
+  f.Set(PARAM_GLIDE_MODE, 1.0f);
+  f.Set(PARAM_MASTER_GLIDE, 0.5f);
+  f.Set(PARAM_UNISON_DETUNE, 0.0f);
+  f.Set(PARAM_UNISON_COUNT, 3.0f);
+  f.synth.SetLastPitch(48.0f);  // a note played before the glide was reset
+  // Note start as the voice manager runs it: Reset on every sub-voice, then
+  // StartVoice on every sub-voice, then the last pitch.
+  auto start = [&f](CVoice* voice) {
+    for (unsigned int i = 0; i < voice->GetUnisonCount(); ++i)
+      for (auto& o : f.osc) o->Reset(voice->GetVoice(i));
+    for (unsigned int i = 0; i < voice->GetUnisonCount(); ++i)
+      for (auto& o : f.osc) o->StartVoice(voice->GetVoice(i));
+    f.synth.SetLastPitch(static_cast<float>(*voice->GetPitch()));
+  };
+  auto first = f.NewVoice(60);
+  ASSERT_EQ(first->GetUnisonCount(), 3u);
+  start(first.get());
+  // The first note after construction sounds at once on every sub-voice.
+  for (unsigned int i = 0; i < 3; ++i)
+    EXPECT_NEAR(PitchTrack(f, first->GetVoice(i), 0, 1)[0], 60.0, 0.002) << "sub-voice " << i;
+
+  auto second = f.NewVoice(72);
+  start(second.get());
+  // Every sub-voice of the next note glides from the last one.
+  for (unsigned int i = 0; i < 3; ++i)
+    EXPECT_NEAR(PitchTrack(f, second->GetVoice(i), 0, 1)[0], 60.0 + 12.0 / 5512.0, 0.003) << "sub-voice " << i;
+}
+
+TEST(PitchModule, VibratoAndMatrixPitchModulationLaws) {
+  // The vibrato LFO's buffer is written by hand: it is also the audio-rate
+  // source of the matrix routes below.
+  struct {
+    const char* name;
+    float vibratoParam, vibrato;  // Vibrato parameter, LFO value
+    float source, depth;          // matrix slot 0 on Osc1 pitch (source 0: none)
+    float wheel;
+    double pitch;
+  } cases[] = {
+      {"vibrato full, +0.5", 1.0f, 0.5f, 0, 0.5f, 0, 60.5},
+      {"vibrato half, -1", 0.5f, -1.0f, 0, 0.5f, 0, 59.5},
+      // Audio-rate source: 8 octaves per unit at full depth, squared depth law.
+      {"audio-rate, depth 0.75", 0.0f, 0.25f, MOD_SOURCE_VIBRATO, 0.75f, 0, 66.0},
+      {"audio-rate, depth 1", 0.0f, 0.25f, MOD_SOURCE_VIBRATO, 1.0f, 0, 84.0},
+      {"audio-rate, depth 0", 0.0f, 0.25f, MOD_SOURCE_VIBRATO, 0.0f, 0, 36.0},
+      // Controller: 6 octaves per unit at full depth, linear depth law.
+      {"wheel, depth 0.75", 0.0f, 0.0f, MOD_SOURCE_CONTROLLER, 0.75f, 0.5f, 78.0},
+      {"wheel, depth 0.25", 0.0f, 0.0f, MOD_SOURCE_CONTROLLER, 0.25f, 0.5f, 42.0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    COscFixture f(4, 64);
+    f.Set(PARAM_OSC_VIBRATO, c.vibratoParam);
+    f.Set(PARAM_MOD_DEPTH, c.depth);
+    f.Set(PARAM_MOD_SOURCE, c.source);
+    f.Set(PARAM_MOD_TARGET, static_cast<float>(Params::ParamIdToModTarget(PARAM_OSC_PITCH)));
+    f.mod.RebuildMatrix();
+    f.mod.SetController(CONTROLLER_WHEEL, c.wheel);
+    float* vib = f.mod.GetVibratoModulation();
+    ASSERT_NE(vib, nullptr);
+    auto voice = f.NewVoice(60);
+    f.Start(voice.get());
+    std::fill(vib, vib + f.hostBlock, c.vibrato);
+    // Long enough for the coarse smoother to reach a controller's target.
+    std::vector<double> track = PitchTrack(f, voice.get(), 0, 64 * 20);
+    EXPECT_NEAR(track.back(), c.pitch, 0.002);
+  }
 }
