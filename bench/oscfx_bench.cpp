@@ -4,6 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -56,9 +58,11 @@ void BM_OscEffect(benchmark::State& state) {
   e->SetSampleRate(f.OscRate());
   e->SetBlockSize(n);
   e->Reset(voice.get());
-  std::vector<float> x(n);
-  for (unsigned int i = 0; i < n; ++i) x[i] = 0.5f * std::sin(0.01f * i);
+  std::vector<float> in(n), x(n);
+  for (unsigned int i = 0; i < n; ++i) in[i] = 0.5f * std::sin(0.01f * i);
   for (auto _ : state) {
+    // The same input every block (the stage works in place).
+    std::copy(in.begin(), in.end(), x.begin());
     e->UpdateParams(HOST_BLOCK);
     e->Process(voice.get(), x.data(), n);
     benchmark::DoNotOptimize(x.data());
@@ -74,9 +78,11 @@ void RunBusStage(benchmark::State& state, COscFixture& f, STAGE& stage) {
   stage.SetInstance(0);
   stage.SetSampleRate(f.OscRate());
   stage.Reset(voice.get());
-  std::vector<float> l(n), r(n);
-  for (unsigned int i = 0; i < n; ++i) l[i] = r[i] = 0.5f * std::sin(0.01f * i);
+  std::vector<float> in(n), l(n), r(n);
+  for (unsigned int i = 0; i < n; ++i) in[i] = 0.5f * std::sin(0.01f * i);
   for (auto _ : state) {
+    std::copy(in.begin(), in.end(), l.begin());
+    std::copy(in.begin(), in.end(), r.begin());
     stage.UpdateParams(HOST_BLOCK);
     stage.Process(voice.get(), l.data(), r.data(), n);
     benchmark::DoNotOptimize(l.data());

@@ -76,6 +76,13 @@ void CBusShaper::Process(CVoice* voice, float* left, float* right, unsigned int 
   const float C = 1.0f - 0.5f * w * w;
   const unsigned int K = m_synth->GetOversampling() ? m_synth->GetOversampling() : 1;
 
+  // The shelf memories in locals for the block: no reloads through the
+  // state record while the buffers are written.
+  float sl[4], sr[4];
+  for (unsigned int k = 0; k < 4; ++k) {
+    sl[k] = state->shaperLeft[k];
+    sr[k] = state->shaperRight[k];
+  }
   SHAPER_STEP st = {};
   unsigned int step = 0;
   for (unsigned int i = 0; i < n; ++i) {
@@ -120,7 +127,11 @@ void CBusShaper::Process(CVoice* voice, float* left, float* right, unsigned int 
       }
     }
     --step;
-    left[i] = st.Run(left[i], state->shaperLeft);
-    right[i] = st.Run(right[i], state->shaperRight);
+    left[i] = st.Run(left[i], sl);
+    right[i] = st.Run(right[i], sr);
+  }
+  for (unsigned int k = 0; k < 4; ++k) {
+    state->shaperLeft[k] = sl[k];
+    state->shaperRight[k] = sr[k];
   }
 }

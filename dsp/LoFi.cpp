@@ -28,37 +28,36 @@ inline float Quantise(float x, float levels, float q) {
   return q * static_cast<float>(static_cast<int>(r));
 }
 
+// Sample-and-hold state of one channel, kept in registers for the block.
 struct LOFI_CHANNEL {
-  float* holdPhase;
-  float* step;
-  float* held;
-  float* previous;
-};
+  float holdPhase;
+  float step;  // position along the smoothing step
+  float held;
+  float previous;
 
-// Sample-and-hold of one channel: a new held value every time the hold phase
-// passes 1, reached from the old one along the second half of the
-// band-limited step over 1 / (8 inc) samples.
-inline float SampleAndHold(const LOFI_CHANNEL& c, const float* blStep, float y, float inc) {
-  float t;
-  float ph = *c.holdPhase + inc;
-  if (ph >= 1.0f) {
-    *c.previous = *c.held;
-    *c.held = y;
-    ph -= std::floor(ph);
-    t = 0.0f;
-  } else if (*c.step < 1.0f) {
-    t = *c.step;
-  } else {
-    *c.holdPhase = ph;
-    return *c.held;
+  // A new held value every time the hold phase passes 1, reached from the
+  // old one along the second half of the band-limited step over 1 / (8 inc)
+  // samples.
+  inline float Run(const float* blStep, float y, float inc) {
+    float t;
+    holdPhase += inc;
+    if (holdPhase >= 1.0f) {
+      previous = held;
+      held = y;
+      holdPhase -= std::floor(holdPhase);
+      t = 0.0f;
+    } else if (step < 1.0f) {
+      t = step;
+    } else {
+      return held;
+    }
+    const float f = t * 75000.0f;
+    unsigned int index = BL_STEP_CENTRE + (f > 0.0f ? static_cast<unsigned int>(f < 75000.0f ? f : 75000.0f) : 0u);
+    if (index > BL_STEP_LAST) index = BL_STEP_LAST;
+    step = t + 8.0f * inc;
+    return previous + (held - previous) * blStep[index];
   }
-  *c.holdPhase = ph;
-  float f = t * 75000.0f;
-  unsigned int index = BL_STEP_CENTRE + (f > 0.0f ? static_cast<unsigned int>(f < 75000.0f ? f : 75000.0f) : 0u);
-  if (index > BL_STEP_LAST) index = BL_STEP_LAST;
-  *c.step = t + 8.0f * inc;
-  return *c.previous + (*c.held - *c.previous) * blStep[index];
-}
+};
 
 }  // namespace
 
@@ -115,8 +114,9 @@ void CLoFi::Process(CVoice* voice, float* left, float* right, unsigned int n) {
   if (tuneIndex > Tables::TUNE_TABLE_SIZEM1) tuneIndex = Tables::TUNE_TABLE_SIZEM1;
   const float f = Tables::TUNE_TABLE[tuneIndex] / m_sampleRate;
 
-  const LOFI_CHANNEL cl = {&s->lofiLeftHoldPhase, &s->lofiLeftStep, &s->lofiLeftHeld, &s->lofiLeftPrevious};
-  const LOFI_CHANNEL cr = {&s->lofiRightHoldPhase, &s->lofiRightStep, &s->lofiRightHeld, &s->lofiRightPrevious};
+  LOFI_CHANNEL cl = {s->lofiLeftHoldPhase, s->lofiLeftStep, s->lofiLeftHeld, s->lofiLeftPrevious};
+  LOFI_CHANNEL cr = {s->lofiRightHoldPhase, s->lofiRightStep, s->lofiRightHeld, s->lofiRightPrevious};
+  float noisePhase = s->lofiNoisePhase, noiseL = s->lofiLeftNoise, noiseR = s->lofiRightNoise;
 
   float L = 4096.0f, Lr = 4096.0f, q = 1.0f / 4096.0f, qr = 1.0f / 4096.0f;
   float nz = 0.0f, o = 0.0f, m = 0.0f, inc = 0.0f, incR = 0.0f;
@@ -158,19 +158,18 @@ void CLoFi::Process(CVoice* voice, float* left, float* right, unsigned int n) {
       if (nz > 0.0f) {
         // A dither square at twice the note frequency that turns into
         // alternation at the sample rate as the noise grows.
-        float phase = s->lofiNoisePhase + 4.0f * f;
-        const float w = phase * (1.0f + nz * nz);
-        if (w >= 1.0f) s->lofiLeftNoise = s->lofiLeftNoise > 0.0f ? -0.5f * q : 0.5f * q;
-        if (w + o >= 1.0f) s->lofiRightNoise = s->lofiRightNoise > 0.0f ? -0.5f * qr : 0.5f * qr;
-        y += s->lofiLeftNoise * nz;
-        yr += s->lofiRightNoise * nz;
-        if (phase > 1.0f) phase -= std::floor(phase);
-        s->lofiNoisePhase = phase;
+        noisePhase += 4.0f * f;
+        const float w = noisePhase * (1.0f + nz * nz);
+        if (w >= 1.0f) noiseL = noiseL > 0.0f ? -0.5f * q : 0.5f * q;
+        if (w + o >= 1.0f) noiseR = noiseR > 0.0f ? -0.5f * qr : 0.5f * qr;
+        y += noiseL * nz;
+        yr += noiseR * nz;
+        if (noisePhase > 1.0f) noisePhase -= std::floor(noisePhase);
       }
     }
     if (rateActive) {
-      const float sl = SampleAndHold(cl, blStep, y, inc);
-      const float sr = SampleAndHold(cr, blStep, yr, incR);
+      const float sl = cl.Run(blStep, y, inc);
+      const float sr = cr.Run(blStep, yr, incR);
       left[i] = sl * m + x * (1.0f - m);
       right[i] = sr * m + xr * (1.0f - m);
     } else {
@@ -178,4 +177,15 @@ void CLoFi::Process(CVoice* voice, float* left, float* right, unsigned int n) {
       right[i] = yr;
     }
   }
+  s->lofiLeftHoldPhase = cl.holdPhase;
+  s->lofiLeftStep = cl.step;
+  s->lofiLeftHeld = cl.held;
+  s->lofiLeftPrevious = cl.previous;
+  s->lofiRightHoldPhase = cr.holdPhase;
+  s->lofiRightStep = cr.step;
+  s->lofiRightHeld = cr.held;
+  s->lofiRightPrevious = cr.previous;
+  s->lofiNoisePhase = noisePhase;
+  s->lofiLeftNoise = noiseL;
+  s->lofiRightNoise = noiseR;
 }
