@@ -1,7 +1,7 @@
 #pragma once
 // Common ground of the oscillator effects that process the oscillator's
 // audio ("sciss", "sub", "brill", "erose", "chip"): instance, rate, the
-// slot's amount record and the shared pieces of their algorithms.
+// slot's amount record and the helpers their algorithms share.
 
 #include <cmath>
 

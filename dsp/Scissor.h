@@ -1,6 +1,6 @@
 #pragma once
 // "sciss": a band-limited chopping gate at four times the oscillator's
-// frequency; the amount fades the gate in and widens its shut part.
+// frequency; the amount fades the gate in and widens its shut span.
 
 #include "dsp/OscAudioEffect.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Pieces shared by the amount-driven stages.
+// Helpers shared by the amount-driven stages.
 //
 // The bypass rule of the amount-driven stages (oscillator effects, bus
 // shaper, lo-fi): a parameter is "zero and unmodulated" when it has no

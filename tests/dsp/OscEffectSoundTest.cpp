@@ -204,7 +204,7 @@ TEST_F(OscEffectSoundTest, ChipWithItsIncrementClampedToZeroHoldsItsPhaseAndOpen
   auto v = NewVoice();
   CChip chip(&f.synth);
   Prepare(chip, 1, v.get());
-  v->GetOscFXState(OSC)->chipPhase[1] = 0.7f;  // inside the shut part
+  v->GetOscFXState(OSC)->chipPhase[1] = 0.7f;  // inside the shut span
   const std::vector<float> y = Run(chip, v.get(), std::vector<float>(Len(2), -1000.0f));
   EXPECT_EQ(v->GetOscFXState(OSC)->chipPhase[1], 0.7f);
   for (float s : y) ASSERT_NEAR(s, -999.5f, 1e-3f);  // (1 - d)(x + 1) + d x
