@@ -51,7 +51,7 @@ inline float WrapPhase(float p) {
   return p;
 }
 
-// The fractional part x - floor(x), for start phases.
+// x - floor(x), in 0..1, for start phases.
 float Frac(float x);
 
 const unsigned int BL_IMP_LAST = 108000;
