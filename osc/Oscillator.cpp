@@ -40,13 +40,13 @@ int IntSetting(float v) { return (v >= 0.0f && v < 65536.0f) ? static_cast<int>(
 
 const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAMS] = {4, 8, 28, 32, 76};
 
-COscillator::COscillator(IGlobalSynth* synth) : m_synth(synth), m_pitch(synth), m_effects(synth), m_waveTable(WAVETABLE_LENGTH, 0.0f) {
+COscillator::COscillator(IGlobalSynth* synth)
+    : m_synth(synth), m_pitch(synth), m_effects(synth), m_samplePlayer(synth) {
   Tables::Init();
   m_buzzFade = {};
   m_morphFade = {};
   m_morphFade.loHz = MORPH_FADE_LO_HZ;
   m_morphFade.hiHz = MORPH_FADE_HI_HZ;
-  std::memset(m_waveTableName, 0, sizeof(m_waveTableName));
 }
 
 COscillator::~COscillator() {}
@@ -54,6 +54,7 @@ COscillator::~COscillator() {}
 void COscillator::SetInstance(unsigned int index) {
   m_osc = index & 3;
   m_pitch.SetInstance(m_osc);
+  m_samplePlayer.SetInstance(m_osc);
   m_effects.SetInstance(m_osc);
 }
 
@@ -69,14 +70,16 @@ void COscillator::SetSampleRate(float rate) {
   m_blSaw = m_synth->GetBlSawTable();
   m_blStep = m_synth->GetBlStepTable();
   m_buzzFade.Set(rate, BUZZ_FADE_LO_HZ, BUZZ_FADE_HI_HZ);
+  m_samplePlayer.SetSampleRate(rate);
 }
 
 void COscillator::SetBlockSize(unsigned int n) {
   m_pitch.SetBlockSize(n);
   m_effects.SetBlockSize(n);
+  m_samplePlayer.SetBlockSize(n);
 }
 
-void COscillator::SetWaveTableQuality(unsigned int) {}
+void COscillator::SetWaveTableQuality(unsigned int quality) { m_wavetable.SetQuality(quality); }
 
 void COscillator::ResetGlide() { m_pitch.ResetGlide(); }
 
@@ -85,6 +88,7 @@ void COscillator::RebuildOscFX() { m_effects.RebuildOscFX(); }
 void COscillator::StartVoice(CVoice* voice) {
   m_pitch.StartVoice(voice);
   m_effects.StartVoice(voice);
+  m_samplePlayer.StartVoice(voice);
 }
 
 void COscillator::Reset(CVoice* voice) {
@@ -108,6 +112,7 @@ void COscillator::Reset(CVoice* voice) {
   s->auxPhase1 = 0.0f;
   s->auxPhase2 = 0.0f;
   s->auxPhase3 = 0.0f;
+  m_samplePlayer.Reset(voice);
   // The effects follow the start phase just set.
   m_effects.Reset(voice);
 }
@@ -116,25 +121,34 @@ void COscillator::UpdateParams(unsigned int hostFrames) {
   if (!m_modulation) m_modulation = m_synth->GetIModulation();
   m_pitch.UpdateParams(hostFrames);
   m_effects.UpdateParams(hostFrames);
+  m_samplePlayer.UpdateParams(hostFrames);
   for (unsigned int j = 0; j < OSC_FRAME_PARAMS; ++j) m_synth->UpdateParam(OSC_FRAME_PARAM_IDS[j] + m_osc, hostFrames);
 }
 
 void COscillator::UpdateWaveTable() {
+  // The table is read in place from the preset image; only without an image
+  // (never in the engine) is it gathered word by word into the source.
   SYNTH_PRESET* preset = m_synth->GetPreset();
-  unsigned int base = PARAM_WAVETABLE + WAVETABLE_LENGTH * m_osc;
-  for (unsigned int k = 0; k < WAVETABLE_LENGTH; ++k)
-    m_waveTable[k] = preset ? (*preset)[base + k] : m_synth->GetParam(base + k);
+  const unsigned int base = PARAM_WAVETABLE + WAVETABLE_LENGTH * m_osc;
+  const float* wave = preset ? &preset->data[base] : m_wavetable.GetSource();
+  if (!preset) {
+    float* source = m_wavetable.GetSource();
+    for (unsigned int k = 0; k < WAVETABLE_LENGTH; ++k) source[k] = m_synth->GetParam(base + k);
+  }
+  // Each name word's four bytes in memory order; a zero byte ends the word.
+  char name[CWaveTable::NAME_BYTES];
   for (unsigned int j = 0; j < 4; ++j) {
-    unsigned int id = PARAM_WAVETABLE_NAME + 4 * m_osc + j;
-    float word = preset ? (*preset)[id] : m_synth->GetParam(id);
+    const unsigned int id = PARAM_WAVETABLE_NAME + 4 * m_osc + j;
+    const float word = preset ? (*preset)[id] : m_synth->GetParam(id);
     char bytes[4];
     std::memcpy(bytes, &word, 4);
     bool ended = false;
     for (unsigned int b = 0; b < 4; ++b) {
       if (bytes[b] == 0) ended = true;
-      m_waveTableName[4 * j + b] = ended ? 0 : bytes[b];
+      name[4 * j + b] = ended ? 0 : bytes[b];
     }
   }
+  m_wavetable.LoadWaveTable(wave, name);
 }
 
 bool COscillator::_Matters(unsigned int id) {
@@ -166,6 +180,10 @@ void COscillator::Generate(CVoice* voice, float* left, float* right, float* scra
   m_pitch.Generate(voice, n);
   m_auxPhase = &voice->GetOscState(m_osc)->auxPhase1;
   if (mode != static_cast<int>(MODE_SAMPLE)) _PreProcessEffects(voice, left, right, n);
+  if (mode == static_cast<int>(MODE_WAVETABLE) && voice->GetUnisonVoice() == 0) {
+    // The level chosen by the first sub-voice serves the voice's others.
+    if (const float* pitch = m_synth->GetPitchModulation(m_osc)) m_wavetable.SetFundamental(pitch[0] * m_sampleRate);
+  }
 
   _Dispatch(static_cast<unsigned int>(mode), voice, left, right, scratch, n);
 
@@ -207,10 +225,35 @@ void COscillator::_Dispatch(unsigned int mode, CVoice* voice, float* left, float
     case 3:
       GenerateTriangle(voice, left, n);
       return;
+    // Phase-modulation, resonant, sync and formant waves.
+    case 4: GeneratePowerWave1(voice, left, n); return;
+    case 5: GeneratePowerWave2(voice, left, n); return;
+    case 6: GeneratePowerWave3(voice, left, n); return;
+    case 7: GeneratePowerWave4(voice, left, n); return;
+    case 8: GeneratePowerWave5(voice, left, n); return;
+    case 9: GeneratePowerWave6(voice, left, n); return;
+    case 10: GeneratePowerWave7(voice, left, n); return;
+    case 11: GenerateResonant1(voice, left, n); return;
+    case 12: GenerateResonant2(voice, left, n); return;
+    case 13: GenerateResonant3(voice, left, n); return;
+    case 14: GenerateResonant4(voice, left, n); return;
+    case 15: GenerateResonant5(voice, left, n); return;
+    case 16: GenerateSync1(voice, left, n); return;
+    case 17: GenerateSync2(voice, left, n); return;
+    case 18: GenerateSync3(voice, left, n); return;
+    case 19: GenerateSync4(voice, left, n); return;
+    case 20: GenerateSync5(voice, left, n); return;
+    case 21: GenerateSync6(voice, left, n); return;
+    case 22: GenerateFormant1(voice, left, n); return;
+    case 23: GenerateFormant2(voice, left, n); return;
+    case 24: GenerateFormant3(voice, left, n); return;
+    case 25: GenerateFormant4(voice, left, n); return;
+    case MODE_WAVETABLE:
+      GenerateWaveTable(voice, left, n);
+      return;
     case MODE_SAMPLE:
-      // The sample player writes both channels.
-      std::memset(left, 0, n * sizeof(float));
-      std::memset(right, 0, n * sizeof(float));
+      // The sample player writes both channels, its output final.
+      m_samplePlayer.Generate(voice, m_synth->GetPitchModulation(m_osc), left, right, scratch, n);
       return;
     default:
       // Modes without a routine, and mode values outside the known range,
@@ -239,9 +282,9 @@ void COscillator::_ProcessEffects(CVoice* voice, float* left, float* right, unsi
   m_effects.ProcessOutput(voice, left, right, n);
 }
 
-float* COscillator::GetOscWaveTable() { return m_waveTable.data(); }
+float* COscillator::GetOscWaveTable() { return m_wavetable.GetSource(); }
 
-char* COscillator::GetOscWaveTableName() { return m_waveTableName; }
+char* COscillator::GetOscWaveTableName() { return m_wavetable.GetName(); }
 
 void COscillator::GetSample(float** left, float** right, unsigned int& frames, float* rate) {
   m_samplePlayer.GetSample(left, right, frames, rate);

@@ -7,11 +7,11 @@
 // buffer the voice manager passes to every Generate call.
 
 #include <string>
-#include <vector>
 
 #include "dsp/OscEffects.h"
 #include "osc/PitchModule.h"
 #include "osc/SamplePlayer.h"
+#include "osc/WaveTable.h"
 
 class IGlobalSynth;
 class IModulation;
@@ -112,9 +112,34 @@ class COscillator {
   void GenerateSaw(CVoice* voice, float* out, unsigned int n);
   void GenerateSquare(CVoice* voice, float* out, unsigned int n);
   void GenerateTriangle(CVoice* voice, float* out, unsigned int n);
+  // Phase-modulation, resonant, sync and formant waves (modes 4 to 25).
+  void GeneratePowerWave1(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave2(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave3(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave4(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave5(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave6(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave7(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant1(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant2(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant3(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant4(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant5(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync1(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync2(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync3(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync4(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync5(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync6(CVoice* voice, float* out, unsigned int n);
+  void GenerateFormant1(CVoice* voice, float* out, unsigned int n);
+  void GenerateFormant2(CVoice* voice, float* out, unsigned int n);
+  void GenerateFormant3(CVoice* voice, float* out, unsigned int n);
+  void GenerateFormant4(CVoice* voice, float* out, unsigned int n);
+  void GenerateWaveTable(CVoice* voice, float* out, unsigned int n);
 
   CPitchModule& GetPitchModule() { return m_pitch; }
   COscEffects& GetEffects() { return m_effects; }
+  CWaveTable* GetWaveTable() { return &m_wavetable; }
 
  private:
   // Morph X, Morph Y, FM, RM and Phase, each + oscillator.
@@ -149,8 +174,5 @@ class COscillator {
   float* m_auxPhase = nullptr;
   std::string m_samplePath;
   CSamplePlayer m_samplePlayer;
-  // User wavetable source and name, until the band-limited wavetable player
-  // takes them over.
-  std::vector<float> m_waveTable;
-  char m_waveTableName[16];
+  CWaveTable m_wavetable;
 };
