@@ -4,8 +4,11 @@
 // It runs per voice or once on the mix of all voices (parameter 472); in the
 // latter case it keeps its state in the mono voice.
 
+#include "dsp/BusDrive.h"
+#include "dsp/BusFilter.h"
 #include "dsp/BusOutput.h"
-#include "dsp/BusStages.h"
+#include "dsp/BusShaper.h"
+#include "dsp/LoFi.h"
 #include "engine/ModulatedParam.h"
 
 class IGlobalSynth;

@@ -18,7 +18,7 @@
 #include "engine/ParamHandler.h"
 #include "engine/ParamIds.h"
 #include "engine/PresetKinds.h"
-#include "osc/WaveTableFile.h"
+#include "osc/WaveTable.h"
 #include "tables/PresetFactory.h"
 
 const char PRESET_LOAD_FROM_DEFAULT_PRESET[] = "?";
@@ -440,7 +440,7 @@ bool CPresetFile::LoadWaveTable(const char* path) {
   std::unique_ptr<float[]> table(new (std::nothrow) float[WAVETABLE_LENGTH + 4]);
   if (!table) return false;
   char* name = reinterpret_cast<char*>(&table[WAVETABLE_LENGTH]);
-  if (!WaveTableFile::Load(path, table.get(), name)) return false;
+  if (!CWaveTable::LoadFromFile(path, table.get(), name)) return false;
   std::memcpy(m_buffer->data, table.get(), (WAVETABLE_LENGTH + 4) * sizeof(float));
   m_version = PRESET_VERSION_V3;
   m_kind = PRESET_KIND_WAVETABLE;
@@ -451,7 +451,7 @@ bool CPresetFile::LoadWaveTable(const char* path) {
 bool CPresetFile::SaveWaveTable(const char* path) {
   m_version = PRESET_VERSION_V3;
   m_kind = PRESET_KIND_WAVETABLE;
-  return WaveTableFile::Save(path, m_buffer->data);
+  return CWaveTable::SaveToFile(path, m_buffer->data);
 }
 
 bool CPresetFile::SaveToFile(ICommandHandler* handler, unsigned int kind, unsigned int size, const char* path,

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/FilterBank.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/MemoryPool.h"
 #include "engine/ParamIds.h"
@@ -10,9 +11,9 @@
 
 namespace {
 
-// The period of pitch 15 of the tuning table (19.449291 Hz): the longest
+// The period of pitch 15 of the tuning table (about 19.449 Hz): the longest
 // comb delay of the filter stages, which sizes the filter memory blocks.
-const float CONST_MAX_TIME = 1.0f / 19.449291f;
+const float CONST_MAX_TIME = FilterBank::ComputeTuning().maxTime;
 
 // Filter memory blocks taken at every sample-rate change.
 const unsigned int FILTER_POOL_BLOCKS = 768;

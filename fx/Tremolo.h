@@ -1,8 +1,12 @@
 #pragma once
-// Placeholder tremolo of the effects matrix: passes the signal through
-// unchanged until the real effect lands. Instance 0 or 1 selects the
-// parameter block (base id + 2k + instance).
+// Tempo-synced tremolo and auto-pan of the effects matrix. Each cycle of the
+// synced period opens the gain once with a bump (raised cosine at Edge 0,
+// nearly square at Edge 1) over the part of the cycle set by Gate; during
+// the bump Stereo pans the channels against each other. Mix is the depth.
+// Instance 0 or 1 selects the parameter block (base id + 2k + instance) and
+// the sync setting.
 
+#include "engine/ModulatedParam.h"
 #include "fx/IEffectModule.h"
 
 class IGlobalSynth;
@@ -23,7 +27,12 @@ class CTremolo : public IEffectModule {
   void Process(float* left, float* right, unsigned int n) override;
 
  private:
+  static const unsigned int PARAM_COUNT = 5;
+
   IGlobalSynth* m_synth;
+  MODULATED_PARAM m_params[PARAM_COUNT];  // rate, edge, gate, stereo, mix
   unsigned int m_instance;
   float m_sampleRate = 0.0f;
+  float m_cyclePhase = 0.0f;  // 0..1 over one period
+  float m_bumpPhase = 0.0f;   // 0..1 over the open part of the period
 };

@@ -40,13 +40,13 @@ int IntSetting(float v) { return (v >= 0.0f && v < 65536.0f) ? static_cast<int>(
 
 const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAMS] = {4, 8, 28, 32, 76};
 
-COscillator::COscillator(IGlobalSynth* synth) : m_synth(synth), m_pitch(synth), m_waveTable(WAVETABLE_LENGTH, 0.0f) {
+COscillator::COscillator(IGlobalSynth* synth)
+    : m_synth(synth), m_pitch(synth), m_effects(synth), m_samplePlayer(synth), m_filter(synth), m_drive(synth) {
   Tables::Init();
   m_buzzFade = {};
   m_morphFade = {};
   m_morphFade.loHz = MORPH_FADE_LO_HZ;
   m_morphFade.hiHz = MORPH_FADE_HI_HZ;
-  std::memset(m_waveTableName, 0, sizeof(m_waveTableName));
 }
 
 COscillator::~COscillator() {}
@@ -54,12 +54,17 @@ COscillator::~COscillator() {}
 void COscillator::SetInstance(unsigned int index) {
   m_osc = index & 3;
   m_pitch.SetInstance(m_osc);
+  m_samplePlayer.SetInstance(m_osc);
+  m_effects.SetInstance(m_osc);
+  m_filter.SetInstance(m_osc);
+  m_drive.SetInstance(m_osc);
 }
 
 void COscillator::SetSampleRate(float rate) {
   m_sampleRate = rate;
   m_modulation = m_synth->GetIModulation();
   m_pitch.SetSampleRate(rate);
+  m_effects.SetSampleRate(rate);
   m_declickStep = rate > 0.0f ? 1.0f / (DECLICK_TIME * rate) : 1.0f;
   m_morphFade.sampleRate = rate;
   m_morphFade.Normalise();
@@ -67,17 +72,28 @@ void COscillator::SetSampleRate(float rate) {
   m_blSaw = m_synth->GetBlSawTable();
   m_blStep = m_synth->GetBlStepTable();
   m_buzzFade.Set(rate, BUZZ_FADE_LO_HZ, BUZZ_FADE_HI_HZ);
+  m_samplePlayer.SetSampleRate(rate);
+  m_filter.SetSampleRate(rate);
 }
 
-void COscillator::SetBlockSize(unsigned int n) { m_pitch.SetBlockSize(n); }
+void COscillator::SetBlockSize(unsigned int n) {
+  m_pitch.SetBlockSize(n);
+  m_effects.SetBlockSize(n);
+  m_samplePlayer.SetBlockSize(n);
+}
 
-void COscillator::SetWaveTableQuality(unsigned int) {}
+void COscillator::SetWaveTableQuality(unsigned int quality) { m_wavetable.SetQuality(quality); }
 
 void COscillator::ResetGlide() { m_pitch.ResetGlide(); }
 
-void COscillator::RebuildOscFX() {}
+void COscillator::RebuildOscFX() { m_effects.RebuildOscFX(); }
 
-void COscillator::StartVoice(CVoice* voice) { m_pitch.StartVoice(voice); }
+void COscillator::StartVoice(CVoice* voice) {
+  m_pitch.StartVoice(voice);
+  m_effects.StartVoice(voice);
+  m_samplePlayer.StartVoice(voice);
+  m_filter.StartVoice(voice);
+}
 
 void COscillator::Reset(CVoice* voice) {
   *voice->GetOscDeclicker() = 0.0f;
@@ -100,30 +116,46 @@ void COscillator::Reset(CVoice* voice) {
   s->auxPhase1 = 0.0f;
   s->auxPhase2 = 0.0f;
   s->auxPhase3 = 0.0f;
+  m_samplePlayer.Reset(voice);
+  // The effects follow the start phase just set.
+  m_effects.Reset(voice);
+  m_filter.Reset(voice);
 }
 
 void COscillator::UpdateParams(unsigned int hostFrames) {
   if (!m_modulation) m_modulation = m_synth->GetIModulation();
   m_pitch.UpdateParams(hostFrames);
+  m_effects.UpdateParams(hostFrames);
+  m_samplePlayer.UpdateParams(hostFrames);
   for (unsigned int j = 0; j < OSC_FRAME_PARAMS; ++j) m_synth->UpdateParam(OSC_FRAME_PARAM_IDS[j] + m_osc, hostFrames);
+  m_filter.UpdateParams(hostFrames);
+  m_drive.UpdateParams(hostFrames);
 }
 
 void COscillator::UpdateWaveTable() {
+  // The table is read in place from the preset image; only without an image
+  // (never in the engine) is it gathered word by word into the source.
   SYNTH_PRESET* preset = m_synth->GetPreset();
-  unsigned int base = PARAM_WAVETABLE + WAVETABLE_LENGTH * m_osc;
-  for (unsigned int k = 0; k < WAVETABLE_LENGTH; ++k)
-    m_waveTable[k] = preset ? (*preset)[base + k] : m_synth->GetParam(base + k);
+  const unsigned int base = PARAM_WAVETABLE + WAVETABLE_LENGTH * m_osc;
+  const float* wave = preset ? &preset->data[base] : m_wavetable.GetSource();
+  if (!preset) {
+    float* source = m_wavetable.GetSource();
+    for (unsigned int k = 0; k < WAVETABLE_LENGTH; ++k) source[k] = m_synth->GetParam(base + k);
+  }
+  // Each name word's four bytes in memory order; a zero byte ends the word.
+  char name[CWaveTable::NAME_BYTES];
   for (unsigned int j = 0; j < 4; ++j) {
-    unsigned int id = PARAM_WAVETABLE_NAME + 4 * m_osc + j;
-    float word = preset ? (*preset)[id] : m_synth->GetParam(id);
+    const unsigned int id = PARAM_WAVETABLE_NAME + 4 * m_osc + j;
+    const float word = preset ? (*preset)[id] : m_synth->GetParam(id);
     char bytes[4];
     std::memcpy(bytes, &word, 4);
     bool ended = false;
     for (unsigned int b = 0; b < 4; ++b) {
       if (bytes[b] == 0) ended = true;
-      m_waveTableName[4 * j + b] = ended ? 0 : bytes[b];
+      name[4 * j + b] = ended ? 0 : bytes[b];
     }
   }
+  m_wavetable.LoadWaveTable(wave, name);
 }
 
 bool COscillator::_Matters(unsigned int id) {
@@ -155,6 +187,10 @@ void COscillator::Generate(CVoice* voice, float* left, float* right, float* scra
   m_pitch.Generate(voice, n);
   m_auxPhase = &voice->GetOscState(m_osc)->auxPhase1;
   if (mode != static_cast<int>(MODE_SAMPLE)) _PreProcessEffects(voice, left, right, n);
+  if (mode == static_cast<int>(MODE_WAVETABLE) && voice->GetUnisonVoice() == 0) {
+    // The level chosen by the first sub-voice serves the voice's others.
+    if (const float* pitch = m_synth->GetPitchModulation(m_osc)) m_wavetable.SetFundamental(pitch[0] * m_sampleRate);
+  }
 
   _Dispatch(static_cast<unsigned int>(mode), voice, left, right, scratch, n);
 
@@ -219,10 +255,12 @@ void COscillator::_Dispatch(unsigned int mode, CVoice* voice, float* left, float
     case 23: GenerateFormant2(voice, left, n); return;
     case 24: GenerateFormant3(voice, left, n); return;
     case 25: GenerateFormant4(voice, left, n); return;
+    case MODE_WAVETABLE:
+      GenerateWaveTable(voice, left, n);
+      return;
     case MODE_SAMPLE:
-      // The sample player writes both channels.
-      std::memset(left, 0, n * sizeof(float));
-      std::memset(right, 0, n * sizeof(float));
+      // The sample player writes both channels, its output final.
+      m_samplePlayer.Generate(voice, m_synth->GetPitchModulation(m_osc), left, right, scratch, n);
       return;
     default:
       // Modes without a routine, and mode values outside the known range,
@@ -232,18 +270,33 @@ void COscillator::_Dispatch(unsigned int mode, CVoice* voice, float* left, float
   }
 }
 
-void COscillator::_PreProcessEffects(CVoice*, float*, float*, unsigned int) {
-  m_synth->SetBuzzParam(m_osc, nullptr);
-  m_synth->SetFeedbackParam(m_osc, nullptr);
+void COscillator::_PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n) {
+  // Publishes this block's buzz and feedback amounts (null without such a
+  // slot) before the wave renders.
+  m_effects.PreProcess(voice, left, right, n);
 }
 
-void COscillator::_ProcessEffects(CVoice*, float* left, float* right, unsigned int n) {
-  std::memcpy(right, left, n * sizeof(float));
+void COscillator::_ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n) {
+  // 1. Effect slots on the raw wave: scissor, sub, ring and chip, in slot
+  //    order, in place on the mono signal.
+  m_effects.ProcessSlots(voice, left, n);
+
+  // 2. Oscillator filter and drive, mono, in place on left.
+  _ProcessFilterAndDrive(voice, left, n);
+
+  // 3. Brilliance slots, then level and pan: left becomes the left output,
+  //    right receives the right output.
+  m_effects.ProcessOutput(voice, left, right, n);
 }
 
-float* COscillator::GetOscWaveTable() { return m_waveTable.data(); }
+void COscillator::_ProcessFilterAndDrive(CVoice* voice, float* buffer, unsigned int n) {
+  m_filter.Process(voice, buffer, n);
+  m_drive.Process(voice, buffer, n);
+}
 
-char* COscillator::GetOscWaveTableName() { return m_waveTableName; }
+float* COscillator::GetOscWaveTable() { return m_wavetable.GetSource(); }
+
+char* COscillator::GetOscWaveTableName() { return m_wavetable.GetName(); }
 
 void COscillator::GetSample(float** left, float** right, unsigned int& frames, float* rate) {
   m_samplePlayer.GetSample(left, right, frames, rate);

@@ -7,10 +7,13 @@
 // buffer the voice manager passes to every Generate call.
 
 #include <string>
-#include <vector>
 
+#include "dsp/OscDrive.h"
+#include "dsp/OscFilter.h"
+#include "dsp/OscEffects.h"
 #include "osc/PitchModule.h"
 #include "osc/SamplePlayer.h"
+#include "osc/WaveTable.h"
 
 class IGlobalSynth;
 class IModulation;
@@ -134,8 +137,11 @@ class COscillator {
   void GenerateFormant2(CVoice* voice, float* out, unsigned int n);
   void GenerateFormant3(CVoice* voice, float* out, unsigned int n);
   void GenerateFormant4(CVoice* voice, float* out, unsigned int n);
+  void GenerateWaveTable(CVoice* voice, float* out, unsigned int n);
 
   CPitchModule& GetPitchModule() { return m_pitch; }
+  COscEffects& GetEffects() { return m_effects; }
+  CWaveTable* GetWaveTable() { return &m_wavetable; }
 
  private:
   // Morph X, Morph Y, FM, RM and Phase, each + oscillator.
@@ -149,10 +155,12 @@ class COscillator {
   bool _RendersForPartner();
   void _Dispatch(unsigned int mode, CVoice* voice, float* left, float* right, float* scratch, unsigned int n);
   // Hand-over points to the oscillator's effect chain (effect slots, filter,
-  // drive, level and pan). Until that chain exists, PreProcess publishes no
-  // buzz or feedback amounts and Process passes the wave to both channels.
+  // drive, level and pan): before the render it publishes the buzz and
+  // feedback amounts, after it turns the mono wave into the stereo output.
   void _PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
   void _ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
+  // The oscillator filter, then the drive, on the mono signal in place.
+  void _ProcessFilterAndDrive(CVoice* voice, float* buffer, unsigned int n);
 
   IGlobalSynth* m_synth;
   unsigned int m_osc = 0;
@@ -160,6 +168,7 @@ class COscillator {
   CPitchModule m_pitch;
   float* m_fmSource = nullptr;
   KEY_FADE_RANGE m_buzzFade;
+  COscEffects m_effects;
   float m_declickStep = 0.0f;
   KEY_FADE_RANGE m_morphFade;
   IModulation* m_modulation = nullptr;
@@ -169,8 +178,8 @@ class COscillator {
   float* m_auxPhase = nullptr;
   std::string m_samplePath;
   CSamplePlayer m_samplePlayer;
-  // User wavetable source and name, until the band-limited wavetable player
-  // takes them over.
-  std::vector<float> m_waveTable;
-  char m_waveTableName[16];
+  CWaveTable m_wavetable;
+  // Filter and drive of the wave path.
+  COscFilter m_filter;
+  COscDrive m_drive;
 };

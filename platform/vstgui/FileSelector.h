@@ -15,6 +15,8 @@ class CFileSelector : public CBaseObject {
 
   explicit CFileSelector(CFrame* frame = nullptr, Style style = kSelectFile) : frame(frame), style(style) {}
 
+  CFrame* getFrame() const { return frame; }
+  Style getStyle() const { return style; }
   void setTitle(const char* text) { title = text ? text : ""; }
   void setInitialDirectory(const char* path) { initialDirectory = path ? path : ""; }
   void setDefaultExtension(const char* ext) { extension = ext ? ext : ""; }

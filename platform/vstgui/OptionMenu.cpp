@@ -33,7 +33,6 @@ COptionMenu::COptionMenu(const CRect& size, CControlListener* l, long t, CBitmap
   listener = l;
   tag = t;
   if (bgWhenClick) bgWhenClick->remember();
-  setWantsFocus(true);
 }
 
 COptionMenu::COptionMenu() : COptionMenu(CRect(0, 0, 0, 0), nullptr, -1) {}

@@ -58,6 +58,8 @@ class CView : public CBaseObject {
     return rect;
   }
   const CRect& getViewSize() const { return size; }
+  // Moves or resizes the view; the mouse area stays as it is (set it too
+  // when the view moves).
   virtual void setViewSize(const CRect& rect, bool invalidate = true);
   CRect& getMouseableArea(CRect& rect) const {
     rect = mouseableArea;

@@ -199,6 +199,8 @@ CMouseEventResult CViewContainer::onMouseDown(CPoint& where, const long& buttons
     if (!isChild(child) || !child->isVisible() || !child->getMouseEnabled()) continue;
     if (!child->hitTest(local, buttons)) continue;
     CPoint p = local;
+    // A view that takes keyboard focus gets it with the press.
+    if (child->wantsFocus() && pParentFrame && bAttached) pParentFrame->setFocusView(child);
     child->remember();
     CMouseEventResult result = child->onMouseDown(p, buttons);
     bool stillHere = isChild(child);

@@ -7,7 +7,9 @@
 // area holds the point; the child that took a mouse-down receives the
 // following moves and the up, unless it answered
 // kMouseDownEventHandledButDontNeedMovedOrUpEvents. Moves without a pressed
-// child go to the child under the mouse (hover).
+// child go to the child under the mouse (hover). A pressed child that wants
+// focus (setWantsFocus) becomes the frame's focus view, which receives the
+// keys first.
 
 #include <vector>
 

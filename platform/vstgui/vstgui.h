@@ -1,5 +1,24 @@
 #pragma once
 // The editor's view framework, in one include.
+//
+// How the parts fit:
+// - Artwork: register a painter per resource name with
+//   CBitmapResources::add (or addStrip for knob strips); new CBitmap(name)
+//   then gives the image, drawn at first use. Unknown names give an empty
+//   bitmap (0 x 0) that draws nothing.
+// - Views: a CFrame is the window; CViewContainer holds views whose
+//   rectangles are relative to the container; addView takes the caller's
+//   reference, removeView(view, false) detaches without releasing.
+// - Controls report user changes to their CControlListener and their edit
+//   gestures (beginEdit/endEdit with the tag) to the frame's
+//   VSTGUIEditorInterface; AEffGUIEditor passes these on to the effect.
+// - Drawing happens at CFrame::idle (or render) into the frame's own image:
+//   getPixel and writePNG read it back.
+// - Events enter through the frame's onMouseDown/onMouseMoved/onMouseUp,
+//   onWheel and onKeyDown in frame coordinates (simulateClick and
+//   simulateDrag for short). A pop-up menu asks the frame's MenuChooser
+//   which entry the user takes.
+// - Timers (CVSTGUITimer) tick from CFrame::idle; tests may set their clock.
 
 #include "platform/vstgui/Types.h"
 #include "platform/vstgui/BaseObject.h"

@@ -1,5 +1,5 @@
-// Counts heap allocations while the delay, echoes, chorus, flanger, trance
-// gate and exciter process. The global operator new is replaced for this
+// Counts heap allocations while the effects, the trance gate and the
+// exciter process. The global operator new is replaced for this
 // whole executable; it counts only while armed.
 #include <gtest/gtest.h>
 
@@ -15,10 +15,17 @@
 #include "engine/ParamIds.h"
 #include "fx/Chorus.h"
 #include "fx/Delay.h"
+#include "fx/Distortion.h"
 #include "fx/Echoes.h"
+#include "fx/Equalizer.h"
 #include "fx/Exciter.h"
 #include "fx/Flanger.h"
+#include "fx/GrainShifter.h"
+#include "fx/Phaser.h"
+#include "fx/Reverb.h"
 #include "fx/TranceGate.h"
+#include "fx/Tremolo.h"
+#include "tests/fx/FxSynthDouble.h"
 
 namespace {
 std::atomic<bool> g_armed{false};
@@ -86,6 +93,58 @@ TEST(EffectProcessAllocation, ProcessAndBlockUpdatesAllocateNothing) {
       f->UpdateParams(256);
       f->Process(left.data(), right.data(), 256);
     }
+  }
+  g_armed = false;
+  EXPECT_EQ(g_allocations.load(), 0u);
+}
+
+namespace {
+class COversamplingSynth : public CFxSynthDouble {
+ public:
+  unsigned int GetOversampling() override { return 8; }
+  unsigned int GetOversamplingShift() override { return 3; }
+};
+}  // namespace
+
+// The reverb, equalizer, distortion (at 8x), grain shifter, phaser and
+// tremolo, both instances, with blocks of the block size, a longer call, an
+// empty one and the life-cycle calls of the render thread in between.
+TEST(EffectProcessAllocation, ToneEffectsAllocateNothing) {
+  COversamplingSynth synth;
+  for (unsigned int id = PARAM_FX_REVERB; id <= PARAM_FX_GRAINSHIFTER + 11; ++id) synth.Set(id, 0.6f);
+  synth.Set(PARAM_TREMOLO_SYNC, 3.0f);
+  synth.Set(PARAM_DIST_CURVE, 2.0f);
+  std::vector<std::unique_ptr<IEffectModule>> effects;
+  for (unsigned int inst = 0; inst < 2; ++inst) {
+    effects.emplace_back(new CReverb(&synth, inst));
+    effects.emplace_back(new CEqualizer(&synth, inst));
+    effects.emplace_back(new CDistortion(&synth, inst));
+    effects.emplace_back(new CGrainShifter(&synth, inst));
+    effects.emplace_back(new CPhaser(&synth, inst));
+    effects.emplace_back(new CTremolo(&synth, inst));
+  }
+  for (auto& fx : effects) {
+    fx->SetSampleRate(48000.0f);
+    fx->SetBlockSize(256);
+    fx->Reset();
+  }
+  std::vector<float> left(1024, 0.25f), right(1024, -0.25f);
+
+  g_allocations = 0;
+  g_armed = true;
+  for (int block = 0; block < 8; ++block)
+    for (auto& fx : effects) {
+      fx->UpdateParams(256);
+      fx->Process(left.data(), right.data(), 256);
+    }
+  for (auto& fx : effects) {
+    fx->OnKeyPress();
+    fx->ResetFreePhase();
+    fx->Reset();
+    fx->UpdateParams(1000);  // longer than the block size
+    fx->Process(left.data(), right.data(), 1000);
+    fx->UpdateParams(0);
+    fx->Process(left.data(), right.data(), 0);
   }
   g_armed = false;
   EXPECT_EQ(g_allocations.load(), 0u);

@@ -167,9 +167,10 @@ TEST(Oscillator, InvertFlipsEverySample) {
   EXPECT_EQ(vb->GetOscState(0)->lastOutput, -va->GetOscState(0)->lastOutput);
 }
 
-TEST(Oscillator, BothChannelsCarryTheWaveUntilTheEffectChain) {
+TEST(Oscillator, CentrePanGivesBothChannelsTheSameSignal) {
   COscFixture f(4, 64);
   f.Set(PARAM_OSC_MODE, 3.0f);
+  f.Set(PARAM_OSC_PAN, 0.5f);
   auto voice = f.NewVoice(60);
   f.Start(voice.get());
   f.Block(voice.get());
@@ -231,7 +232,9 @@ TEST(Oscillator, WaveTableSourceAndNameComeFromTheParameterImage) {
   EXPECT_EQ(name[0], 'A');
   EXPECT_EQ(name[2], 0);
   EXPECT_EQ(name[3], 0);
-  EXPECT_EQ(name[4], 'u');  // "Default Wave": bytes 4.. are "ult Wave"
+  // The wavetable keeps the name up to its first zero byte: the rest of
+  // "Default Wave" after the damaged first word is dropped.
+  EXPECT_EQ(name[4], 0);
 }
 
 TEST(Oscillator, AnInvalidModulationValueCountsAsZero) {

@@ -720,3 +720,50 @@ TEST(EditorBaseTest, RectEditGesturesAndIdleReachEffectAndFrame) {
 }
 
 }  // namespace
+
+namespace {
+
+// Arrow keys step the value by the wheel increment.
+class CKeyControl : public CControl {
+ public:
+  CKeyControl(const CRect& size, CControlListener* listener, long tag) : CControl(size, listener, tag) {
+    setWantsFocus(true);
+  }
+  CMouseEventResult onMouseDown(CPoint&, const long&) override { return kMouseDownEventHandledButDontNeedMovedOrUpEvents; }
+  long onKeyDown(VstKeyCode& key) override {
+    if (key.virt != VKEY_UP && key.virt != VKEY_DOWN) return -1;
+    value += (key.virt == VKEY_UP ? 1 : -1) * wheelInc;
+    bounceValue();
+    if (listener) listener->valueChanged(this);
+    return 1;
+  }
+};
+
+TEST(FocusTest, PressGivesFocusToViewsThatWantItAndKeysGoThere) {
+  CRecorder recorder;
+  CFrame frame(CRect(0, 0, 100, 100), nullptr, nullptr);
+  CKeyControl* a = new CKeyControl(CRect(0, 0, 40, 40), &recorder, 1);
+  CKeyControl* b = new CKeyControl(CRect(50, 50, 90, 90), &recorder, 2);
+  CView* plain = new CView(CRect(0, 50, 40, 90));
+  frame.addView(a);
+  frame.addView(b);
+  frame.addView(plain);
+  VstKeyCode up = {0, VKEY_UP, 0}, other = {'a', 0, 0};
+  // No focus and the mouse over nothing: nobody takes the key.
+  EXPECT_EQ(frame.onKeyDown(up), -1);
+  frame.simulateClick(CPoint(10, 10));
+  EXPECT_EQ(frame.getFocusView(), a);
+  EXPECT_EQ(frame.onKeyDown(up), 1);
+  EXPECT_EQ(frame.onKeyDown(other), -1);
+  frame.simulateClick(CPoint(10, 60));  // a plain view keeps the focus where it was
+  EXPECT_EQ(frame.getFocusView(), a);
+  frame.simulateClick(CPoint(60, 60));
+  EXPECT_EQ(frame.getFocusView(), b);
+  frame.onKeyDown(up);
+  EXPECT_EQ(recorder.values(1), (std::vector<float>{0.1f}));
+  EXPECT_EQ(recorder.values(2), (std::vector<float>{0.1f}));
+  frame.removeView(b);
+  EXPECT_EQ(frame.getFocusView(), nullptr);
+}
+
+}  // namespace

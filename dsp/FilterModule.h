@@ -1,0 +1,177 @@
+#pragma once
+// What the oscillator and bus filters share: the per-voice key-tracking
+// glide, the state reset, the binding of the kernels to the voice's state
+// blocks, the control values read from the parameter buffers, and the
+// per-mode sample loop with its control ticks.
+
+#include <cstring>
+
+#include "dsp/FilterBank.h"
+#include "engine/IGlobalSynth.h"
+#include "engine/IModulation.h"
+#include "engine/Voice.h"
+
+class CFilterModule {
+ protected:
+  static const unsigned int ID_MASTER_DETUNE = 133;
+  static const unsigned int ID_MASTER_GLIDE = 134;
+  static const unsigned int ID_BUS_MODE = 472;
+  static const unsigned int ID_GLIDE_MODE = 481;
+  static const unsigned int ID_FILTER_GLIDE = 482;
+  static const unsigned int ID_TRANSPOSE = 483;
+  static const unsigned int ID_BEND_RANGE = 1583;
+  static const unsigned int CONTROLLER_PITCH_BEND = 121;
+
+  explicit CFilterModule(IGlobalSynth* synth) : m_synth(synth), m_glideSynth(synth) {}
+
+  // Stores the rate and sizes the comb lines for it.
+  void _SetSampleRate(float rate, float maxTime);
+
+  // A stored whole-number setting; anything not finite counts as 0.
+  float _Setting(unsigned int id) const;
+
+  // Key-tracking glide start of a voice (see StartVoice of the modules).
+  template <class STATE>
+  void _StartGlide(CVoice* voice, STATE* s) {
+    if (!*voice->GetLegato() && m_synth->GetParam(ID_GLIDE_MODE) == 0.0f) m_firstNote = false;
+    const float note = static_cast<float>(*voice->GetPitch());
+    float start = note, inc = 0.0f;
+    unsigned int steps = 0;
+    if (m_firstNote) {
+      float g = m_glideSynth->GetParam(ID_MASTER_GLIDE);
+      if (!(g > 0.0f)) g = 0.0f;
+      if (g > 1.0f) g = 1.0f;
+      const float t = std::floor(g * g * g * m_rate);
+      steps = t > 0.0f ? (t < 1e9f ? static_cast<unsigned int>(t) : 1000000000u) : 0;
+      start = m_glideSynth->GetLastPitch();
+      if (!std::isfinite(start)) start = note;
+      inc = steps ? (note - start) / static_cast<float>(steps) : 0.0f;
+    } else {
+      m_firstNote = true;
+    }
+    s->filterGlidePitch = start;
+    s->filterTargetPitch = note;
+    s->filterGlideSteps = steps;
+    s->filterGlideInc = inc;
+  }
+
+  // Clears the filter state of a voice: the whole blocks for the comb modes
+  // (their delay lines), otherwise the kernels' words; and the write indices.
+  template <class STATE>
+  static void _ResetState(STATE* s, int mode) {
+    const bool comb = FilterBank::IsCombMode(mode);
+    for (unsigned int c = 0; c < 2; ++c) _Clear(s->memory[c], s->blockSize, comb);
+    s->combIndex[0] = s->combIndex[1] = 0;
+    for (unsigned int c = 0; c < 2; ++c)
+      for (unsigned int j = 0; j < 3; ++j) s->bellIndex[c][j] = 0;
+    s->filterCleared = comb ? 2 : 1;
+  }
+
+  // Points channel c's kernels at block c of the voice (channels 0 and 1, or
+  // channel 0 only). State never cleared since the voice began is cleared
+  // first, so no kernel reads memory a previous owner of the block left.
+  // Returns false when a block cannot serve the mode.
+  template <class STATE>
+  bool _Bind(STATE* s, int mode, unsigned int channels) {
+    const bool comb = FilterBank::IsCombMode(mode);
+    if (s->filterCleared == 0 || (comb && s->filterCleared < 2)) {
+      for (unsigned int c = 0; c < 2; ++c) _Clear(s->memory[c], s->blockSize, comb);
+      s->filterCleared = comb ? 2 : 1;
+    }
+    bool ok = true;
+    for (unsigned int c = 0; c < channels; ++c)
+      ok = m_ch[c].Bind(mode, static_cast<float*>(s->memory[c]), s->blockSize, &s->combIndex[c], s->bellIndex[c]) && ok;
+    return ok;
+  }
+
+  // The pitch the key tracking follows at a control tick.
+  template <class STATE>
+  static float _TrackedPitch(STATE* s, bool glide) {
+    if (glide && s->filterGlideSteps > 0) {
+      --s->filterGlideSteps;
+      s->filterGlidePitch += s->filterGlideInc;
+      return s->filterGlidePitch;
+    }
+    return s->filterTargetPitch;
+  }
+
+  // Sum of a parameter's audio-rate source terms at control index j.
+  static float _SourceSum(const MOD_SOURCE_LIST* list, unsigned int j) {
+    double v = 0.0;
+    for (unsigned int k = 0; k < list->count; ++k) {
+      const double a = 2.0 * static_cast<double>(list->amount[k][j]) - 1.0;
+      v += static_cast<double>(list->source[k][j]) * (a < 0.0 ? -a : a) * a;
+    }
+    return static_cast<float>(v);
+  }
+  // A parameter's value at control index j, kept in 0..1 (the kernels rely
+  // on it; NaN gives 0).
+  static float _Value(const float* values, const MOD_SOURCE_LIST* list, unsigned int j) {
+    float v = values ? values[j] : 0.0f;
+    if (list->count) v = static_cast<float>(static_cast<double>(v) + static_cast<double>(_SourceSum(list, j)));
+    if (!(v > 0.0f)) return 0.0f;
+    return v < 1.0f ? v : 1.0f;
+  }
+  // The cutoff pitch: clamped to 0..136 after every term is added.
+  static float _ClampPitch(float P) {
+    if (!(P > 0.0f)) return 0.0f;
+    return P < FilterBank::MAX_CUTOFF_PITCH ? P : FilterBank::MAX_CUTOFF_PITCH;
+  }
+
+  // The source list of a parameter (an empty one without a matrix).
+  MOD_SOURCE_LIST* _Sources(unsigned int id) const;
+
+  // Runs mode over n samples of a (and b when not null), calling
+  // tick(controlIndex) at sample 0 and every K samples before the samples it
+  // covers. Modes outside 1..24 pass the samples but still tick.
+  template <class TICK>
+  void _Run(int mode, float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, TICK& tick) {
+    switch (mode) {
+#define FILTER_MODE_CASE(M) \
+  case M:                   \
+    _RunMode<M>(a, b, n, K, shift, tick); \
+    return;
+      FILTER_MODE_CASE(1) FILTER_MODE_CASE(2) FILTER_MODE_CASE(3) FILTER_MODE_CASE(4) FILTER_MODE_CASE(5)
+      FILTER_MODE_CASE(6) FILTER_MODE_CASE(7) FILTER_MODE_CASE(8) FILTER_MODE_CASE(9) FILTER_MODE_CASE(10)
+      FILTER_MODE_CASE(11) FILTER_MODE_CASE(12) FILTER_MODE_CASE(13) FILTER_MODE_CASE(14) FILTER_MODE_CASE(15)
+      FILTER_MODE_CASE(16) FILTER_MODE_CASE(17) FILTER_MODE_CASE(18) FILTER_MODE_CASE(19) FILTER_MODE_CASE(20)
+      FILTER_MODE_CASE(21) FILTER_MODE_CASE(22) FILTER_MODE_CASE(23) FILTER_MODE_CASE(24)
+#undef FILTER_MODE_CASE
+      default:
+        for (unsigned int i = 0; i < n; i += K) tick(i >> shift);
+        return;
+    }
+  }
+
+  IGlobalSynth* m_synth;
+  IGlobalSynth* m_glideSynth;
+  unsigned int m_index = 0;
+  float m_rate = 0.0f;
+  bool m_firstNote = false;
+  CFilterChannel m_ch[2];
+
+ private:
+  static void _Clear(void* block, unsigned int bytes, bool whole) {
+    if (!block) return;
+    const unsigned int head = FilterBank::RESET_WORDS * sizeof(float);
+    std::memset(block, 0, whole || bytes < head ? bytes : head);
+  }
+
+  template <int MODE, class TICK>
+  void _RunMode(float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, TICK& tick) {
+    CFilterChannel& c0 = m_ch[0];
+    CFilterChannel& c1 = m_ch[1];
+    for (unsigned int i = 0; i < n;) {
+      tick(i >> shift);
+      const unsigned int end = n - i > K ? i + K : n;
+      if (b) {
+        for (; i < end; ++i) {
+          a[i] = c0.Step<MODE>(a[i]);
+          b[i] = c1.Step<MODE>(b[i]);
+        }
+      } else {
+        for (; i < end; ++i) a[i] = c0.Step<MODE>(a[i]);
+      }
+    }
+  }
+};

@@ -1,0 +1,94 @@
+#include "tables/EffectCurves.h"
+
+#include <cmath>
+
+namespace Tables {
+
+float GRAINWND_TABLE[GRAINWND_TABLE_SIZE + 4];
+float TUBE_TABLE[TUBE_TABLE_SIZE];
+float TUBE2_TABLE[TUBE2_TABLE_SIZE];
+
+namespace {
+
+void BuildGrainWindow() {
+  for (unsigned int i = 0; i < GRAINWND_TABLE_SIZE; ++i) {
+    const double x = static_cast<double>(i) / static_cast<double>(GRAINWND_TABLE_SIZEM1);
+    GRAINWND_TABLE[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * x));
+  }
+  // Close both ends exactly (cos(2 pi) is not exactly 1 in floating point).
+  GRAINWND_TABLE[0] = 0.0f;
+  GRAINWND_TABLE[GRAINWND_TABLE_SIZEM1] = 0.0f;
+  for (unsigned int i = 0; i < 4; ++i) GRAINWND_TABLE[GRAINWND_TABLE_SIZE + i] = 0.0f;
+}
+
+// Tube 1: the negative side is a cubic soft clip from the zero at ZERO down
+// to FLOOR, reached with zero slope at KNEE and held below it; the positive
+// side is a tanh scaled to reach 1 at +1, its steepness chosen so that both
+// sides meet at the zero with the same slope.
+const double TUBE_ZERO = -0.02;
+const double TUBE_KNEE = -0.5;
+const double TUBE_FLOOR = -0.455;
+
+double TubeCurve(double x, double k) {
+  if (x >= TUBE_ZERO) return std::tanh(k * (x - TUBE_ZERO)) / std::tanh(k * (1.0 - TUBE_ZERO));
+  double u = (TUBE_ZERO - x) / (TUBE_ZERO - TUBE_KNEE);
+  if (u > 1.0) u = 1.0;
+  return TUBE_FLOOR * (1.5 * u - 0.5 * u * u * u);
+}
+
+void BuildTubeTable() {
+  // Slope of the negative side at the zero; solve k / tanh(k (1 - zero)) for it.
+  const double slope = -TUBE_FLOOR * 1.5 / (TUBE_ZERO - TUBE_KNEE);
+  double lo = 1.0e-3, hi = 20.0;
+  for (int it = 0; it < 80; ++it) {
+    const double k = 0.5 * (lo + hi);
+    if (k / std::tanh(k * (1.0 - TUBE_ZERO)) < slope)
+      lo = k;
+    else
+      hi = k;
+  }
+  const double k = 0.5 * (lo + hi);
+  for (unsigned int i = 0; i < TUBE_TABLE_SIZE; ++i) {
+    const double x = 2.0 * static_cast<double>(i) / static_cast<double>(TUBE_TABLE_SIZEM1) - 1.0;
+    TUBE_TABLE[i] = static_cast<float>(TubeCurve(x, k));
+  }
+  TUBE_TABLE[TUBE_TABLE_SIZEM1] = 1.0f;
+}
+
+// Tube 2: the sine of a rising cubic phase curve through the points where
+// the sine takes the curve's values: -0.983 at -1, 0.228 at 0, the peak
+// (a quarter cycle) at +0.55 and 0.698 on the way back at +1.
+void BuildTube2Table() {
+  const double xs[4] = {-1.0, 0.0, 0.55, 1.0};
+  const double ys[4] = {std::asin(-0.983), std::asin(0.228), 0.5 * M_PI, M_PI - std::asin(0.698)};
+  // Lagrange form of the cubic through the four points.
+  for (unsigned int i = 0; i < TUBE2_TABLE_SIZE; ++i) {
+    const double x = 2.0 * static_cast<double>(i) / static_cast<double>(TUBE2_TABLE_SIZEM1) - 1.0;
+    double phase = 0.0;
+    for (int a = 0; a < 4; ++a) {
+      double term = ys[a];
+      for (int b = 0; b < 4; ++b)
+        if (b != a) term *= (x - xs[b]) / (xs[a] - xs[b]);
+      phase += term;
+    }
+    TUBE2_TABLE[i] = static_cast<float>(std::sin(phase));
+  }
+}
+
+bool BuildAll() {
+  BuildGrainWindow();
+  BuildTubeTable();
+  BuildTube2Table();
+  return true;
+}
+
+const bool EFFECT_CURVES_BUILT_AT_LOAD = (InitEffectCurves(), true);
+
+}  // namespace
+
+void InitEffectCurves() {
+  static const bool built = BuildAll();
+  (void)built;
+}
+
+}  // namespace Tables
