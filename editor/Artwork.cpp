@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <mutex>
 #include <string>
 
 #include "editor/EditorLayout.h"
@@ -242,10 +243,22 @@ void AddOverlay(const char* name, const char* title) {
   });
 }
 
+void RegisterAll();
+
 }  // namespace
 
+// Under a lock, as editors may be built on several threads; again after the
+// registry was cleared.
 void RegisterEditorArtwork() {
+  static std::mutex lock;
+  std::lock_guard<std::mutex> guard(lock);
   if (CBitmapResources::has("GuiBackground.png")) return;
+  RegisterAll();
+}
+
+namespace {
+
+void RegisterAll() {
   CBitmapResources::add("GuiBackground.png", 977, 695, &PaintBackground);
 
   AddKnobStrip("big_knob_osc-1.png", 51, CColor(255, 228, 0));
@@ -287,3 +300,5 @@ void RegisterEditorArtwork() {
   AddOverlay("GuiRecorder.png", "RECORDER");
   AddOverlay("GuiSampleEditor.png", "SAMPLE EDITOR");
 }
+
+}  // namespace

@@ -1,16 +1,21 @@
 #include "editor/PopupMenu.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "editor/StringLists.h"
 
 char listFontName[50] = "";
 int listFontSize = 0;
 
+// Once per process: editors may be constructed on several threads.
 void InitFonts() {
-  std::strncpy(listFontName, "Arial", sizeof(listFontName) - 1);
-  listFontName[sizeof(listFontName) - 1] = 0;
-  listFontSize = 9;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    std::strncpy(listFontName, "Arial", sizeof(listFontName) - 1);
+    listFontName[sizeof(listFontName) - 1] = 0;
+    listFontSize = 9;
+  });
 }
 
 int IsCalibriPresent() { return 0; }

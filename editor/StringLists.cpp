@@ -1,6 +1,7 @@
 #include "editor/StringLists.h"
 
 #include <cstdio>
+#include <mutex>
 
 const std::string POPUP_MENU_SEPARATOR = "-";
 const std::string POPUP_MENU_PAGE_BREAK = "|";
@@ -92,7 +93,28 @@ const CC_NAME MIDI_CC_NAMES[] = {
 
 }  // namespace
 
+namespace {
+
+void FillStringLists();
+
+}  // namespace
+
+// Instances may be constructed on several threads at once while others
+// read the lists, so the lists are filled once per process, under a lock;
+// a later call finds them complete and leaves them as they are (the same
+// contents a refill would give).
 void InitStringLists() {
+  static std::mutex lock;
+  static bool filled = false;
+  std::lock_guard<std::mutex> guard(lock);
+  if (filled) return;
+  FillStringLists();
+  filled = true;
+}
+
+namespace {
+
+void FillStringLists() {
   Fill(slFilterMode,
        {"off", "-", "analog lp1", "analog lp2", "-", "lp 24db", "bp 24db", "hp 24db", "-", "lp 12db",
         "bp 12db", "hp 12db", "-", "acid lp", "acid bp", "bp 48db", "ring lp", "formant", "-",
@@ -225,6 +247,8 @@ void InitStringLists() {
   Fill(slRootKetNote, {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"});
   Fill(slRootKetOctave, {"0", "1", "2", "3", "4", "5", "6", "7", "8"});
 }
+
+}  // namespace
 
 bool IsMenuMark(const std::string& entry) { return entry == POPUP_MENU_SEPARATOR || entry == POPUP_MENU_PAGE_BREAK; }
 

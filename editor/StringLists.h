@@ -50,7 +50,8 @@ extern STRING_LIST slMidiCCName;
 extern STRING_LIST slRootKetNote;
 extern STRING_LIST slRootKetOctave;
 
-// Empties and refills every list; calling it again leaves the same contents.
+// Fills every list (once per process; calling it again leaves the same
+// contents). Safe to call from several threads.
 void InitStringLists();
 
 // True for the two layout marks.
