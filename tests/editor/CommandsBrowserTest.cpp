@@ -332,3 +332,22 @@ TEST_F(CEditorFilesTest, MiniBrowserMenuHasColumnsOfTwentyFive) {
   EXPECT_EQ(editor->GetCategoryFile(0), "P37");
   EXPECT_EQ(std::string(editor->GetPresetPath()), folder + "/P37.p");
 }
+
+TEST(DefaultAuthorDialog, AnswersTheEditOnSaveAndTheGivenNameOnCancel) {
+  CDlgDefaultAuthor dialog;
+  EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Given"), "Given");  // no user: cancelled
+  std::string shown;
+  SetAuthorDialogResponder([&](const std::string& name, std::string& saved) {
+    shown = name;
+    saved = "";
+    return true;
+  });
+  EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Given"), "");
+  EXPECT_EQ(shown, "Given");
+  SetAuthorDialogResponder([](const std::string&, std::string& saved) {
+    saved = "Edited";
+    return false;
+  });
+  EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Given"), "Given");
+  SetAuthorDialogResponder(nullptr);
+}
