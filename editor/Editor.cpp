@@ -70,8 +70,6 @@ CEditor::CEditor(AudioEffect* effect, ICommandHandler* commands, IGlobalSynth* s
   m_categoryFolders.assign(BROWSER_CATEGORY_COUNT, std::string());
   m_categoryFiles.assign(BROWSER_CATEGORY_COUNT, std::string());
 
-  m_contextMenu = new CControlPopupMenu(commands, this);
-
   if (effect) {
     rect.top = 0;
     rect.left = 0;
@@ -342,6 +340,8 @@ void CEditor::OnControlMessage(CControl* control, unsigned int message, float va
       }
       break;
     case CONTROL_MSG_POPUP: {
+      // Built at its first use, on the user-interface thread.
+      if (!m_contextMenu) m_contextMenu = new CControlPopupMenu(m_commands, this);
       if (IsXYPadTag(tag)) {
         m_contextMenu->PerformForXY(control, tag);
       } else {
