@@ -112,11 +112,15 @@ void COscillator::_RenderNoiseLoop(CVoice* voice, float* out, unsigned int n, co
   const bool invert = m_synth->GetParam(ID_INVERT + m_osc) != 0.0f;
   const double rate = m_sampleRate > 0.0f ? m_sampleRate : 1.0;
 
-  // The position runs in double precision within the block: at the slowest
-  // speeds one sample's step lies below a float's resolution near 1 and a
-  // float position would stall.
+  // The position runs in double precision: at the slowest speeds one
+  // sample's step lies below a float's resolution near 1 and a float
+  // position would stall. What the stored float position leaves out is kept
+  // in auxPhase1 (which the looping modes use for nothing else, and which
+  // a note start clears).
   double phase = s->phase;
   if (!(phase >= 0.0 && phase <= 1.0)) phase = WrapPosition(phase);
+  const float remainder = s->auxPhase1;
+  if (std::fabs(remainder) < 1e-6f) phase += remainder;
   float lastOutput = s->lastOutput;
   float gain = 0.0f, f = 0.0f, F = 0.0f, RM = 0.0f;
   double step = 0.0;
@@ -150,6 +154,7 @@ void COscillator::_RenderNoiseLoop(CVoice* voice, float* out, unsigned int n, co
     if (phase > 1.0 || phase < 0.0) phase = WrapPosition(phase);
   }
   s->phase = static_cast<float>(phase);
+  s->auxPhase1 = static_cast<float>(phase - static_cast<double>(s->phase));
   s->lastOutput = lastOutput;
 }
 
