@@ -46,8 +46,9 @@ TEST(ToneWaves, EveryPitchedModeRepeatsAtTheNotesPitch) {
   // Flute 2, which runs at twice the phase: the wave still repeats at the
   // note's period.)
   for (int mode = 26; mode <= 43; ++mode)
-    for (int note : {48, 62})
-      for (float xy : {0.0f, 1.0f}) {
+    for (float xy : {0.0f, 1.0f}) {
+      const int note = mode % 2 ? 62 : 48;
+      {
         SCOPED_TRACE(::testing::Message() << "mode " << mode << " note " << note << " xy " << xy);
         const double inc = PitchHz(note) / 176400.0;
         WAVE_TAKE t = RenderMode(static_cast<float>(mode), note, xy, 1.0f - xy, 1.0 + 32768 * inc);
@@ -201,9 +202,9 @@ TEST(ToneWaves, InstrumentMorphBendsTheSpectrumAtLowNotes) {
   for (int mode = 26; mode <= 33; ++mode) {
     SCOPED_TRACE(mode);
     bool swapped = mode == 33;
-    std::vector<double> flat = Partials(RenderMode(static_cast<float>(mode), LOW, swapped ? 1 : 0, 0.5f, 24), 24);
+    std::vector<double> flat = Partials(RenderMode(static_cast<float>(mode), LOW, swapped ? 1 : 0, 0.5f, 12), 24);
     std::vector<double> bent =
-        Partials(RenderMode(static_cast<float>(mode), LOW, 1, swapped ? 1 : 0.5f, 24), 24);
+        Partials(RenderMode(static_cast<float>(mode), LOW, 1, swapped ? 1 : 0.5f, 12), 24);
     double moved = 0.0;
     for (unsigned int h = 1; h <= 24; ++h) moved += std::fabs(bent[h] - flat[h]);
     EXPECT_GT(moved, 0.02);
