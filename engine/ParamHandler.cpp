@@ -15,6 +15,10 @@ const unsigned int DEFERRED_COUNT = PARAM_COUNT - MODULATABLE_PARAM_COUNT;  // 6
 const unsigned int PRESET_BYTES_V1 = 6148;
 const unsigned int PRESET_BYTES_V2 = 6420;
 
+// The plain ids that hosts see as parameters: reads give them at once
+// (SetParam and LoadPreset write them live as well).
+const unsigned int HOST_VISIBLE_PLAIN_IDS[] = {486, 487, 1577, 1578};
+
 void WriteFactoryWaveTables() {
   char name[16] = {0};
   std::strncpy(name, "Default Wave", sizeof(name));
@@ -229,6 +233,8 @@ bool CParamHandler::LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsig
     if (!std::isfinite((*buffer)[id])) (*buffer)[id] = PRESET_FACTORY_RESET[id];
   std::memcpy(m_live->data, buffer->data, MODULATABLE_PARAM_COUNT * sizeof(float));
   std::memcpy(m_deferred, &buffer->data[MODULATABLE_PARAM_COUNT], DEFERRED_COUNT * sizeof(float));
+  // As after SetParam, the host reads these at once, not only after the next block.
+  for (unsigned int id : HOST_VISIBLE_PLAIN_IDS) (*m_live)[id] = (*buffer)[id];
   for (unsigned int id = 0; id < MODULATABLE_PARAM_COUNT; ++id) StartRamp(id, (*m_live)[id]);
   m_status |= 0x67F7;
   return true;

@@ -1,12 +1,85 @@
-// Placeholder flanger: pass-through until the real effect lands.
 #include "fx/Flanger.h"
 
-CFlanger::CFlanger(IGlobalSynth* synth, unsigned int instance) : m_synth(synth), m_instance(instance) {}
+#include "engine/ParamIds.h"
+#include "fx/ShelfCut.h"
+
+using namespace FxHelpers;
+
+CFlanger::CFlanger(IGlobalSynth* synth, unsigned int instance) : m_synth(synth), m_instance(instance) {
+  InitEffectParams(m_params, P_COUNT, synth, PARAM_FX_FLANGER, instance);
+  m_shelf = BIQUAD_COEFFS{1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
+  m_state[0] = m_state[1] = BIQUAD_STATE{0.0f, 0.0f, 0.0f, 0.0f};
+}
+
 CFlanger::~CFlanger() {}
-void CFlanger::SetSampleRate(float sr) { m_sampleRate = sr; }
+
+void CFlanger::SetSampleRate(float sr) {
+  m_sampleRate = sr;
+  const unsigned int length = LineLength(0.02f, sr);
+  m_line[0].SetLength(length);
+  m_line[1].SetLength(length);
+}
+
 void CFlanger::SetBlockSize(unsigned int) {}
-void CFlanger::UpdateParams(unsigned int) {}
-void CFlanger::Reset() {}
-void CFlanger::ResetFreePhase() {}
+
+void CFlanger::UpdateParams(unsigned int n) { UpdateEffectParams(m_params, P_COUNT, n); }
+
+void CFlanger::Reset() {
+  m_line[0].Clear();
+  m_line[1].Clear();
+  m_pending[0] = m_pending[1] = 0.0f;
+  m_state[0] = m_state[1] = BIQUAD_STATE{0.0f, 0.0f, 0.0f, 0.0f};
+}
+
+void CFlanger::ResetFreePhase() { m_phase = 0.0f; }
+
 void CFlanger::OnKeyPress() {}
-void CFlanger::Process(float*, float*, unsigned int) {}
+
+void CFlanger::Process(float* left, float* right, unsigned int n) {
+  if (!(m_sampleRate > 0.0f)) return;
+  m_line[0].Begin();
+  m_line[1].Begin();
+  const float sr = m_sampleRate;
+  const bool lfoRuns = !IsZeroAndUnmodulated(m_synth, PARAM_FX_FLANGER + 2 * P_RATE + m_instance);
+  // -1 puts both reads at the base delay while the LFO stands still.
+  float lfoL = -1.0f;
+  float lfoR = -1.0f;
+  for (unsigned int i = 0; i < n; ++i) {
+    const float xL = left[i];
+    const float xR = right[i];
+    const float dl = ReadParam(m_params[P_DELAY], i);
+    const float fc = ReadParam(m_params[P_FEEDBACK], i);
+    const float hp = ReadParam(m_params[P_HIGHPASS], i);
+    const float rt = ReadParam(m_params[P_RATE], i);
+    const float dp = ReadParam(m_params[P_DEPTH], i);
+    const float st = ReadParam(m_params[P_STEREO], i);
+    const float m = ReadParam(m_params[P_MIX], i);
+
+    if (lfoRuns) {
+      lfoL = SineOfPhase(m_phase);
+      float pR = m_phase + 0.5f * st * st;
+      WrapPhase(pR);
+      lfoR = SineOfPhase(pR);
+      m_phase += 5.0f * rt * rt / sr;
+      WrapPhase(m_phase);
+    }
+
+    LowShelfCut1k(m_shelf, hp, sr);
+    const float fL = Biquad(m_shelf, m_state[0], xL);
+    const float fR = Biquad(m_shelf, m_state[1], xR);
+
+    const float base = (0.0002f + 0.005f * dl) * sr;
+    const float depth = 0.005f * dp * dp * sr;
+    const float g = (fc - 0.5f) * 1.9f;
+
+    const float cL = m_line[0].ReadHermite(base + depth * (lfoL + 1.0f) * 0.5f, fL);
+    m_line[0].Write(m_pending[0]);
+    m_pending[0] = fL + g * cL;
+    const float cR = m_line[1].ReadHermite(base + depth * (lfoR + 1.0f) * 0.5f, fR);
+    m_line[1].Write(m_pending[1]);
+    m_pending[1] = fR + g * cR;
+
+    left[i] = cL * m + xL * (1.0f - m);
+    right[i] = cR * m + xR * (1.0f - m);
+  }
+}

@@ -10,7 +10,7 @@
 #include "osc/RenderFrame.h"
 #include "osc/ToneSteps.h"
 #include "tables/InstrumentTables.h"
-#include "tables/WaveStandIns.h"
+#include "tables/WaveTables.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ using OscFrame::TableRead;
 
 // The source cycles the instrument waves share with the phase-modulation,
 // resonant and formant waves.
-namespace Shared = WaveStandIns;
+namespace Shared = Tables;
 
 // A 16384-point cycle and its read factor.
 struct CYCLE {

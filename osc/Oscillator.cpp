@@ -196,6 +196,30 @@ void COscillator::_Dispatch(unsigned int mode, CVoice* voice, float* left, float
     case 3:
       GenerateTriangle(voice, left, n);
       return;
+    // Phase-modulation, resonant, sync and formant waves.
+    case 4: GeneratePowerWave1(voice, left, n); return;
+    case 5: GeneratePowerWave2(voice, left, n); return;
+    case 6: GeneratePowerWave3(voice, left, n); return;
+    case 7: GeneratePowerWave4(voice, left, n); return;
+    case 8: GeneratePowerWave5(voice, left, n); return;
+    case 9: GeneratePowerWave6(voice, left, n); return;
+    case 10: GeneratePowerWave7(voice, left, n); return;
+    case 11: GenerateResonant1(voice, left, n); return;
+    case 12: GenerateResonant2(voice, left, n); return;
+    case 13: GenerateResonant3(voice, left, n); return;
+    case 14: GenerateResonant4(voice, left, n); return;
+    case 15: GenerateResonant5(voice, left, n); return;
+    case 16: GenerateSync1(voice, left, n); return;
+    case 17: GenerateSync2(voice, left, n); return;
+    case 18: GenerateSync3(voice, left, n); return;
+    case 19: GenerateSync4(voice, left, n); return;
+    case 20: GenerateSync5(voice, left, n); return;
+    case 21: GenerateSync6(voice, left, n); return;
+    case 22: GenerateFormant1(voice, left, n); return;
+    case 23: GenerateFormant2(voice, left, n); return;
+    case 24: GenerateFormant3(voice, left, n); return;
+    case 25: GenerateFormant4(voice, left, n); return;
+    // Instrument, organ, inharmonic, harmonic and noise modes.
     case 26: GenerateSynCello(voice, left, n); return;
     case 27: GenerateSynBrass1(voice, left, n); return;
     case 28: GenerateSynBrass2(voice, left, n); return;

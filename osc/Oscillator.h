@@ -112,6 +112,29 @@ class COscillator {
   void GenerateSaw(CVoice* voice, float* out, unsigned int n);
   void GenerateSquare(CVoice* voice, float* out, unsigned int n);
   void GenerateTriangle(CVoice* voice, float* out, unsigned int n);
+  // Phase-modulation, resonant, sync and formant waves (modes 4 to 25).
+  void GeneratePowerWave1(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave2(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave3(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave4(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave5(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave6(CVoice* voice, float* out, unsigned int n);
+  void GeneratePowerWave7(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant1(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant2(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant3(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant4(CVoice* voice, float* out, unsigned int n);
+  void GenerateResonant5(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync1(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync2(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync3(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync4(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync5(CVoice* voice, float* out, unsigned int n);
+  void GenerateSync6(CVoice* voice, float* out, unsigned int n);
+  void GenerateFormant1(CVoice* voice, float* out, unsigned int n);
+  void GenerateFormant2(CVoice* voice, float* out, unsigned int n);
+  void GenerateFormant3(CVoice* voice, float* out, unsigned int n);
+  void GenerateFormant4(CVoice* voice, float* out, unsigned int n);
 
   // Instrument, organ, inharmonic, harmonic and noise modes (26 to 54).
   void GenerateSynCello(CVoice* voice, float* out, unsigned int n);

@@ -9,6 +9,7 @@
 #define MORLAVINE_HAVE_MXCSR 1
 #endif
 
+#include "engine/AccessLock.h"
 #include "engine/GlobalSynth.h"
 #include "engine/ICommandHandler.h"
 #include "engine/MidiProcessor.h"
@@ -159,7 +160,10 @@ void CVstSynth::setParameter(VstInt32 index, float value) {
 }
 
 float CVstSynth::getParameter(VstInt32 index) {
-  if (!IsHostParamIndex(index) || !m_globalSynth) return 0.0f;
+  if (!IsHostParamIndex(index) || !m_globalSynth || !m_voiceManager) return 0.0f;
+  // Hosts read parameters from their own threads while the render thread's
+  // block start writes the live values: the read is ordered by the engine lock.
+  CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
   return m_globalSynth->GetParam(static_cast<unsigned int>(Params::VstParamToSynthParam(index)));
 }
 
@@ -272,9 +276,22 @@ void CVstSynth::StartMidiLearn(unsigned int paramId) {
 
 void CVstSynth::StopMidiLearn() { m_midiLearnActive.store(false, std::memory_order_release); }
 
-int CVstSynth::GetAssignedMidiCC(unsigned int paramId) { return m_midiMap.GetAssignedMidiCC(paramId); }
+// The render thread binds and reads the map under the engine lock (MIDI
+// learn, mapped controllers); the editor's calls take it too.
+int CVstSynth::GetAssignedMidiCC(unsigned int paramId) {
+  if (!m_voiceManager) return m_midiMap.GetAssignedMidiCC(paramId);
+  CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
+  return m_midiMap.GetAssignedMidiCC(paramId);
+}
 
-void CVstSynth::ClearAssignedMidiCC(unsigned int paramId) { m_midiMap.ClearAssignedMidiCC(paramId); }
+void CVstSynth::ClearAssignedMidiCC(unsigned int paramId) {
+  if (!m_voiceManager) {
+    m_midiMap.ClearAssignedMidiCC(paramId);
+    return;
+  }
+  CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
+  m_midiMap.ClearAssignedMidiCC(paramId);
+}
 
 void CVstSynth::_Generate(float* left, float* right, unsigned int start, unsigned int frames) {
   if (m_spanCount < SPAN_LOG_SIZE) m_spans[m_spanCount] = RENDER_SPAN{start, frames};
@@ -328,13 +345,23 @@ void CVstSynth::processReplacing(float** inputs, float** outputs, VstInt32 sampl
     if (offset >= n) offset = n - 1;
     const unsigned int span = offset >= position ? offset - position : 0;
     _Render(left, right, position, span);
-    _ApplyEvent(event, playing);
+    unsigned int mirrored = 0;
+    {
+      // The event changes voices and reads parameters that the editor's
+      // thread (preset loads, state restores, parameter sets) writes under
+      // the engine lock: it is applied under the same lock.
+      CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
+      mirrored = _ApplyEvent(event, playing);
+    }
+    // The editor takes its own lock; it is told outside the engine lock so
+    // the two locks are never nested on this thread.
+    if (mirrored != 0 && m_editor) m_editor->UpdateParamValue(mirrored, event.controllerValue);
     position += span;
   }
   _Render(left, right, position, n - position);
 }
 
-void CVstSynth::_ApplyEvent(const MIDI_EVENT& event, bool playing) {
+unsigned int CVstSynth::_ApplyEvent(const MIDI_EVENT& event, bool playing) {
   CVoiceManager* engine = m_voiceManager;
   switch (event.kind) {
     case MIDI_EVENT_NOTE_ON:
@@ -360,8 +387,7 @@ void CVstSynth::_ApplyEvent(const MIDI_EVENT& event, bool playing) {
       engine->DeleteAllVoices();
       break;
     case MIDI_EVENT_CONTROLLER:
-      _ApplyController(event.controller, event.controllerValue);
-      break;
+      return _ApplyController(event.controller, event.controllerValue);
     case MIDI_EVENT_FIRST_KEY_PRESS:
       engine->FirstKeyPress();
       if (playing && m_resumed) {
@@ -372,17 +398,16 @@ void CVstSynth::_ApplyEvent(const MIDI_EVENT& event, bool playing) {
     default:
       break;
   }
+  return 0;
 }
 
-void CVstSynth::_ApplyController(unsigned int controller, float value) {
+unsigned int CVstSynth::_ApplyController(unsigned int controller, float value) {
   if (m_midiLearnActive.load(std::memory_order_acquire)) {
     const unsigned int target = m_midiLearnTarget.load(std::memory_order_relaxed);
     if (m_midiMap.AssignMidiCC(controller, target)) m_midiLearnActive.store(false, std::memory_order_release);
   }
   const unsigned int id = m_midiMap.GetParamID(controller);
-  if (id != 0) {
-    m_globalSynth->SetParam(id, value);
-    if (m_editor) m_editor->UpdateParamValue(id, value);
-  }
+  if (id != 0) m_globalSynth->SetParam(id, value);
   m_voiceManager->MidiControlChange(controller, value);
+  return id;
 }

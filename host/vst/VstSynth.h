@@ -97,8 +97,10 @@ class CVstSynth : public AudioEffectX {
   void _Render(float* left, float* right, unsigned int start, unsigned int frames);
   // One engine call, logged.
   void _Generate(float* left, float* right, unsigned int start, unsigned int frames);
-  void _ApplyEvent(const MIDI_EVENT& event, bool playing);
-  void _ApplyController(unsigned int controller, float value);
+  // Apply one event; the answer is the parameter id a mapped controller
+  // set (0 for none), which the caller mirrors to the editor.
+  unsigned int _ApplyEvent(const MIDI_EVENT& event, bool playing);
+  unsigned int _ApplyController(unsigned int controller, float value);
 
   CGlobalSynth* m_globalSynth = nullptr;
   CMidiProcessor* m_midiProcessor = nullptr;

@@ -14,6 +14,7 @@
 #include "engine/ICommandHandler.h"
 #include "engine/ParamHandler.h"
 #include "engine/ParamIds.h"
+#include "engine/Params.h"
 #include "engine/SynthTypes.h"
 #include "engine/VoiceManager.h"
 #include "host/vst/EditorStub.h"
@@ -147,6 +148,22 @@ std::string SampleNameOf(const char* path) {
   return FileUtils::ExtractFileName(text);
 }
 
+// A damaged chunk can hold any number where hosts and the modulation expect
+// 0..1: the modulatable parameters and every host-visible parameter are
+// brought into that range after the load.
+void ClampUnitParams(ICommandHandler* commands) {
+  auto clamp = [commands](unsigned int id) {
+    const float v = commands->GetFloatParam(id);
+    if (v < 0.0f) commands->SetFloatParam(id, 0.0f);
+    if (v > 1.0f) commands->SetFloatParam(id, 1.0f);
+  };
+  for (unsigned int id = 0; id < MODULATABLE_PARAM_COUNT; ++id) clamp(id);
+  for (int index = 0; index < Params::HOST_PARAM_COUNT; ++index) {
+    const int id = Params::VstParamToSynthParam(index);
+    if (id >= static_cast<int>(MODULATABLE_PARAM_COUNT)) clamp(static_cast<unsigned int>(id));
+  }
+}
+
 struct OSC_SAMPLE_OUT {
   bool sampleMode;
   float* left;
@@ -255,8 +272,14 @@ VstInt32 CVstSynth::setChunk(void* data, VstInt32 byteSize, bool) {
     }
   }
 
-  // The preset first: when the engine refuses it, nothing else has changed.
-  if (!commands->LoadPreset(reinterpret_cast<SYNTH_PRESET*>(image.data()), view.presetVersion, 0, 0)) return 0;
+  {
+    // The preset first: when the engine refuses it, nothing else has changed.
+    // Load and clamp under one hold of the engine lock, so no block plays
+    // the unclamped values.
+    CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
+    if (!commands->LoadPreset(reinterpret_cast<SYNTH_PRESET*>(image.data()), view.presetVersion, 0, 0)) return 0;
+    ClampUnitParams(commands);
+  }
 
   for (unsigned int k = 0; k < CHUNK_OSC_COUNT; ++k) {
     CHUNK_SAMPLE& s = view.samples[k];
@@ -274,7 +297,11 @@ VstInt32 CVstSynth::setChunk(void* data, VstInt32 byteSize, bool) {
   m_editor->SetPresetAuthor(view.author);
   m_editor->SetPresetName(view.name);
   m_editor->InitPresetBrowserCategorySelection(view.path);
-  if (view.midiMap) m_midiMap.LoadMidiMap(view.midiMap);
+  if (view.midiMap) {
+    // The render thread reads the map for every controller, under this lock.
+    CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
+    m_midiMap.LoadMidiMap(view.midiMap);
+  }
   m_editor->updateAll();
   return 1;
 }

@@ -216,3 +216,22 @@ TEST_F(StoreFixture, NonFiniteValuesNeverReachParameterWords) {
   EXPECT_EQ(f.params.GetParam(131), PRESET_FACTORY_RESET[131]);
   EXPECT_EQ(f.params.GetParam(490), PRESET_FACTORY_RESET[490]);
 }
+
+TEST_F(StoreFixture, WholePresetLoadShowsHostVisiblePlainIdsAtOnce) {
+  std::unique_ptr<SYNTH_PRESET> p(new SYNTH_PRESET);
+  f.params.SavePreset(p.get(), 0, 0);
+  (*p)[486] = 0.75f;   // unison detune and spread, macros 1 and 2: host parameters
+  (*p)[487] = 0.5f;
+  (*p)[1577] = 0.25f;
+  (*p)[1578] = 0.125f;
+  (*p)[1579] = 0.625f;  // macro 3 is not a host parameter: it waits for the block
+  ASSERT_TRUE(f.params.LoadPreset(p.get(), PRESET_VERSION_V3, 0, 0));
+  // Before any block: what the host reads right after restoring a state.
+  EXPECT_EQ(f.params.GetParam(486), 0.75f);
+  EXPECT_EQ(f.params.GetParam(487), 0.5f);
+  EXPECT_EQ(f.params.GetParam(1577), 0.25f);
+  EXPECT_EQ(f.params.GetParam(1578), 0.125f);
+  EXPECT_EQ(f.params.GetParam(1579), PRESET_FACTORY_RESET[1579]);
+  f.params.Update();
+  EXPECT_EQ(f.params.GetParam(1579), 0.625f);
+}

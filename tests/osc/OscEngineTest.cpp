@@ -32,6 +32,9 @@ std::vector<float> RenderEngineNote(float mode, int note, unsigned int oversampl
   vm.Generate(left.data(), right.data(), 0);  // applies the factory preset
   vm.SetFloatParam(PARAM_OSC_MODE, mode);
   vm.SetFloatParam(PARAM_OVERSAMPLING, OversamplingParam(oversampling));
+  // The factory preset's exciter ("bright") colours the spectrum; off here so
+  // the harmonics are the wave's own.
+  vm.SetFloatParam(PARAM_EXCITER, 0.0f);
   vm.Generate(left.data(), right.data(), 0);
   EXPECT_EQ(synth.GetOversampling(), oversampling);
   vm.StartVoice(note, 0.8f, false);

@@ -24,7 +24,7 @@ struct PARTIAL_CASE {
 
 void CheckPartials(const PARTIAL_CASE& c, double tolerance = 0.004) {
   SCOPED_TRACE(c.name);
-  WAVE_TAKE t = RenderMode(c.mode, LOW, c.x, c.y, 24);
+  WAVE_TAKE t = RenderTake(c.mode, LOW, c.x, c.y, 24);
   unsigned int top = 0;
   for (const auto& e : c.expected) top = std::max(top, e.first);
   std::vector<double> a = Partials(t, top);
@@ -50,7 +50,7 @@ TEST(ToneWaves, EveryPitchedModeRepeatsAtTheNotesPitch) {
       const int note = mode % 2 ? 62 : 48;
       SCOPED_TRACE(::testing::Message() << "mode " << mode << " note " << note << " xy " << xy);
       const double inc = PitchHz(note) / 176400.0;
-      WAVE_TAKE t = RenderMode(static_cast<float>(mode), note, xy, 1.0f - xy, 1.0 + 32768 * inc);
+      WAVE_TAKE t = RenderTake(static_cast<float>(mode), note, xy, 1.0f - xy, 1.0 + 32768 * inc);
       EXPECT_GT(HarmonicShare(t), 0.999);
     }
 }
@@ -75,16 +75,16 @@ TEST(ToneWaves, HarmonicSpectra) {
 
 TEST(ToneWaves, HarmonicEdgeCases) {
   // Harmonic 1, X = 1, Y = 0 at p = 0.25: (1 - 0.1) x 1/2.
-  WAVE_TAKE t = RenderMode(40, LOW, 1, 0, 1.5);
+  WAVE_TAKE t = RenderTake(40, LOW, 1, 0, 1.5);
   EXPECT_NEAR(t.y[static_cast<size_t>(std::lround(0.25 / t.inc))], 0.45, 1e-3);
   // Harmonic 3's partials start from phase 0: its second sample is
   // (1 - w) S1 / (1 + h); Y = 1 gives w = 0.9, X = 0 gives h = 0.2.
-  t = RenderMode(42, 60, 0, 1, 1.5);
+  t = RenderTake(42, 60, 0, 1, 1.5);
   EXPECT_NEAR(t.y[1], 0.1 * std::sin(2.0 * M_PI * t.inc) / 1.2, 1e-4);
   // Every member stays within +-1.
   for (float mode = 40; mode <= 43; ++mode)
     for (float x : {0.0f, 1.0f})
-      for (float y : {0.0f, 1.0f}) EXPECT_LE(Peak(RenderMode(mode, LOW, x, y, 2).y), 1.0f) << mode;
+      for (float y : {0.0f, 1.0f}) EXPECT_LE(Peak(RenderTake(mode, LOW, x, y, 2).y), 1.0f) << mode;
 }
 
 TEST(ToneWaves, InharmonicSpectra) {
@@ -107,14 +107,14 @@ TEST(ToneWaves, InharmonicEdgeCases) {
   // The first sample reads the modulating and mixed tables at phase 0,
   // where they are not 0: with the frame's phase at 0, Inharmonic 3 gives
   // (1 - w + w INHARM1(0)) (BELL(0) + Y INHARM2(0)) / (1 + Y).
-  WAVE_TAKE t = RenderMode(38, 60, 1, 1, 1.5);
+  WAVE_TAKE t = RenderTake(38, 60, 1, 1, 1.5);
   const double expected = (Tables::INHARM1_TABLE[0]) * (Tables::BELL_TABLE[0] + Tables::INHARM2_TABLE[0]) / 2.0;
   EXPECT_NEAR(t.y[0], expected, 1e-5);
   EXPECT_NEAR(expected, 0.0899 * (0.1081 + 0.2820) / 2.0, 1e-4);
   // Within the tables' peak magnitude in every member.
   for (float mode = 36; mode <= 39; ++mode)
     for (float x : {0.0f, 1.0f})
-      for (float y : {0.0f, 1.0f}) EXPECT_LE(Peak(RenderMode(mode, LOW, x, y, 2).y), 0.98856f) << mode;
+      for (float y : {0.0f, 1.0f}) EXPECT_LE(Peak(RenderTake(mode, LOW, x, y, 2).y), 0.98856f) << mode;
 }
 
 TEST(ToneWaves, OrganSpectra) {
@@ -133,7 +133,7 @@ TEST(ToneWaves, OrganSpectra) {
   for (const auto& c : cases) CheckPartials(c);
   // Organ 2 at X = 0: the sine's phase is centred on a quarter cycle, a
   // cosine of pi sin(...): its mean is J0(pi) / 2.
-  std::vector<double> a = Partials(RenderMode(35, LOW, 0, 0, 24), 1);
+  std::vector<double> a = Partials(RenderTake(35, LOW, 0, 0, 24), 1);
   EXPECT_NEAR(a[0], -0.3042 / 2.0, 2e-3);
 }
 
@@ -142,7 +142,7 @@ TEST(ToneWaves, OrganEdgeCases) {
   // (1 - 0.4 Y) times the crossfade at p = 0; the second sample still reads
   // the sine at the four-times phase of the first, 0.
   using OscFrame::TableRead;
-  WAVE_TAKE t = RenderMode(34, 60, 0.5f, 1, 1.5);
+  WAVE_TAKE t = RenderTake(34, 60, 0.5f, 1, 1.5);
   EXPECT_NEAR(t.y[0], 0.6 * 0.5 * (Tables::ORGAN_TABLE[0] + Tables::ORGAN2_TABLE[0]), 1e-6);
   float p = static_cast<float>(t.inc);
   EXPECT_NEAR(t.y[1],
@@ -153,7 +153,7 @@ TEST(ToneWaves, OrganEdgeCases) {
   // The output never leaves +-1.
   for (float mode : {34.0f, 35.0f})
     for (float x : {0.0f, 1.0f})
-      for (float y : {0.0f, 1.0f}) EXPECT_LE(Peak(RenderMode(mode, LOW, x, y, 2).y), 1.0f) << mode;
+      for (float y : {0.0f, 1.0f}) EXPECT_LE(Peak(RenderTake(mode, LOW, x, y, 2).y), 1.0f) << mode;
 }
 
 TEST(ToneWaves, InstrumentWavesAboveTheirKeyRangePlayTheirCarrier) {
@@ -170,27 +170,27 @@ TEST(ToneWaves, InstrumentWavesAboveTheirKeyRangePlayTheirCarrier) {
                {30, HIGHEST, false}, {31, HIGHEST, true},  {32, HIGHEST, false}, {33, HIGHEST, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mode);
-    std::vector<float> plain = RenderMode(c.mode, c.note, 0, 0, 20).y;
-    EXPECT_EQ(plain, RenderMode(c.mode, c.note, 1, 0, 20).y);
+    std::vector<float> plain = RenderTake(c.mode, c.note, 0, 0, 20).y;
+    EXPECT_EQ(plain, RenderTake(c.mode, c.note, 1, 0, 20).y);
     if (c.yTracked)
-      EXPECT_EQ(plain, RenderMode(c.mode, c.note, 1, 1, 20).y);
+      EXPECT_EQ(plain, RenderTake(c.mode, c.note, 1, 1, 20).y);
     else
-      EXPECT_NE(plain, RenderMode(c.mode, c.note, 0, 1, 20).y);
+      EXPECT_NE(plain, RenderTake(c.mode, c.note, 0, 1, 20).y);
   }
   // The carriers' spectra: Syn Brass 1 plays the second brass table, Syn
   // Brass 2 the first, Syn Cello the cello table (its fixed 0.4 offset is a
   // phase shift), Syn Flute 2 the weak triangle at twice the frequency.
   const double TOL = 0.006;
-  std::vector<double> a = Partials(RenderMode(27, HIGH, 1, 1, 200), 4);
+  std::vector<double> a = Partials(RenderTake(27, HIGH, 1, 1, 200), 4);
   EXPECT_NEAR(a[2], 0.282, TOL);
   EXPECT_NEAR(a[3], 0.28, TOL);
-  a = Partials(RenderMode(28, HIGH, 1, 1, 200), 4);
+  a = Partials(RenderTake(28, HIGH, 1, 1, 200), 4);
   EXPECT_NEAR(a[3], 0.253, TOL);
   EXPECT_NEAR(a[4], 0.237, TOL);
-  a = Partials(RenderMode(26, HIGH, 1, 1, 200), 4);
+  a = Partials(RenderTake(26, HIGH, 1, 1, 200), 4);
   EXPECT_NEAR(a[1], 0.686, TOL);
   EXPECT_NEAR(a[2], 0.346, TOL);
-  a = Partials(RenderMode(33, HIGHEST, 1, 1, 200), 4);
+  a = Partials(RenderTake(33, HIGHEST, 1, 1, 200), 4);
   EXPECT_NEAR(a[1], 0.0, TOL);
   EXPECT_GT(a[2], 0.8);
 }
@@ -201,9 +201,9 @@ TEST(ToneWaves, InstrumentMorphBendsTheSpectrumAtLowNotes) {
   for (int mode = 26; mode <= 33; ++mode) {
     SCOPED_TRACE(mode);
     bool swapped = mode == 33;
-    std::vector<double> flat = Partials(RenderMode(static_cast<float>(mode), LOW, swapped ? 1 : 0, 0.5f, 12), 24);
+    std::vector<double> flat = Partials(RenderTake(static_cast<float>(mode), LOW, swapped ? 1 : 0, 0.5f, 12), 24);
     std::vector<double> bent =
-        Partials(RenderMode(static_cast<float>(mode), LOW, 1, swapped ? 1 : 0.5f, 12), 24);
+        Partials(RenderTake(static_cast<float>(mode), LOW, 1, swapped ? 1 : 0.5f, 12), 24);
     double moved = 0.0;
     for (unsigned int h = 1; h <= 24; ++h) moved += std::fabs(bent[h] - flat[h]);
     EXPECT_GT(moved, 0.02);
@@ -211,8 +211,8 @@ TEST(ToneWaves, InstrumentMorphBendsTheSpectrumAtLowNotes) {
   // Syn Guitar 1 with Y = 1 at the top of the range: (0.4 M + 0.6) c, an
   // amplitude modulation by GUITARMOD1 that spreads energy to the upper
   // harmonics that GUITAR1 lacks.
-  std::vector<double> plain = Partials(RenderMode(29, 118, 0, 0, 200), 12);
-  std::vector<double> shaded = Partials(RenderMode(29, 118, 0, 1, 200), 12);
+  std::vector<double> plain = Partials(RenderTake(29, 118, 0, 0, 200), 12);
+  std::vector<double> shaded = Partials(RenderTake(29, 118, 0, 1, 200), 12);
   EXPECT_LT(plain[10], 0.01);
   EXPECT_GT(shaded[10], 0.02);
 }

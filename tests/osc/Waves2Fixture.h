@@ -24,7 +24,7 @@ inline COscFixture& SharedFixture(unsigned int os) {
 }
 
 // Renders about `cycles` cycles of Osc1 in `mode`.
-inline WAVE_TAKE RenderMode(float mode, int note, float x, float y, double cycles, unsigned int os = 4) {
+inline WAVE_TAKE RenderTake(float mode, int note, float x, float y, double cycles, unsigned int os = 4) {
   COscFixture& f = SharedFixture(os);
   f.Neutral();
   f.Set(PARAM_OSC_MODE, mode);

@@ -6,7 +6,6 @@
 
 #include "tables/InstrumentTables.h"
 #include "tables/ToneTables.h"
-#include "tables/WaveStandIns.h"
 
 namespace {
 
@@ -166,21 +165,4 @@ TEST(InstrumentTables, SpectraPeakAndForm) {
         EXPECT_LT(a, 0.05) << "harmonic " << h;  // only the listed ones are strong
     }
   }
-}
-
-TEST(InstrumentTables, SharedStandInsHaveTheirOutline) {
-  using namespace WaveStandIns;
-  const unsigned int N = STAND_IN_TABLE_SIZE;
-  for (const float* t : {WEAKSAW_TABLE, WEAKTRIANGLE_TABLE, RESONANT1_TABLE, RESONANT2_TABLE, RESONANT3_TABLE,
-                         RESONANT4_TABLE, SYN_FLUTE1_TABLE, SYN_GUITAR2_TABLE}) {
-    EXPECT_FLOAT_EQ(static_cast<float>(Peak(t, N)), 1.0f);
-    EXPECT_NEAR(Mean(t, N), 0.0, 1e-5);
-    EXPECT_EQ(t[N], t[0]);
-  }
-  // Where the energy sits.
-  EXPECT_GT(Harmonic(RESONANT1_TABLE, N, 11), Harmonic(RESONANT1_TABLE, N, 3) + 0.2);
-  EXPECT_GT(Harmonic(RESONANT4_TABLE, N, 7), Harmonic(RESONANT4_TABLE, N, 1) + 0.2);
-  EXPECT_GT(Harmonic(RESONANT3_TABLE, N, 4), 0.3);
-  EXPECT_NEAR(Harmonic(SYN_FLUTE1_TABLE, N, 2), 0.0, 1e-4);
-  EXPECT_GT(Harmonic(SYN_GUITAR2_TABLE, N, 2), Harmonic(SYN_GUITAR2_TABLE, N, 1));
 }

@@ -419,3 +419,34 @@ TEST(VstChunk, SampleRateAndRootPitchAreChecked) {
 }
 
 }  // namespace
+
+namespace {
+
+// A chunk whose parameter words were damaged: the values hosts see and the
+// modulation reads come back into 0..1; plain settings keep their values.
+TEST(VstChunk, OutOfRangeParameterWordsAreClampedOnLoad) {
+  CVstTestHost a;
+  Bytes chunk = GetChunk(a.effect);
+  ASSERT_EQ(chunk.size(), 273264u);
+  const size_t body = 24;
+  PutFloat(chunk, body + 4 * 10, 44100.0f);     // host index 6
+  PutFloat(chunk, body + 4 * 131, -1.0f);       // master pan, modulatable
+  PutFloat(chunk, body + 4 * 486, 7.0f);        // unison detune: host index 307
+  PutFloat(chunk, body + 4 * 1578, -3.0f);      // macro 2: host index 310
+  PutFloat(chunk, body + 4 * 490, 16.0f);       // voice count: a plain setting
+
+  CVstTestHost b;
+  ASSERT_EQ(SetChunk(b.effect, chunk), 1);
+  EXPECT_EQ(b.effect->getParameter(6), 1.0f);
+  EXPECT_EQ(b.effect->getParameter(307), 1.0f);
+  EXPECT_EQ(b.effect->getParameter(310), 0.0f);
+  CVoiceManager* vm = b.effect->GetVoiceManager();
+  EXPECT_EQ(vm->GetFloatParam(131), 0.0f);
+  EXPECT_EQ(vm->GetFloatParam(490), 16.0f);
+  for (VstInt32 index = 0; index < 333; ++index) {
+    const float v = b.effect->getParameter(index);
+    EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << index << " = " << v;
+  }
+}
+
+}  // namespace
