@@ -19,7 +19,7 @@
 #include "engine/SynthTypes.h"
 #include "tables/PresetFactory.h"
 #include "tests/conformance/HostHarness.cpp"
-#include "tests/engine/TempDataDir.h"
+#include "tests/support/TempDataDir.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "engine/ICommandHandler.h"
 #include "engine/ParamIds.h"
 #include "tests/conformance/HostHarness.cpp"
-#include "tests/engine/TempDataDir.h"
+#include "tests/support/TempDataDir.h"
 
 namespace {
 const double RATE = 44100.0;

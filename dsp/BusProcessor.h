@@ -7,7 +7,8 @@
 #include "dsp/BusDrive.h"
 #include "dsp/BusFilter.h"
 #include "dsp/BusOutput.h"
-#include "dsp/BusStages.h"
+#include "dsp/BusShaper.h"
+#include "dsp/LoFi.h"
 #include "engine/ModulatedParam.h"
 
 class IGlobalSynth;

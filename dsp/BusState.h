@@ -16,4 +16,23 @@ struct BUS_STATE {
   unsigned int combIndex[2];
   unsigned int bellIndex[2][3];
   unsigned int filterCleared;
+
+  // Bus shaper: the treble shelf's memory, left x1, x2, y1, y2, then right.
+  // CBusShaper::Reset clears it.
+  float shaperLeft[4];
+  float shaperRight[4];
+
+  // Lo-fi: sample-and-hold and dither state, per channel; the noise phase is
+  // shared by both channels. CLoFi::Reset clears it.
+  float lofiLeftHoldPhase;
+  float lofiLeftStep;      // position along the smoothing step, 0..1
+  float lofiLeftHeld;
+  float lofiLeftPrevious;  // the held value before the last hold
+  float lofiNoisePhase;
+  float lofiLeftNoise;
+  float lofiRightHoldPhase;
+  float lofiRightStep;
+  float lofiRightHeld;
+  float lofiRightPrevious;
+  float lofiRightNoise;
 };

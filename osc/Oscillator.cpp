@@ -41,7 +41,7 @@ int IntSetting(float v) { return (v >= 0.0f && v < 65536.0f) ? static_cast<int>(
 const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAMS] = {4, 8, 28, 32, 76};
 
 COscillator::COscillator(IGlobalSynth* synth)
-    : m_synth(synth), m_pitch(synth), m_samplePlayer(synth), m_filter(synth), m_drive(synth) {
+    : m_synth(synth), m_pitch(synth), m_effects(synth), m_samplePlayer(synth), m_filter(synth), m_drive(synth) {
   Tables::Init();
   m_buzzFade = {};
   m_morphFade = {};
@@ -55,6 +55,7 @@ void COscillator::SetInstance(unsigned int index) {
   m_osc = index & 3;
   m_pitch.SetInstance(m_osc);
   m_samplePlayer.SetInstance(m_osc);
+  m_effects.SetInstance(m_osc);
   m_filter.SetInstance(m_osc);
   m_drive.SetInstance(m_osc);
 }
@@ -63,6 +64,7 @@ void COscillator::SetSampleRate(float rate) {
   m_sampleRate = rate;
   m_modulation = m_synth->GetIModulation();
   m_pitch.SetSampleRate(rate);
+  m_effects.SetSampleRate(rate);
   m_declickStep = rate > 0.0f ? 1.0f / (DECLICK_TIME * rate) : 1.0f;
   m_morphFade.sampleRate = rate;
   m_morphFade.Normalise();
@@ -76,6 +78,7 @@ void COscillator::SetSampleRate(float rate) {
 
 void COscillator::SetBlockSize(unsigned int n) {
   m_pitch.SetBlockSize(n);
+  m_effects.SetBlockSize(n);
   m_samplePlayer.SetBlockSize(n);
 }
 
@@ -83,10 +86,11 @@ void COscillator::SetWaveTableQuality(unsigned int quality) { m_wavetable.SetQua
 
 void COscillator::ResetGlide() { m_pitch.ResetGlide(); }
 
-void COscillator::RebuildOscFX() {}
+void COscillator::RebuildOscFX() { m_effects.RebuildOscFX(); }
 
 void COscillator::StartVoice(CVoice* voice) {
   m_pitch.StartVoice(voice);
+  m_effects.StartVoice(voice);
   m_samplePlayer.StartVoice(voice);
   m_filter.StartVoice(voice);
 }
@@ -113,12 +117,15 @@ void COscillator::Reset(CVoice* voice) {
   s->auxPhase2 = 0.0f;
   s->auxPhase3 = 0.0f;
   m_samplePlayer.Reset(voice);
+  // The effects follow the start phase just set.
+  m_effects.Reset(voice);
   m_filter.Reset(voice);
 }
 
 void COscillator::UpdateParams(unsigned int hostFrames) {
   if (!m_modulation) m_modulation = m_synth->GetIModulation();
   m_pitch.UpdateParams(hostFrames);
+  m_effects.UpdateParams(hostFrames);
   m_samplePlayer.UpdateParams(hostFrames);
   for (unsigned int j = 0; j < OSC_FRAME_PARAMS; ++j) m_synth->UpdateParam(OSC_FRAME_PARAM_IDS[j] + m_osc, hostFrames);
   m_filter.UpdateParams(hostFrames);
@@ -263,17 +270,23 @@ void COscillator::_Dispatch(unsigned int mode, CVoice* voice, float* left, float
   }
 }
 
-void COscillator::_PreProcessEffects(CVoice*, float*, float*, unsigned int) {
-  m_synth->SetBuzzParam(m_osc, nullptr);
-  m_synth->SetFeedbackParam(m_osc, nullptr);
+void COscillator::_PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n) {
+  // Publishes this block's buzz and feedback amounts (null without such a
+  // slot) before the wave renders.
+  m_effects.PreProcess(voice, left, right, n);
 }
 
 void COscillator::_ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n) {
-  // ---- Oscillator filter and drive (after the effect slots, before the
-  // brilliance slots and the level and pan) ----
+  // 1. Effect slots on the raw wave: scissor, sub, ring and chip, in slot
+  //    order, in place on the mono signal.
+  m_effects.ProcessSlots(voice, left, n);
+
+  // 2. Oscillator filter and drive, mono, in place on left.
   _ProcessFilterAndDrive(voice, left, n);
-  // ----
-  std::memcpy(right, left, n * sizeof(float));
+
+  // 3. Brilliance slots, then level and pan: left becomes the left output,
+  //    right receives the right output.
+  m_effects.ProcessOutput(voice, left, right, n);
 }
 
 void COscillator::_ProcessFilterAndDrive(CVoice* voice, float* buffer, unsigned int n) {

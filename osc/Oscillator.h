@@ -10,6 +10,7 @@
 
 #include "dsp/OscDrive.h"
 #include "dsp/OscFilter.h"
+#include "dsp/OscEffects.h"
 #include "osc/PitchModule.h"
 #include "osc/SamplePlayer.h"
 #include "osc/WaveTable.h"
@@ -139,6 +140,7 @@ class COscillator {
   void GenerateWaveTable(CVoice* voice, float* out, unsigned int n);
 
   CPitchModule& GetPitchModule() { return m_pitch; }
+  COscEffects& GetEffects() { return m_effects; }
   CWaveTable* GetWaveTable() { return &m_wavetable; }
 
  private:
@@ -153,8 +155,8 @@ class COscillator {
   bool _RendersForPartner();
   void _Dispatch(unsigned int mode, CVoice* voice, float* left, float* right, float* scratch, unsigned int n);
   // Hand-over points to the oscillator's effect chain (effect slots, filter,
-  // drive, level and pan). Until that chain exists, PreProcess publishes no
-  // buzz or feedback amounts and Process passes the wave to both channels.
+  // drive, level and pan): before the render it publishes the buzz and
+  // feedback amounts, after it turns the mono wave into the stereo output.
   void _PreProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
   void _ProcessEffects(CVoice* voice, float* left, float* right, unsigned int n);
   // The oscillator filter, then the drive, on the mono signal in place.
@@ -166,6 +168,7 @@ class COscillator {
   CPitchModule m_pitch;
   float* m_fmSource = nullptr;
   KEY_FADE_RANGE m_buzzFade;
+  COscEffects m_effects;
   float m_declickStep = 0.0f;
   KEY_FADE_RANGE m_morphFade;
   IModulation* m_modulation = nullptr;

@@ -167,6 +167,50 @@ TEST(RenderAllocation, WavetableRebuildAndSamplePlaybackAllocateNothing) {
   EXPECT_GT(peak, 0.0f);
 }
 
+TEST(RenderAllocation, EffectSlotsShaperAndLoFiAllocateNothingEvenAcrossASlotRebuild) {
+  CGlobalSynth synth;
+  CVoiceManager vm(&synth);
+  vm.SetSampleRate(44100.0f);
+  vm.SetBlockSize(256);
+  synth.SetParam(PARAM_BUS_MODE, 1.0f);
+  for (unsigned int osc = 0; osc < 4; ++osc) {
+    synth.SetParam(PARAM_OSC_ON + osc, 1.0f);
+    for (unsigned int slot = 0; slot < 4; ++slot) {
+      synth.SetParam(PARAM_OSC_FX_TYPE + 4 * slot + osc, static_cast<float>((slot + osc) % 7));
+      synth.SetParam(PARAM_OSC_FX_AMOUNT + 4 * slot + osc, 0.6f);
+    }
+  }
+  for (unsigned int bus = 0; bus < 2; ++bus) {
+    synth.SetParam(PARAM_BUS_ON + bus, 1.0f);
+    synth.SetParam(PARAM_BUS_DS_DRIVE + bus, 0.7f);
+    synth.SetParam(PARAM_BUS_DS_TREBLE + bus, 0.5f);
+    synth.SetParam(PARAM_BUS_LF_RATE + bus, 0.4f);
+    synth.SetParam(PARAM_BUS_LF_BIT + bus, 0.5f);
+    synth.SetParam(PARAM_BUS_LF_NOISE + bus, 0.3f);
+  }
+  std::vector<float> left(256, 0.0f), right(256, 0.0f);
+  vm.Generate(left.data(), right.data(), 0);
+  for (int note = 48; note < 54; ++note) vm.StartVoice(note, 0.7f, false);
+  vm.Generate(left.data(), right.data(), 256);
+
+  unsigned long counted = 0;
+  {
+    Armed armed;
+    for (int block = 0; block < 10; ++block) vm.Generate(left.data(), right.data(), 256);
+    // Every slot changes type: the chains are rebuilt inside the next block.
+    for (unsigned int osc = 0; osc < 4; ++osc)
+      for (unsigned int slot = 0; slot < 4; ++slot)
+        synth.SetParam(PARAM_OSC_FX_TYPE + 4 * slot + osc, static_cast<float>((slot + osc + 3) % 7));
+    for (int block = 0; block < 10; ++block) vm.Generate(left.data(), right.data(), 256);
+    counted = g_allocations;
+  }
+  EXPECT_EQ(counted, 0u);
+  float peak = 0.0f;
+  for (float x : left) peak = std::max(peak, std::fabs(x));
+  EXPECT_GT(peak, 0.0f);
+  EXPECT_TRUE(std::isfinite(peak));
+}
+
 // Voices are deleted inside a block: handing their filter blocks back must
 // not allocate, however often the pool has grown at note starts.
 TEST(RenderAllocationPool, ReleaseAfterManyGrowthsAllocatesNothing) {

@@ -17,6 +17,10 @@ const UInt32 SLICE = 32;
 // Far above anything the instrument plays (its output is around 1), far
 // below what an unstable filter or feedback loop reaches.
 const float PEAK_BOUND = 64.0f;
+// Many extreme settings at once stack gains the instrument really has
+// (oscillator and bus levels up to 4 on one side, the brilliance shelf up to
+// 64 at the top of the band, the drives): loud, yet far below a runaway.
+const float COMBINED_PEAK_BOUND = 1024.0f;
 
 std::string Describe(const SAMPLE_CHECK& c) {
   return std::to_string(c.nans) + " NaN, " + std::to_string(c.infinities) + " infinite, " +
@@ -136,7 +140,7 @@ TEST(Automation, ValuesOutsideTheRangeStayHarmless) {
     ASSERT_EQ(host.RenderFor(4 * SLICE, SLICE, nullptr, nullptr, &total), noErr) << round;
   }
   EXPECT_TRUE(total.Clean()) << Describe(total);
-  EXPECT_LT(total.peak, PEAK_BOUND);
+  EXPECT_LT(total.peak, COMBINED_PEAK_BOUND);
 }
 
 }  // namespace

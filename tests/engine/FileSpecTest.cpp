@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "TempDataDir.h"
+#include "support/TempDataDir.h"
 #include "engine/FileSpec.h"
 #include "engine/PresetKinds.h"
 

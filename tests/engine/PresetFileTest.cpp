@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "CommandHandlerDouble.h"
-#include "TempDataDir.h"
+#include "support/TempDataDir.h"
 #include "engine/GlobalSynth.h"
 #include "engine/ParamIds.h"
 #include "engine/PresetFile.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "TempDataDir.h"
+#include "support/TempDataDir.h"
 #include "engine/ConfigFile.h"
 #include "engine/FileSpec.h"
 #include "engine/GlobalSynth.h"

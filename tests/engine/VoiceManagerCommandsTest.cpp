@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "TempDataDir.h"
+#include "support/TempDataDir.h"
 #include "engine/GlobalSynth.h"
 #include "engine/ParamIds.h"
 #include "engine/Params.h"

@@ -80,6 +80,10 @@ class COscFixture {
       Set(PARAM_OSC_DETUNE + k, 0.5f);
       Set(PARAM_OSC_VIBRATO + k, 0.0f);
       Set(PARAM_OSC_PITCH_KEYSCALE + k, 1.0f);
+      // Level 0.5 and pan 0: the left output is the oscillator's wave at
+      // unity gain.
+      Set(PARAM_OSC_LEVEL + k, 0.5f);
+      Set(PARAM_OSC_PAN + k, 0.0f);
     }
     Set(PARAM_MASTER_DETUNE, 0.5f);
     Set(PARAM_MASTER_GLIDE, 0.0f);

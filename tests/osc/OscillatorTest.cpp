@@ -167,9 +167,10 @@ TEST(Oscillator, InvertFlipsEverySample) {
   EXPECT_EQ(vb->GetOscState(0)->lastOutput, -va->GetOscState(0)->lastOutput);
 }
 
-TEST(Oscillator, BothChannelsCarryTheWaveUntilTheEffectChain) {
+TEST(Oscillator, CentrePanGivesBothChannelsTheSameSignal) {
   COscFixture f(4, 64);
   f.Set(PARAM_OSC_MODE, 3.0f);
+  f.Set(PARAM_OSC_PAN, 0.5f);
   auto voice = f.NewVoice(60);
   f.Start(voice.get());
   f.Block(voice.get());

@@ -1,12 +1,12 @@
-// Keeps every test of this executable out of the user's home: unless the
-// environment already names a data root, a temporary one is used for the
-// whole run.
+// Linked into every test executable: unless the environment already names a
+// data root, a temporary one is used for the whole run, so no test writes
+// into the user's home.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <memory>
 
-#include "TempDataDir.h"
+#include "support/TempDataDir.h"
 
 namespace {
 

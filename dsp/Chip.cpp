@@ -1,0 +1,39 @@
+#include "dsp/Chip.h"
+
+#include "engine/Voice.h"
+
+void CChip::Reset(CVoice* voice) {
+  // Independent of the oscillator's phase.
+  voice->GetOscFXState(m_osc)->chipPhase[m_slot] = Frac(static_cast<float>(_SameTypeIndex()) * 0.25f);
+}
+
+void CChip::Process(CVoice* voice, float* x, unsigned int n) {
+  float& phase = voice->GetOscFXState(m_osc)->chipPhase[m_slot];
+  const float* pitch = _PitchBuffer();
+  const float* blImp = m_synth->GetBlImpTable();
+  const bool bypassed = _Bypassed();
+  const unsigned int K = _Oversampling();
+  // The signal's push on the gate rate, smaller at higher oversampling.
+  const unsigned int half = K / 2 ? K / 2 : 1;
+  const float k0 = 0.01f / static_cast<float>(half);
+  float p = phase;
+  float d = 1.0f, base = 0.0f, m = 1.0f;
+  unsigned int step = 0, control = 0;
+  for (unsigned int i = 0; i < n; ++i) {
+    if (step == 0) {
+      step = K;
+      const float pinc = SanitizeIncrement(pitch ? pitch[control] : 0.0f);
+      ++control;
+      const float a = _Amount(i);
+      d = 1.0f - a;
+      base = (128.0f * d * d + 0.0001f) * pinc;
+      m = a * a * a + 1.0f;
+    }
+    --step;
+    float inc = k0 * x[i] + base;
+    inc = inc > 0.0f ? (inc < 1.0f ? inc : 1.0f) : 0.0f;
+    if (!bypassed) x[i] = (1.0f - d) * (x[i] + 1.0f) * BandLimitedGate(blImp, p, m, inc) + d * x[i];
+    p = WrapPhase(p + inc);
+  }
+  phase = p;
+}
