@@ -6,6 +6,9 @@
 #include <fstream>
 
 #include "EditorFixture.h"
+#include "editor/ListControl.h"
+#include "editor/ModeSelector.h"
+#include "editor/ModulatedKnob.h"
 #include "editor/StringLists.h"
 #include "editor/XYControl.h"
 #include "editor/pages/MiniPresetBrowser.h"
@@ -148,6 +151,23 @@ TEST_F(CEditorTest, EditButtonOpensTheEditorOfTheOscillatorType) {
   editor->updateMainView();
   EXPECT_FALSE(editor->GetOscPad(2)->IsEnabled());
   EXPECT_TRUE(editor->GetOscPad(1)->IsEnabled());
+  CListControl* slot = static_cast<CListControl*>(Control(454 + 4 * 1 + 2));
+  EXPECT_FALSE(slot->IsEnabled());
+  EXPECT_STREQ(Control(428)->getBackground()->getResourceName(), "GuiOscSmpGrainButton.png");
+  EXPECT_STREQ(Control(444)->getBackground()->getResourceName(), "GuiOscSmpLoopButton.png");
+  EXPECT_STREQ(Control(427)->getBackground()->getResourceName(), "GuiOscInvButton.png");
+  // Grain off: the slot knobs are off too; grain on turns them on.
+  commands->SetFloatParam(428, 0.f);
+  editor->updateMainView();
+  EXPECT_FALSE(static_cast<CModulatedKnob*>(Control(14))->IsEnabled());
+  commands->SetFloatParam(428, 1.f);
+  editor->updateMainView();
+  EXPECT_TRUE(static_cast<CModulatedKnob*>(Control(14))->IsEnabled());
+  EXPECT_FALSE(static_cast<CModulatedKnob*>(Control(78))->IsEnabled());  // phase
+  // The name button shows the type's wave name.
+  commands->SetIntParam(431, 7);
+  editor->updateMainView();
+  EXPECT_STREQ(static_cast<CTextButton*>(Control(431))->getText(), "Fatty 4");
 }
 
 TEST_F(CEditorTest, PageSelectorShowsOnePageAndSurvivesReopening) {
