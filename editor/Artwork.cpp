@@ -210,7 +210,9 @@ void PaintBackground(CDrawContext& c, CCoord width, CCoord height) {
     if (p.caption.empty()) continue;
     CRect cap;
     bool onLight = false;
-    if (p.kind == KIND_KNOB) {
+    if (p.kind == KIND_KNOB && p.captionBeside) {
+      cap = CRect(p.rect.right + 2, p.rect.top + 10, p.rect.right + 26, p.rect.top + 20);
+    } else if (p.kind == KIND_KNOB) {
       CCoord cx = p.rect.left + p.rect.width() / 2;
       cap = CRect(cx - 24, p.rect.bottom, cx + 24, p.rect.bottom + 9);
     } else {

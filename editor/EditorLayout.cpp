@@ -33,6 +33,7 @@ class CLayoutBuilder {
     p.list = nullptr;
     p.bipolar = false;
     p.decimal = false;
+    p.captionBeside = false;
     places.push_back(p);
     return places.back();
   }
@@ -68,10 +69,13 @@ CLayoutBuilder Build() {
   CLayoutBuilder b;
 
   // Oscillator knobs: the small ones, then the cutoffs, then the morph knobs.
+  // RM and FM of oscillators 1 and 3, at the outer edges between the upper
+  // and lower sections; their captions stand beside them.
   b.Knob(32, 8, 180, 30, 0, 0.f, "RM");
-  b.Knob(34, 939, 180, 30, 0, 0.f, "RM");
+  b.Knob(34, 905, 180, 30, 0, 0.f, "RM");
   b.Knob(28, 62, 180, 30, 0, 0.f, "FM");
-  b.Knob(30, 885, 180, 30, 0, 0.f, "FM");
+  b.Knob(30, 851, 180, 30, 0, 0.f, "FM");
+  for (int k = 0; k < 4; ++k) b.places[b.places.size() - 1 - k].captionBeside = true;
   for (int o = 0; o < 4; ++o) b.Knob(76 + o, OSC_X[o] + 378, OSC_Y[o] + 40, 30, 0, 0.f, "PHASE");
   for (int s = 0; s < 4; ++s) {
     for (int o = 0; o < 4; ++o) {

@@ -36,6 +36,7 @@ struct CONTROL_PLACE {
   const std::vector<std::string>* list;
   bool bipolar;             // numeric lists; vertical for selectors
   bool decimal;
+  bool captionBeside;       // knobs: caption right of the knob instead of below
 };
 
 // A panel of the background: a titled box.
