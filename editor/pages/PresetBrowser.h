@@ -30,6 +30,7 @@ class CPresetBrowser : public CViewContainer, public CControlListener {
   const std::string& GetTitle() const { return m_title; }
   const std::string& GetSelectedDirectory() const { return m_directory; }
   const std::string& GetSelectedFile() const { return m_file; }
+  ICommandHandler* GetCommandHandler() const { return m_commands; }
 
   // File names (without extension) of the selected folder (the root when
   // none is selected), sorted.
