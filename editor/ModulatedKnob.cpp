@@ -39,7 +39,8 @@ const RING_STYLE RING_STYLES[10] = {
 };
 const RING_STYLE OTHER_RING_STYLE = {2, 2, 3, 3, 9, 3, YELLOW, INVISIBLE, INVISIBLE};
 
-float Clamp(float v, float lo, float hi) { return v < lo ? lo : (v > hi ? hi : v); }
+// NaN (a damaged preset value) counts as the low end.
+float Clamp(float v, float lo, float hi) { return !(v >= lo) ? lo : (v > hi ? hi : v); }
 
 }  // namespace
 

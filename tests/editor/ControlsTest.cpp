@@ -3,6 +3,7 @@
 // pad, the scroll bar and the pop-up menu.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 #include "editor/EditorTags.h"
@@ -308,4 +309,32 @@ TEST_F(ControlsTest, PopupMenuColumnsAndResults) {
   frame->setMenuChooser(nullptr);
   EXPECT_EQ(menu.Popup(anchor), -1);
   EXPECT_EQ(menu.Popup(nullptr), -1);
+}
+
+TEST_F(ControlsTest, HostileValuesDrawWithoutFault) {
+  CModulatedKnob* knob = Add(new CModulatedKnob(CRect(0, 0, 51, 51), &rec, nullptr, 36, nullptr, nullptr, 1, 0.f));
+  CBitmapResources::addStrip("test_strip.png", 51, 51, 96, [](CDrawContext& c, const CRect& r, int, int) {
+    c.setFillColor(kWhiteCColor);
+    c.drawRect(r, kDrawFilled);
+  });
+  knob->SetFrameBitmap(new CBitmap("test_strip.png"), 96);
+  CBitmap* strip = new CBitmap("test_strip.png");
+  CModeSelector* selector = Add(new CModeSelector(CRect(60, 0, 120, 16), &rec, 1, strip, 3, 0.f, false));
+  strip->forget();
+  CNumericList* numeric = Add(new CNumericList(CRect(130, 0, 170, 14), &rec, nullptr, 2, kWhiteCColor, true, 0.5f, true));
+  std::vector<std::string> items = {"a", "b"};
+  CListControl* list = Add(new CListControl(CRect(180, 0, 220, 14), &rec, 3, kWhiteCColor, &items, 0.f, 0));
+  CXYControl* pad = Add(new CXYControl(CRect(0, 60, 120, 113), &rec, nullptr, TAG_MORPH_XY));
+  for (float v : {std::numeric_limits<float>::quiet_NaN(), 1e30f, -1e30f, std::numeric_limits<float>::infinity()}) {
+    knob->setValue(v);
+    knob->enableModulation(true);
+    knob->setModValue(v);
+    selector->setValue(v);
+    numeric->setValue(v);
+    list->setValue(v);
+    pad->SetX(v);
+    pad->SetY(v);
+    frame->render();
+  }
+  CBitmapResources::remove("test_strip.png");
 }

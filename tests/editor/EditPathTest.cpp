@@ -229,11 +229,14 @@ TEST_F(CEditorTest, RenderThreadUpdatesAreSafeAcrossOpenAndClose) {
       sent.store(k);
     }
   });
+  while (sent.load() == 0) std::this_thread::yield();
   for (int i = 0; i < 8; ++i) {
     Open();
     Close();
   }
   Open();
+  const unsigned int before = sent.load();
+  while (sent.load() < before + 100) std::this_thread::yield();  // some updates meet the open window
   stop.store(true);
   render.join();
   EXPECT_GT(sent.load(), 0u);
