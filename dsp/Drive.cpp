@@ -195,3 +195,20 @@ void Run(const MODULATED_PARAM& amount, int type, float inScale, float outScale,
 }
 
 }  // namespace Drive
+
+CDriveStage::CDriveStage(IGlobalSynth* synth, unsigned int amountBase, unsigned int typeBase)
+    : m_synth(synth), m_amountBase(amountBase), m_typeBase(typeBase) {
+  m_amount.Init(synth, 0);
+}
+
+void CDriveStage::_SetInstance(unsigned int instance) {
+  m_instance = instance;
+  m_amount.SetParamId(m_amountBase + m_instance);
+  m_amount.SetUseOversamplingShift(true);
+}
+
+void CDriveStage::_Run(float inScale, float outScale, float* a, float* b, unsigned int n) {
+  if (Drive::IsBypassed(m_synth, m_amountBase + m_instance)) return;
+  const int type = Drive::TypeFromSetting(m_synth->GetParam(m_typeBase + m_instance));
+  Drive::Run(m_amount, type, inScale, outScale, a, b, n, m_synth->GetOversampling());
+}
