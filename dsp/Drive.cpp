@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "dsp/StageCommon.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "tables/Tables.h"
@@ -154,16 +155,7 @@ float Curve(int type, const DRIVE_COEFS& k, float x) {
   }
 }
 
-bool IsBypassed(IGlobalSynth* synth, unsigned int amountId) {
-  IModulation* mod = synth->GetIModulation();
-  if (mod) {
-    const MOD_SOURCE_LIST* sources = mod->GetModulation(amountId);
-    if (sources && sources->count) return false;
-    const MOD_CONTROLLER_LIST* controllers = mod->GetController(amountId);
-    if (controllers && controllers->count) return false;
-  }
-  return synth->GetParam(amountId) == 0.0f;
-}
+bool IsBypassed(IGlobalSynth* synth, unsigned int amountId) { return IsZeroAndUnmodulated(synth, amountId); }
 
 int TypeFromSetting(float v) {
   if (!(v > -1.0f && v < static_cast<float>(TYPE_COUNT))) return TYPE_COUNT;
