@@ -121,6 +121,34 @@ class CFilterModule {
   // The source list of a parameter (an empty one without a matrix).
   MOD_SOURCE_LIST* _Sources(unsigned int id) const;
 
+  // A control parameter's value buffer and source list for this block.
+  struct CONTROL {
+    const float* values;
+    const MOD_SOURCE_LIST* sources;
+  };
+  CONTROL _Control(unsigned int id) const { return CONTROL{m_synth->GetParamPointer(id), _Sources(id)}; }
+  static float _Value(const CONTROL& control, unsigned int j) { return _Value(control.values, control.sources, j); }
+
+  // The cutoff pitch at control index j: the cutoff and its audio-rate
+  // sources over 0..136, plus the unison, key-tracking and velocity terms,
+  // clamped after every term is added.
+  static float _CutoffPitch(const CONTROL& cutoff, unsigned int j, float unison, float keyTerm, float velTerm) {
+    float P = (cutoff.values ? cutoff.values[j] : 0.0f) * 136.0f + unison + keyTerm + velTerm;
+    if (cutoff.sources->count) P += _SourceSum(cutoff.sources, j) * 136.0f;
+    return _ClampPitch(P);
+  }
+
+  // The pitch bend in semitones: the wheel (not finite: 0) times the range.
+  float _BendPitch() const;
+  // The velocity term of the cutoff at full velocity scaling: 48 semitones
+  // across the velocity range, 0 at half velocity.
+  static float _VelocityTerm(CVoice* voice);
+  // The ring modulator's carrier, two octaves below the note, as a fraction
+  // of the rate (0 for notes up to 24 and for other modes).
+  float _RingCarrier(int mode, CVoice* voice, float tuneTableScaler) const;
+  // The control step K (at least 1) and its shift.
+  void _ControlStep(unsigned int& K, unsigned int& shift) const;
+
   // Runs mode over n samples of a (and b when not null), calling
   // tick(controlIndex) at sample 0 and every K samples before the samples it
   // covers. Modes outside 1..24 pass the samples but still tick.
