@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "dsp/FilterBank.h"
+#include "dsp/FilterState.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "engine/Voice.h"
@@ -31,8 +32,7 @@ class CFilterModule {
   float _Setting(unsigned int id) const;
 
   // Key-tracking glide start of a voice (see StartVoice of the modules).
-  template <class STATE>
-  void _StartGlide(CVoice* voice, STATE* s) {
+  void _StartGlide(CVoice* voice, FILTER_STATE* s) {
     if (!*voice->GetLegato() && m_synth->GetParam(ID_GLIDE_MODE) == 0.0f) m_firstNote = false;
     const float note = static_cast<float>(*voice->GetPitch());
     float start = note, inc = 0.0f;
@@ -57,8 +57,7 @@ class CFilterModule {
 
   // Clears the filter state of a voice: the whole blocks for the comb modes
   // (their delay lines), otherwise the kernels' words; and the write indices.
-  template <class STATE>
-  static void _ResetState(STATE* s, int mode) {
+  static void _ResetState(FILTER_STATE* s, int mode) {
     const bool comb = FilterBank::IsCombMode(mode);
     for (unsigned int c = 0; c < 2; ++c) _Clear(s->memory[c], s->blockSize, comb);
     s->combIndex[0] = s->combIndex[1] = 0;
@@ -71,8 +70,7 @@ class CFilterModule {
   // channel 0 only). State never cleared since the voice began is cleared
   // first, so no kernel reads memory a previous owner of the block left.
   // Returns false when a block cannot serve the mode.
-  template <class STATE>
-  bool _Bind(STATE* s, int mode, unsigned int channels) {
+  bool _Bind(FILTER_STATE* s, int mode, unsigned int channels) {
     const bool comb = FilterBank::IsCombMode(mode);
     if (s->filterCleared == 0 || (comb && s->filterCleared < 2)) {
       for (unsigned int c = 0; c < 2; ++c) _Clear(s->memory[c], s->blockSize, comb);
@@ -85,8 +83,7 @@ class CFilterModule {
   }
 
   // The pitch the key tracking follows at a control tick.
-  template <class STATE>
-  static float _TrackedPitch(STATE* s, bool glide) {
+  static float _TrackedPitch(FILTER_STATE* s, bool glide) {
     if (glide && s->filterGlideSteps > 0) {
       --s->filterGlideSteps;
       s->filterGlidePitch += s->filterGlideInc;
