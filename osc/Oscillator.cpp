@@ -255,6 +255,36 @@ void COscillator::_Dispatch(unsigned int mode, CVoice* voice, float* left, float
     case 23: GenerateFormant2(voice, left, n); return;
     case 24: GenerateFormant3(voice, left, n); return;
     case 25: GenerateFormant4(voice, left, n); return;
+    // Instrument, organ, inharmonic, harmonic and noise modes.
+    case 26: GenerateSynCello(voice, left, n); return;
+    case 27: GenerateSynBrass1(voice, left, n); return;
+    case 28: GenerateSynBrass2(voice, left, n); return;
+    case 29: GenerateSynGuitar1(voice, left, n); return;
+    case 30: GenerateSynGuitar2(voice, left, n); return;
+    case 31: GenerateSynOboe(voice, left, n); return;
+    case 32: GenerateSynFlute1(voice, left, n); return;
+    case 33: GenerateSynFlute2(voice, left, n); return;
+    case 34: GenerateOrgan1(voice, left, n); return;
+    case 35: GenerateOrgan2(voice, left, n); return;
+    case 36: GenerateInharmonic1(voice, left, n); return;
+    case 37: GenerateInharmonic2(voice, left, n); return;
+    case 38: GenerateInharmonic3(voice, left, n); return;
+    case 39: GenerateInharmonic4(voice, left, n); return;
+    case 40: GenerateHarmonic1(voice, left, n); return;
+    case 41: GenerateHarmonic2(voice, left, n); return;
+    case 42: GenerateHarmonic3(voice, left, n); return;
+    case 43: GenerateHarmonic4(voice, left, n); return;
+    case 44: GenerateWhite(voice, left, n); return;
+    case 45: GenerateBrown(voice, left, n); return;
+    case 46: GenerateDrone1(voice, left, n); return;
+    case 47: GenerateDrone2(voice, left, n); return;
+    case 48: GenerateDrone3(voice, left, n); return;
+    case 49: GenerateDrone4(voice, left, n); return;
+    case 50: GenerateDrone5(voice, left, n); return;
+    case 51: GenerateCrackle1(voice, left, n); return;
+    case 52: GenerateCrackle2(voice, left, n); return;
+    case 53: GenerateCrackle3(voice, left, n); return;
+    case 54: GenerateClick(voice, left, n); return;
     case MODE_WAVETABLE:
       GenerateWaveTable(voice, left, n);
       return;

@@ -19,6 +19,7 @@ class IGlobalSynth;
 class IModulation;
 class CVoice;
 struct OSC_STATE;
+struct NOISE_LOOP;
 
 // A key-tracked fade between two frequencies: 0 at and below loHz, 1 at and
 // above hiHz, for a phase increment in cycles per sample.
@@ -139,6 +140,37 @@ class COscillator {
   void GenerateFormant4(CVoice* voice, float* out, unsigned int n);
   void GenerateWaveTable(CVoice* voice, float* out, unsigned int n);
 
+  // Instrument, organ, inharmonic, harmonic and noise modes (26 to 54).
+  void GenerateSynCello(CVoice* voice, float* out, unsigned int n);
+  void GenerateSynBrass1(CVoice* voice, float* out, unsigned int n);
+  void GenerateSynBrass2(CVoice* voice, float* out, unsigned int n);
+  void GenerateSynGuitar1(CVoice* voice, float* out, unsigned int n);
+  void GenerateSynGuitar2(CVoice* voice, float* out, unsigned int n);
+  void GenerateSynOboe(CVoice* voice, float* out, unsigned int n);
+  void GenerateSynFlute1(CVoice* voice, float* out, unsigned int n);
+  void GenerateSynFlute2(CVoice* voice, float* out, unsigned int n);
+  void GenerateOrgan1(CVoice* voice, float* out, unsigned int n);
+  void GenerateOrgan2(CVoice* voice, float* out, unsigned int n);
+  void GenerateInharmonic1(CVoice* voice, float* out, unsigned int n);
+  void GenerateInharmonic2(CVoice* voice, float* out, unsigned int n);
+  void GenerateInharmonic3(CVoice* voice, float* out, unsigned int n);
+  void GenerateInharmonic4(CVoice* voice, float* out, unsigned int n);
+  void GenerateHarmonic1(CVoice* voice, float* out, unsigned int n);
+  void GenerateHarmonic2(CVoice* voice, float* out, unsigned int n);
+  void GenerateHarmonic3(CVoice* voice, float* out, unsigned int n);
+  void GenerateHarmonic4(CVoice* voice, float* out, unsigned int n);
+  void GenerateWhite(CVoice* voice, float* out, unsigned int n);
+  void GenerateBrown(CVoice* voice, float* out, unsigned int n);
+  void GenerateDrone1(CVoice* voice, float* out, unsigned int n);
+  void GenerateDrone2(CVoice* voice, float* out, unsigned int n);
+  void GenerateDrone3(CVoice* voice, float* out, unsigned int n);
+  void GenerateDrone4(CVoice* voice, float* out, unsigned int n);
+  void GenerateDrone5(CVoice* voice, float* out, unsigned int n);
+  void GenerateCrackle1(CVoice* voice, float* out, unsigned int n);
+  void GenerateCrackle2(CVoice* voice, float* out, unsigned int n);
+  void GenerateCrackle3(CVoice* voice, float* out, unsigned int n);
+  void GenerateClick(CVoice* voice, float* out, unsigned int n);
+
   CPitchModule& GetPitchModule() { return m_pitch; }
   COscEffects& GetEffects() { return m_effects; }
   CWaveTable* GetWaveTable() { return &m_wavetable; }
@@ -151,6 +183,8 @@ class COscillator {
 
   template <class WAVE>
   void _RenderFrame(CVoice* voice, float* out, unsigned int n, WAVE& wave);
+  // The looping noise modes' render loop (a part of the render frame).
+  void _RenderNoiseLoop(CVoice* voice, float* out, unsigned int n, const NOISE_LOOP& loop);
   bool _Matters(unsigned int id);
   bool _RendersForPartner();
   void _Dispatch(unsigned int mode, CVoice* voice, float* left, float* right, float* scratch, unsigned int n);

@@ -88,7 +88,8 @@ struct CSamplePlayer::REGION {
   }
 };
 
-CSamplePlayer::CSamplePlayer(IGlobalSynth* synth) : m_synth(synth), m_sample(new CSampleLoader) {
+CSamplePlayer::CSamplePlayer(IGlobalSynth* synth)
+    : m_filter(synth), m_drive(synth), m_synth(synth), m_sample(new CSampleLoader) {
   Tables::Init();
   Tables::InitGrainTables();
   MODULATED_PARAM* records[] = {&m_level, &m_pan, &m_ring, &m_density, &m_spread, &m_size, &m_width};
@@ -113,14 +114,15 @@ void CSamplePlayer::SetInstance(unsigned int osc) {
   m_spread.SetUseOversamplingShift(false);
   m_size.SetUseOversamplingShift(false);
   m_width.SetUseOversamplingShift(false);
-  // The stereo filter and drive take the instance here.
+  m_filter.SetInstance(m_osc);
+  m_drive.SetInstance(m_osc);
 }
 
 void CSamplePlayer::SetSampleRate(float rate) {
   m_sampleRate = rate;
   const unsigned int factor = m_synth ? m_synth->GetOversampling() : 1;
   m_hostRate = rate / static_cast<float>(factor ? factor : 1);
-  // The stereo filter takes the rate here.
+  m_filter.SetSampleRate(rate);
 }
 
 void CSamplePlayer::SetBlockSize(unsigned int n) {
@@ -137,7 +139,8 @@ void CSamplePlayer::SetBlockSize(unsigned int n) {
 void CSamplePlayer::UpdateParams(unsigned int n) {
   MODULATED_PARAM* records[] = {&m_level, &m_pan, &m_ring, &m_density, &m_spread, &m_size, &m_width};
   for (MODULATED_PARAM* p : records) p->Update(n);
-  // The stereo filter and drive update their parameters here.
+  m_filter.UpdateParams(n);
+  m_drive.UpdateParams(n);
 }
 
 void CSamplePlayer::_Take(std::unique_ptr<CSampleLoader>& loaded) {
@@ -218,13 +221,13 @@ void CSamplePlayer::Reset(CVoice* voice) {
   OSC_STATE* s = voice->GetOscState(m_osc);
   std::memset(s->upSamplerLeft, 0, sizeof(s->upSamplerLeft));
   std::memset(s->upSamplerRight, 0, sizeof(s->upSamplerRight));
-  // The stereo filter's per-voice state is cleared here.
+  m_filter.Reset(voice);
   std::memset(s->grains, 0, sizeof(s->grains));
   s->playPosition = 0.0;
 }
 
 void CSamplePlayer::StartVoice(CVoice* voice) {
-  // The stereo filter starts the voice here.
+  m_filter.StartVoice(voice);
   OSC_STATE* s = voice->GetOscState(m_osc);
   if (voice->GetUnisonVoice() != 0) {
     REGION region;
@@ -377,4 +380,7 @@ void CSamplePlayer::Generate(CVoice* voice, const float* pitch, float* left, flo
   }
 }
 
-void CSamplePlayer::_ProcessFilterAndDrive(CVoice*, float*, float*, unsigned int) {}
+void CSamplePlayer::_ProcessFilterAndDrive(CVoice* voice, float* left, float* right, unsigned int n) {
+  m_filter.Process(voice, left, right, n);
+  m_drive.Process(voice, left, right, n);
+}

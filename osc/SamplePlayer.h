@@ -13,6 +13,8 @@
 
 #include <memory>
 
+#include "dsp/OscDrive.h"
+#include "dsp/OscFilter.h"
 #include "engine/Buffers.h"
 #include "engine/ModulatedParam.h"
 #include "osc/2XUpSampler.h"
@@ -75,9 +77,8 @@ class CSamplePlayer {
   // arrays from the loop start, its length and the last readable index.
   bool _Region(REGION& r) const;
   void _InitializeGrain(OSC_GRAIN_STATE* grain, double position, float spread, float size, float width) const;
-  // The stereo filter and drive of the sample path (in place, n samples at
-  // the oscillator rate). They pass the signal through until those stages
-  // are plugged in here.
+  // The stereo filter, then the stereo drive of the sample path (in place,
+  // n samples at the oscillator rate).
   void _ProcessFilterAndDrive(CVoice* voice, float* left, float* right, unsigned int n);
 
   float m_hostRate = 44100.0f;
@@ -93,6 +94,11 @@ class CSamplePlayer {
   MODULATED_PARAM m_spread;
   MODULATED_PARAM m_size;
   MODULATED_PARAM m_width;
+  // The sample path's own filter and drive, on the oscillator's filter and
+  // drive parameters; the filter keeps each voice's state in its
+  // OSC_FX_STATE for this oscillator (left and right blocks).
+  COscFilterStereo m_filter;
+  COscDriveStereo m_drive;
   IGlobalSynth* m_synth;
   unsigned int m_osc = 0;
   float m_sampleRate = 44100.0f;

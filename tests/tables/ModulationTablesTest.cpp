@@ -29,15 +29,21 @@ TEST(NoiseWhiteTable, RangeAndSpread) {
   EXPECT_EQ(*std::min_element(t, end), -1.0f);
   EXPECT_FLOAT_EQ(*std::max_element(t, end), 0.98939f);
   double mean = 0.0, sq = 0.0, lag = 0.0;
+  unsigned int crossings = 0;
   for (unsigned int i = 0; i < Tables::NOISE_WHITE_TABLE_SIZE; ++i) {
     mean += t[i];
     sq += t[i] * t[i];
-    if (i) lag += t[i] * t[i - 1];
+    if (i) {
+      lag += t[i] * t[i - 1];
+      if ((t[i] < 0.0f) != (t[i - 1] < 0.0f)) ++crossings;
+    }
   }
   mean /= Tables::NOISE_WHITE_TABLE_SIZE;
-  EXPECT_NEAR(mean, -0.005, 0.01);
-  EXPECT_NEAR(sq / Tables::NOISE_WHITE_TABLE_SIZE, 1.0 / 3.0, 0.01);  // uniform
-  EXPECT_NEAR(lag / sq, 0.0, 0.02);                                    // white
+  EXPECT_NEAR(mean, 0.0, 0.01);
+  // The level and crossing rate of a recorded white-noise loop.
+  EXPECT_NEAR(std::sqrt(sq / Tables::NOISE_WHITE_TABLE_SIZE), 0.344, 0.02);
+  EXPECT_NEAR(1000.0 * crossings / Tables::NOISE_WHITE_TABLE_SIZE, 501.0, 10.0);
+  EXPECT_NEAR(lag / sq, 0.0, 0.02);  // white
 }
 
 TEST(LfoTables, ShapesMatchTheirDefinitions) {

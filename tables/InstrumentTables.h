@@ -1,0 +1,42 @@
+#pragma once
+// Carrier and modulator cycles of the instrument waves, generated in code
+// when the program is loaded: single cycles of 16384 points plus a guard
+// point equal to the first, peak 1, zero mean, all energy within the first
+// 48 harmonics. Readers that run from other static initialisers call
+// Tables::InitInstrumentTables() first.
+
+namespace Tables {
+
+const unsigned int INSTRUMENT_TABLE_SIZE = 16384;
+
+// Harmonic amplitudes (those of at least 0.05) in the comments.
+const unsigned int SYN_BRASS1_TABLE_SIZE = INSTRUMENT_TABLE_SIZE;  // 1: .07 2: .156 3: .253 4: .237 5: .184 6: .105 7: .064
+const unsigned int SYN_BRASS1_TABLE_SIZEM1 = SYN_BRASS1_TABLE_SIZE - 1;
+extern float SYN_BRASS1_TABLE[SYN_BRASS1_TABLE_SIZE + 1];
+const unsigned int SYN_BRASS2_TABLE_SIZE = INSTRUMENT_TABLE_SIZE;  // 1: .056 2: .282 3: .28 4: .1 5: .14 6: .06
+const unsigned int SYN_BRASS2_TABLE_SIZEM1 = SYN_BRASS2_TABLE_SIZE - 1;
+extern float SYN_BRASS2_TABLE[SYN_BRASS2_TABLE_SIZE + 1];
+const unsigned int SYN_CELLO_TABLE_SIZE = INSTRUMENT_TABLE_SIZE;  // 1: .686 2: .346 3: .188 4: .131 6: .054
+const unsigned int SYN_CELLO_TABLE_SIZEM1 = SYN_CELLO_TABLE_SIZE - 1;
+extern float SYN_CELLO_TABLE[SYN_CELLO_TABLE_SIZE + 1];
+const unsigned int SYN_FLUTE2_TABLE_SIZE = INSTRUMENT_TABLE_SIZE;  // 2: .93 4: .058
+const unsigned int SYN_FLUTE2_TABLE_SIZEM1 = SYN_FLUTE2_TABLE_SIZE - 1;
+extern float SYN_FLUTE2_TABLE[SYN_FLUTE2_TABLE_SIZE + 1];
+const unsigned int SYN_GUITAR1_TABLE_SIZE = INSTRUMENT_TABLE_SIZE;  // 1: .518 2: .377 3: .102
+const unsigned int SYN_GUITAR1_TABLE_SIZEM1 = SYN_GUITAR1_TABLE_SIZE - 1;
+extern float SYN_GUITAR1_TABLE[SYN_GUITAR1_TABLE_SIZE + 1];
+const unsigned int SYN_OBOE_TABLE_SIZE = INSTRUMENT_TABLE_SIZE;  // 1: .163 2: .822
+const unsigned int SYN_OBOE_TABLE_SIZEM1 = SYN_OBOE_TABLE_SIZE - 1;
+extern float SYN_OBOE_TABLE[SYN_OBOE_TABLE_SIZE + 1];
+// 1: .158 2: .284 3: .379 4: .269 5: .208 6: .089 8: .093 9: .207 10: .153 11: .133 12: .065
+const unsigned int SYN_GUITARMOD1_TABLE_SIZE = INSTRUMENT_TABLE_SIZE;
+const unsigned int SYN_GUITARMOD1_TABLE_SIZEM1 = SYN_GUITARMOD1_TABLE_SIZE - 1;
+extern float SYN_GUITARMOD1_TABLE[SYN_GUITARMOD1_TABLE_SIZE + 1];
+const unsigned int SYN_GUITARMOD2_TABLE_SIZE = INSTRUMENT_TABLE_SIZE;  // 1: .747 2: .169
+const unsigned int SYN_GUITARMOD2_TABLE_SIZEM1 = SYN_GUITARMOD2_TABLE_SIZE - 1;
+extern float SYN_GUITARMOD2_TABLE[SYN_GUITARMOD2_TABLE_SIZE + 1];
+
+// Fills the instrument tables once; safe to call any number of times.
+void InitInstrumentTables();
+
+}  // namespace Tables

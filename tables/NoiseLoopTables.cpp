@@ -1,0 +1,257 @@
+#include "tables/NoiseLoopTables.h"
+
+#include <cmath>
+#include <mutex>
+#include <vector>
+
+#include "tables/WaveSynthesis.h"
+
+namespace Tables {
+
+float NOISE_BROWN_TABLE[NOISE_BROWN_TABLE_SIZE + 1];
+float NOISE_DRONE1_TABLE[NOISE_DRONE1_TABLE_SIZE + 1];
+float NOISE_DRONE2_TABLE[NOISE_DRONE2_TABLE_SIZE + 1];
+float NOISE_DRONE3_TABLE[NOISE_DRONE3_TABLE_SIZE + 1];
+float NOISE_DRONE4_TABLE[NOISE_DRONE4_TABLE_SIZE + 1];
+float NOISE_DRONE5_TABLE[NOISE_DRONE5_TABLE_SIZE + 1];
+float NOISE_CRACKLE1_TABLE[NOISE_CRACKLE1_TABLE_SIZE + 1];
+float NOISE_CRACKLE2_TABLE[NOISE_CRACKLE2_TABLE_SIZE + 1];
+float NOISE_CRACKLE3_TABLE[NOISE_CRACKLE3_TABLE_SIZE + 1];
+float NOISE_CLICK_TABLE[NOISE_CLICK_TABLE_SIZE + 1];
+
+namespace {
+
+using WaveSynthesis::CNoiseSource;
+
+// Every filter below runs over its input twice as if it were a ring and keeps
+// the second pass, so the loop's last value runs on into its first.
+
+// One-pole filter y = a y' + x over a ring. For Gaussian noise the lag-one
+// correlation is a, and a sign change between neighbours has the
+// probability acos(a) / pi: a = cos(pi z) gives z crossings per value.
+void OnePoleRing(std::vector<double>& x, double a) {
+  // The periodic solution: the state that a pass from rest ends with,
+  // divided by 1 - a^n, is the state the ring starts with.
+  const size_t n = x.size();
+  double y = 0.0;
+  for (size_t i = 0; i < n; ++i) y = a * y + x[i];
+  y /= 1.0 - std::pow(a, static_cast<double>(n));
+  for (size_t i = 0; i < n; ++i) {
+    y = a * y + x[i];
+    x[i] = y;
+  }
+}
+
+// One-pole high-pass y = h (y' + x - x') over a ring, solved the same way.
+void HighPassRing(std::vector<double>& x, double h) {
+  const size_t n = x.size();
+  double y = 0.0, previous = x[n - 1];
+  for (size_t i = 0; i < n; ++i) {
+    y = h * (y + x[i] - previous);
+    previous = x[i];
+  }
+  y /= 1.0 - std::pow(h, static_cast<double>(n));
+  previous = x[n - 1];
+  for (size_t i = 0; i < n; ++i) {
+    double in = x[i];
+    y = h * (y + in - previous);
+    previous = in;
+    x[i] = y;
+  }
+}
+
+std::vector<double> Gaussian(size_t n, uint64_t seed) {
+  CNoiseSource random(seed);
+  std::vector<double> x(n);
+  for (double& v : x) v = random.Gauss();
+  return x;
+}
+
+// One partial of a drone: a two-pole resonator at ratio x the fundamental.
+struct DRONE_PARTIAL {
+  double ratio;
+  double weight;
+};
+
+struct DRONE_RECIPE {
+  const DRONE_PARTIAL* partials;
+  unsigned int partialCount;
+  double bandwidth;  // resonator bandwidth, a fraction of its frequency
+};
+
+// Narrow-band noise at the partials of f0 (cycles per value), with a slow
+// swell: a tonal drone. noise holds one white input per partial, swell the
+// gain curve.
+std::vector<double> Drone(double f0, const DRONE_RECIPE& r, const std::vector<std::vector<double>>& noise,
+                          const std::vector<double>& swell) {
+  const size_t n = swell.size();
+  std::vector<double> sum(n, 0.0);
+  for (unsigned int k = 0; k < r.partialCount; ++k) {
+    const std::vector<double>& x = noise[k];
+    double f = f0 * r.partials[k].ratio;
+    if (f > 0.45) f = 0.45;
+    double radius = 1.0 - M_PI * f * r.bandwidth;
+    double b1 = 2.0 * radius * std::cos(2.0 * M_PI * f), b2 = -radius * radius;
+    double gain = r.partials[k].weight * std::sqrt(1.0 - radius);
+    double y1 = 0.0, y2 = 0.0;
+    // The resonators ring far shorter than the loop: a first pass settles
+    // them into the ring's steady state.
+    for (size_t i = 0; i < n; ++i) {
+      double y = b1 * y1 + b2 * y2 + x[i];
+      y2 = y1;
+      y1 = y;
+    }
+    for (size_t i = 0; i < n; ++i) {
+      double y = b1 * y1 + b2 * y2 + x[i];
+      y2 = y1;
+      y1 = y;
+      sum[i] += gain * y;
+    }
+  }
+  for (size_t i = 0; i < n; ++i) sum[i] *= swell[i];
+  return sum;
+}
+
+struct CRACKLE_RECIPE {
+  double eventsPerValue;  // mean rate of crackles
+  double decay;           // crackle decay time in values
+};
+
+// Sparse crackles: a noise carrier of z crossings per value under an
+// envelope of randomly timed, randomly loud decaying impulses.
+std::vector<double> Crackle(size_t n, double z, const CRACKLE_RECIPE& r, uint64_t seed) {
+  std::vector<double> x = Gaussian(n, seed);
+  OnePoleRing(x, std::cos(M_PI * z));
+  CNoiseSource random(seed ^ 0xC0FFEEULL);
+  std::vector<double> impulses(n, 0.0);
+  for (size_t i = 0; i < n; ++i)
+    if (random.Uniform() < r.eventsPerValue) {
+      double u = random.Uniform();
+      impulses[i] = u * u * u;  // mostly soft, a few loud
+    }
+  const double fall = std::exp(-1.0 / r.decay);
+  double e = 0.0;
+  for (size_t i = 0; i < n; ++i) e = e * fall + impulses[i];
+  for (size_t i = 0; i < n; ++i) {
+    e = e * fall + impulses[i];
+    x[i] *= e + 1e-4;  // a faint floor keeps every value signed
+  }
+  return x;
+}
+
+unsigned int Crossings(const std::vector<double>& x) {
+  unsigned int count = 0;
+  for (size_t i = 0; i + 1 < x.size(); ++i)
+    if (x[i] * x[i + 1] <= 0.0) ++count;
+  return count;
+}
+
+// Builds a loop by calling make(z) with a density parameter that starts at
+// start and is corrected a few times towards the target crossing rate
+// (damping < 1 for steep responses), keeping the closest; then it
+// shapes its level; guard = first value.
+template <class MAKE>
+void BuildLoop(float* table, unsigned int size, double zcPer1000, double rms, double start, double damping, MAKE make) {
+  const double target = zcPer1000 / 1000.0;
+  double param = start, bestError = 1e300;
+  std::vector<double> x;
+  for (int pass = 0; pass < 6; ++pass) {
+    std::vector<double> candidate = make(param);
+    double measured = static_cast<double>(Crossings(candidate)) / size;
+    double error = std::fabs(measured / target - 1.0);
+    if (error < bestError) {
+      bestError = error;
+      x.swap(candidate);
+    }
+    if (measured <= 0.0 || error < 0.02) break;
+    param *= std::pow(target / measured, damping);
+  }
+  for (unsigned int i = 0; i < size; ++i) table[i] = static_cast<float>(x[i]);
+  WaveSynthesis::ShapeToRms(table, size, rms);
+  table[size] = table[0];
+}
+
+// For the one-pole carriers the parameter is the crossing rate itself,
+// kept below 1.
+double ClampRate(double z) { return z < 0.999 ? z : 0.999; }
+
+const DRONE_PARTIAL DRONE1_PARTIALS[] = {{1.0, 1.0}, {2.0, 0.6}, {3.0, 0.35}, {4.02, 0.2}};
+const DRONE_PARTIAL DRONE2_PARTIALS[] = {{1.0, 1.0}, {1.5, 0.7}, {2.0, 0.5}, {2.51, 0.3}};
+const DRONE_PARTIAL DRONE3_PARTIALS[] = {{1.0, 1.0}, {1.498, 0.5}, {2.0, 0.4}, {3.0, 0.2}};
+const DRONE_PARTIAL DRONE4_PARTIALS[] = {{1.0, 1.0}, {2.01, 0.5}, {3.0, 0.25}, {5.0, 0.12}};
+const DRONE_PARTIAL DRONE5_PARTIALS[] = {{1.0, 1.0}, {2.0, 0.4}, {2.997, 0.2}};
+
+void BuildDrone(float* table, unsigned int size, double zc, double rms, const DRONE_PARTIAL* partials,
+                unsigned int count, double bandwidth, double swellDepth, unsigned int swellCycles, uint64_t seed) {
+  DRONE_RECIPE r = {partials, count, bandwidth};
+  std::vector<std::vector<double>> noise;
+  for (unsigned int k = 0; k < count; ++k) noise.push_back(Gaussian(size, seed + 17 * k));
+  // A slow swell of whole cycles per loop, so the loop closes.
+  std::vector<double> swell(size);
+  for (size_t i = 0; i < size; ++i)
+    swell[i] = 1.0 + swellDepth * std::sin(2.0 * M_PI * swellCycles * static_cast<double>(i) / size);
+  BuildLoop(table, size, zc, rms, zc / 2000.0, 1.0, [&](double f0) { return Drone(f0, r, noise, swell); });
+}
+
+void BuildCrackle(float* table, unsigned int size, double zc, double rms, double events, double decay,
+                  uint64_t seed) {
+  CRACKLE_RECIPE r = {events, decay};
+  BuildLoop(table, size, zc, rms, zc / 1000.0, 1.0, [&](double z) { return Crackle(size, ClampRate(z), r, seed); });
+}
+
+void BuildClick() {
+  // A bright noise burst with a sharp attack and a long faint tail. The zero
+  // values before and after it count as crossings: the burst itself carries
+  // the rest of the table's 907 per 1000.
+  const unsigned int first = NOISE_CLICK_FIRST, last = NOISE_CLICK_LAST;
+  const unsigned int n = last - first + 1;
+  const unsigned int silentPairs = first + (NOISE_CLICK_TABLE_SIZE - 1 - last);
+  const double burstRate = (0.907 * (NOISE_CLICK_TABLE_SIZE - 1) - silentPairs) / (n - 1);
+  std::vector<double> x = Gaussian(n, 0xC11C4ULL);
+  double a = std::cos(M_PI * burstRate);
+  double y = 0.0;
+  for (unsigned int i = 0; i < n; ++i) {
+    y = a * y + x[i];
+    double t = static_cast<double>(i);
+    x[i] = y * (std::exp(-t / 120.0) + 0.02 * std::exp(-t / 4000.0));
+  }
+  for (unsigned int i = 0; i <= NOISE_CLICK_TABLE_SIZE; ++i) NOISE_CLICK_TABLE[i] = 0.0f;
+  float* burst = NOISE_CLICK_TABLE + first;
+  for (unsigned int i = 0; i < n; ++i) burst[i] = static_cast<float>(x[i]);
+  // Level over the whole table 0.008: the burst alone carries all of it.
+  WaveSynthesis::ShapeToRms(burst, n, 0.008 * std::sqrt(static_cast<double>(NOISE_CLICK_TABLE_SIZE) / n));
+  for (unsigned int i = 0; i < n; ++i)
+    if (burst[i] == 0.0f) burst[i] = 1e-9f;  // the burst has no silent value
+  NOISE_CLICK_TABLE[NOISE_CLICK_TABLE_SIZE] = NOISE_CLICK_TABLE[0];
+}
+
+void BuildAll() {
+  BuildLoop(NOISE_BROWN_TABLE, NOISE_BROWN_TABLE_SIZE, 15.0, 0.496, 0.022, 0.5, [](double z) {
+    // Integrated noise (a 1/f^2 spectrum) above a high-pass corner f that
+    // sets its crossing rate: about 2 sqrt(f / 2) per value, so f = z^2 / 2.
+    std::vector<double> x = Gaussian(NOISE_BROWN_TABLE_SIZE, 0xB2035ULL);
+    OnePoleRing(x, 0.99999);
+    HighPassRing(x, 1.0 - M_PI * z * z);
+    return x;
+  });
+  BuildDrone(NOISE_DRONE1_TABLE, NOISE_DRONE1_TABLE_SIZE, 22.0, 0.399, DRONE1_PARTIALS, 4, 0.01, 0.4, 3, 0xD1);
+  BuildDrone(NOISE_DRONE2_TABLE, NOISE_DRONE2_TABLE_SIZE, 98.0, 0.303, DRONE2_PARTIALS, 4, 0.02, 0.3, 2, 0xD2);
+  BuildDrone(NOISE_DRONE3_TABLE, NOISE_DRONE3_TABLE_SIZE, 24.0, 0.409, DRONE3_PARTIALS, 4, 0.01, 0.5, 4, 0xD3);
+  BuildDrone(NOISE_DRONE4_TABLE, NOISE_DRONE4_TABLE_SIZE, 11.0, 0.446, DRONE4_PARTIALS, 4, 0.015, 0.3, 1, 0xD4);
+  BuildDrone(NOISE_DRONE5_TABLE, NOISE_DRONE5_TABLE_SIZE, 5.0, 0.414, DRONE5_PARTIALS, 3, 0.02, 0.35, 2, 0xD5);
+  BuildCrackle(NOISE_CRACKLE1_TABLE, NOISE_CRACKLE1_TABLE_SIZE, 73.0, 0.028, 0.0008, 40.0, 0xC1);
+  BuildCrackle(NOISE_CRACKLE2_TABLE, NOISE_CRACKLE2_TABLE_SIZE, 724.0, 0.091, 0.004, 12.0, 0xC2);
+  BuildCrackle(NOISE_CRACKLE3_TABLE, NOISE_CRACKLE3_TABLE_SIZE, 532.0, 0.069, 0.002, 20.0, 0xC3);
+  BuildClick();
+}
+
+const bool NOISE_LOOPS_BUILT_AT_LOAD = (InitNoiseLoopTables(), true);
+
+}  // namespace
+
+void InitNoiseLoopTables() {
+  static std::once_flag once;
+  std::call_once(once, BuildAll);
+}
+
+}  // namespace Tables
