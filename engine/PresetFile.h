@@ -83,6 +83,7 @@ class CPresetFile {
   const std::string& GetPath() const { return m_path; }
   void SetAuthor(const std::string& author) { m_author = author; }
   void SetName(const std::string& name) { m_name = name; }
+  void SetPath(const std::string& path) { m_path = path; }
 
  private:
   struct PARSED;

@@ -12,7 +12,7 @@
 #include "engine/GlobalSynth.h"
 #include "engine/ParamHandler.h"
 #include "engine/VoiceManager.h"
-#include "host/vst/EditorStub.h"
+#include "editor/Editor.h"
 #include "host/vst/VstSynth.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include "engine/ParamHandler.h"
 #include "engine/Params.h"
 #include "engine/VoiceManager.h"
-#include "host/vst/EditorStub.h"
+#include "editor/Editor.h"
 
 namespace {
 

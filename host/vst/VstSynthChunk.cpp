@@ -17,7 +17,7 @@
 #include "engine/Params.h"
 #include "engine/SynthTypes.h"
 #include "engine/VoiceManager.h"
-#include "host/vst/EditorStub.h"
+#include "editor/Editor.h"
 #include "host/vst/StateChunk.h"
 #include "host/vst/VstSynth.h"
 

@@ -13,7 +13,7 @@
 #include "host/au/AUSynth.h"
 #include "host/au/AUSynthEntry.h"
 #include "host/au/VSTCallback.h"
-#include "host/vst/EditorStub.h"
+#include "editor/Editor.h"
 #include "host/vst/VstSynth.h"
 
 namespace {

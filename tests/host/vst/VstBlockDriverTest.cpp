@@ -13,7 +13,7 @@
 #include "engine/MidiProcessor.h"
 #include "engine/ModulationMatrix.h"
 #include "engine/VoiceManager.h"
-#include "host/vst/EditorStub.h"
+#include "editor/Editor.h"
 
 namespace {
 

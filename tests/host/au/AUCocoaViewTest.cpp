@@ -1,0 +1,77 @@
+// The Audio Unit's editor view: it takes the editor's size, opens the
+// editor into an off-screen frame, drives its idle processing from the
+// timer and closes it when destroyed.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "editor/Editor.h"
+#include "editor/EditorTags.h"
+#include "host/au/AUCocoaView.h"
+#include "host/au/AUSynth.h"
+#include "host/au/AUSynthEntry.h"
+#include "host/vst/VstSynth.h"
+#include "platform/au/AUComponent.h"
+#include "platform/vstgui/vstgui.h"
+
+namespace {
+
+struct UNIT {
+  AudioUnit unit = nullptr;
+  UNIT() { EXPECT_EQ(AudioComponentInstanceNew(CAUSynthRegister(), &unit), noErr); }
+  ~UNIT() {
+    if (unit) AudioComponentInstanceDispose(unit);
+  }
+  CAUSynth* Synth() const {
+    CAUSynth* synth = nullptr;
+    UInt32 size = sizeof(synth);
+    AudioUnitGetProperty(unit, kAUSynthProperty_Instance, kAudioUnitScope_Global, 0, &synth, &size);
+    return synth;
+  }
+  CEditor* Editor() const {
+    AEffect* effect = Synth()->GetEffect();
+    return static_cast<CVstSynth*>(static_cast<AudioEffect*>(effect->object))->GetEditorObject();
+  }
+};
+
+}  // namespace
+
+TEST(AUCocoaView, OpensTheEditorDrivesIdleAndClosesOnTeardown) {
+  UNIT u;
+  CAUCocoaViewFactory factory;
+  EXPECT_EQ(factory.InterfaceVersion(), 0u);
+  EXPECT_EQ(factory.Description(), "Morlavine");
+  std::unique_ptr<CAUCocoaView> view(factory.UiViewForAudioUnit(u.unit, 100, 100));
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->GetWidth(), 977.0);
+  EXPECT_EQ(view->GetHeight(), 695.0);
+  EXPECT_TRUE(view->PostsFrameChangedNotifications());
+  EXPECT_TRUE(view->IsTimerRunning());
+  EXPECT_DOUBLE_EQ(view->GetTimerInterval(), 0.04);
+  EXPECT_FALSE(view->MouseDownCanMoveWindow());
+  EXPECT_EQ(u.Synth()->GetCocoaView(), view.get());
+
+  CEditor* editor = u.Editor();
+  CFrame* frame = editor->getFrame();
+  ASSERT_NE(frame, nullptr);
+  EXPECT_EQ(frame->getSystemWindow(), view.get());
+  // A parameter set through the unit reaches the open editor; the tick
+  // redraws it.
+  const long redraws = frame->getRedrawCount();
+  editor->UpdateParamValue(132, 0.125f);
+  view->TimerTick();
+  EXPECT_GT(frame->getRedrawCount(), redraws);
+  EXPECT_FLOAT_EQ(editor->getControlByTag(132)->getValue(), 0.125f);
+
+  view.reset();
+  EXPECT_EQ(editor->getFrame(), nullptr);
+  EXPECT_EQ(u.Synth()->GetCocoaView(), nullptr);
+}
+
+TEST(AUCocoaView, AViewWithoutAReachableUnitOpensNothing) {
+  CAUCocoaView view;
+  view.SetAU(nullptr);
+  EXPECT_FALSE(view.IsTimerRunning());
+  view.TimerTick();
+  EXPECT_EQ(view.GetWidth(), 0.0);
+}
