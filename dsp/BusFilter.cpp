@@ -18,7 +18,6 @@ const float CONST_MAX_TIME = TUNING.maxTime;
 // The notch never goes below this pitch on a bus (about 46 Hz).
 const float BUS_NOTCH_LOWEST_PITCH = 30.0f;
 
-inline float At(const float* buffer, unsigned int j) { return buffer ? buffer[j] : 0.0f; }
 inline float Clamp01(float v) {
   if (!(v > 0.0f)) return 0.0f;
   return v < 1.0f ? v : 1.0f;
@@ -63,31 +62,18 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
   const unsigned int b = m_index;
   const bool perVoice = m_synth->GetParam(ID_BUS_MODE) != 0.0f;
   const float unison = perVoice ? m_synth->GetUnisonPitchShift(voice->GetUnisonVoice()) : 0.0f;
-  unsigned int K = m_synth->GetOversampling();
-  if (K == 0) K = 1;
-  const unsigned int shift = m_synth->GetOversamplingShift();
+  unsigned int K, shift;
+  _ControlStep(K, shift);
   const bool glide = m_synth->GetParam(ID_FILTER_GLIDE) != 0.0f;
-  IModulation* mod = m_synth->GetIModulation();
-  const float bend = mod ? mod->GetControllerValue(CONTROLLER_PITCH_BEND) : 0.0f;
-  const float tune = std::trunc(_Setting(ID_TRANSPOSE)) + _Setting(ID_MASTER_DETUNE) - 0.5f +
-                     (std::isfinite(bend) ? bend : 0.0f) * std::trunc(_Setting(ID_BEND_RANGE));
-  float velocity = *voice->GetVelocity();
-  if (!(velocity > 0.0f)) velocity = 0.0f;
-  if (velocity > 1.0f) velocity = 1.0f;
-  const float velTerm = 48.0f * (velocity - 0.5f);
+  const float tune = std::trunc(_Setting(ID_TRANSPOSE)) + _Setting(ID_MASTER_DETUNE) - 0.5f + _BendPitch();
+  const float velTerm = _VelocityTerm(voice);
 
-  const float* cutoff = m_synth->GetParamPointer(ID_CUTOFF + b);
-  const float* res = m_synth->GetParamPointer(ID_RES + b);
-  const float* key = m_synth->GetParamPointer(ID_KEY_SCALE + b);
-  const float* vel = m_synth->GetParamPointer(ID_VEL_SCALE + b);
-  const float* spread = m_synth->GetParamPointer(ID_STEREO + b);
-  const float* ctl = m_synth->GetParamPointer(ID_CONTROL + b);
-  const MOD_SOURCE_LIST* cutoffSrc = _Sources(ID_CUTOFF + b);
-  const MOD_SOURCE_LIST* resSrc = _Sources(ID_RES + b);
-  const MOD_SOURCE_LIST* keySrc = _Sources(ID_KEY_SCALE + b);
-  const MOD_SOURCE_LIST* velSrc = _Sources(ID_VEL_SCALE + b);
-  const MOD_SOURCE_LIST* spreadSrc = _Sources(ID_STEREO + b);
-  const MOD_SOURCE_LIST* ctlSrc = _Sources(ID_CONTROL + b);
+  const CONTROL cutoff = _Control(ID_CUTOFF + b);
+  const CONTROL res = _Control(ID_RES + b);
+  const CONTROL key = _Control(ID_KEY_SCALE + b);
+  const CONTROL vel = _Control(ID_VEL_SCALE + b);
+  const CONTROL spread = _Control(ID_STEREO + b);
+  const CONTROL ctl = _Control(ID_CONTROL + b);
 
   // How far each mode's channels may be spread, as pitches.
   float hi = MAX_CUTOFF_PITCH, lo = 0.0f;
@@ -107,24 +93,16 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
   const float fHi = PitchToHz(hi, TUNE_TABLE_SCALER) / rate;
   const float fLo = PitchToHz(lo, TUNE_TABLE_SCALER) / rate;
 
-  // The ring modulator's carrier runs two octaves below the note.
-  float carrier = 0.0f;
-  if (mode == MODE_RING_LP) {
-    const int note = *voice->GetPitch();
-    if (note > 24) carrier = PitchToHz(static_cast<float>(note - 24), TUNE_TABLE_SCALER) / rate;
-  }
+  const float carrier = _RingCarrier(mode, voice, TUNE_TABLE_SCALER);
 
   float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f, lastS = -1.0f;  // no tick yet this block
   auto tick = [&](unsigned int j) {
-    const float r = _Value(res, resSrc, j);
-    const float k = _Value(key, keySrc, j);
-    const float v = _Value(vel, velSrc, j);
-    const float st = _Value(spread, spreadSrc, j);
-    const float c = _Value(ctl, ctlSrc, j);
-    const float tracked = _TrackedPitch(s, glide);
-    float P = At(cutoff, j) * 136.0f + unison + k * (tracked + tune) + v * velTerm;
-    if (cutoffSrc->count) P += _SourceSum(cutoffSrc, j) * 136.0f;
-    P = _ClampPitch(P);
+    const float r = _Value(res, j);
+    const float k = _Value(key, j);
+    const float v = _Value(vel, j);
+    const float st = _Value(spread, j);
+    const float c = _Value(ctl, j);
+    const float P = _CutoffPitch(cutoff, j, unison, k * (_TrackedPitch(s, glide) + tune), v * velTerm);
     // Held settings keep the coefficients of the previous tick.
     if (P == lastP && r == lastR && c == lastC && st == lastS) return;
     lastP = P;

@@ -42,28 +42,15 @@ struct SHAPER_STEP {
 
 }  // namespace
 
-CBusShaper::CBusShaper(IGlobalSynth* synth) : m_synth(synth) {
-  m_drive.Init(synth, PARAM_BUS_DS_DRIVE);
-  m_color.Init(synth, PARAM_BUS_DS_COLOR);
-  m_treble.Init(synth, PARAM_BUS_DS_TREBLE);
-}
-
-void CBusShaper::SetInstance(unsigned int bus) {
-  m_bus = bus > 1 ? 1 : bus;
-  m_drive.SetParamId(PARAM_BUS_DS_DRIVE + m_bus);
-  m_color.SetParamId(PARAM_BUS_DS_COLOR + m_bus);
-  m_treble.SetParamId(PARAM_BUS_DS_TREBLE + m_bus);
+CBusShaper::CBusShaper(IGlobalSynth* synth) : CBusStage(synth) {
+  _AddParam(m_drive, PARAM_BUS_DS_DRIVE);
+  _AddParam(m_color, PARAM_BUS_DS_COLOR);
+  _AddParam(m_treble, PARAM_BUS_DS_TREBLE);
 }
 
 void CBusShaper::Reset(CVoice* voice) {
   BUS_STATE* s = voice->GetBusState(m_bus);
   for (unsigned int k = 0; k < 4; ++k) s->shaperLeft[k] = s->shaperRight[k] = 0.0f;
-}
-
-void CBusShaper::UpdateParams(unsigned int n) {
-  m_drive.Update(n);
-  m_color.Update(n);
-  m_treble.Update(n);
 }
 
 void CBusShaper::Process(CVoice* voice, float* left, float* right, unsigned int n) {

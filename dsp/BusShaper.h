@@ -5,29 +5,16 @@
 // place on the bus's stereo buffer at the oversampled rate; the shelf's
 // memory lives in the voice's BUS_STATE.
 
-#include "engine/ModulatedParam.h"
+#include "dsp/BusStage.h"
 
-class IGlobalSynth;
-class CVoice;
-
-class CBusShaper {
+class CBusShaper : public CBusStage {
  public:
   explicit CBusShaper(IGlobalSynth* synth);
-  CBusShaper(const CBusShaper&) = delete;
-  CBusShaper& operator=(const CBusShaper&) = delete;
 
-  void SetInstance(unsigned int bus);
-  // The oversampled rate.
-  void SetSampleRate(float rate) { m_sampleRate = rate; }
-  void StartVoice(CVoice*) {}
   void Reset(CVoice* voice);
-  void UpdateParams(unsigned int n);
   void Process(CVoice* voice, float* left, float* right, unsigned int n);
 
  private:
-  IGlobalSynth* m_synth;
-  unsigned int m_bus = 0;
-  float m_sampleRate = 0.0f;
   MODULATED_PARAM m_drive;
   MODULATED_PARAM m_color;
   MODULATED_PARAM m_treble;

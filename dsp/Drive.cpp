@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "dsp/StageCommon.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "tables/Tables.h"
@@ -154,16 +155,7 @@ float Curve(int type, const DRIVE_COEFS& k, float x) {
   }
 }
 
-bool IsBypassed(IGlobalSynth* synth, unsigned int amountId) {
-  IModulation* mod = synth->GetIModulation();
-  if (mod) {
-    const MOD_SOURCE_LIST* sources = mod->GetModulation(amountId);
-    if (sources && sources->count) return false;
-    const MOD_CONTROLLER_LIST* controllers = mod->GetController(amountId);
-    if (controllers && controllers->count) return false;
-  }
-  return synth->GetParam(amountId) == 0.0f;
-}
+bool IsBypassed(IGlobalSynth* synth, unsigned int amountId) { return IsZeroAndUnmodulated(synth, amountId); }
 
 int TypeFromSetting(float v) {
   if (!(v > -1.0f && v < static_cast<float>(TYPE_COUNT))) return TYPE_COUNT;
@@ -195,3 +187,20 @@ void Run(const MODULATED_PARAM& amount, int type, float inScale, float outScale,
 }
 
 }  // namespace Drive
+
+CDriveStage::CDriveStage(IGlobalSynth* synth, unsigned int amountBase, unsigned int typeBase)
+    : m_synth(synth), m_amountBase(amountBase), m_typeBase(typeBase) {
+  m_amount.Init(synth, 0);
+}
+
+void CDriveStage::_SetInstance(unsigned int instance) {
+  m_instance = instance;
+  m_amount.SetParamId(m_amountBase + m_instance);
+  m_amount.SetUseOversamplingShift(true);
+}
+
+void CDriveStage::_Run(float inScale, float outScale, float* a, float* b, unsigned int n) {
+  if (Drive::IsBypassed(m_synth, m_amountBase + m_instance)) return;
+  const int type = Drive::TypeFromSetting(m_synth->GetParam(m_typeBase + m_instance));
+  Drive::Run(m_amount, type, inScale, outScale, a, b, n, m_synth->GetOversampling());
+}

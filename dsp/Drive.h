@@ -50,3 +50,29 @@ void Run(const MODULATED_PARAM& amount, int type, float inScale, float outScale,
          unsigned int n, unsigned int K);
 
 }  // namespace Drive
+
+// What the oscillator and bus drives share: the amount bound to
+// amountBase + instance and read at the oversampled rate, the curve type
+// setting at typeBase + instance, and the bypass test before a run.
+class CDriveStage {
+ public:
+  // Once per block: the amount's buffer and sources for n host-rate samples.
+  void UpdateParams(unsigned int n) { m_amount.Update(n); }
+
+ protected:
+  CDriveStage(IGlobalSynth* synth, unsigned int amountBase, unsigned int typeBase);
+
+  // Binds the amount to an instance the caller has already clamped.
+  void _SetInstance(unsigned int instance);
+  // Shapes a (and b when not null) with the chosen curve, unless the amount
+  // is zero and unmodulated (see Drive::Run for the scales).
+  void _Run(float inScale, float outScale, float* a, float* b, unsigned int n);
+
+  IGlobalSynth* m_synth;
+
+ private:
+  unsigned int m_amountBase;
+  unsigned int m_typeBase;
+  unsigned int m_instance = 0;
+  MODULATED_PARAM m_amount;
+};

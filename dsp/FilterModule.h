@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "dsp/FilterBank.h"
+#include "dsp/FilterState.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "engine/Voice.h"
@@ -31,8 +32,7 @@ class CFilterModule {
   float _Setting(unsigned int id) const;
 
   // Key-tracking glide start of a voice (see StartVoice of the modules).
-  template <class STATE>
-  void _StartGlide(CVoice* voice, STATE* s) {
+  void _StartGlide(CVoice* voice, FILTER_STATE* s) {
     if (!*voice->GetLegato() && m_synth->GetParam(ID_GLIDE_MODE) == 0.0f) m_firstNote = false;
     const float note = static_cast<float>(*voice->GetPitch());
     float start = note, inc = 0.0f;
@@ -57,8 +57,7 @@ class CFilterModule {
 
   // Clears the filter state of a voice: the whole blocks for the comb modes
   // (their delay lines), otherwise the kernels' words; and the write indices.
-  template <class STATE>
-  static void _ResetState(STATE* s, int mode) {
+  static void _ResetState(FILTER_STATE* s, int mode) {
     const bool comb = FilterBank::IsCombMode(mode);
     for (unsigned int c = 0; c < 2; ++c) _Clear(s->memory[c], s->blockSize, comb);
     s->combIndex[0] = s->combIndex[1] = 0;
@@ -71,8 +70,7 @@ class CFilterModule {
   // channel 0 only). State never cleared since the voice began is cleared
   // first, so no kernel reads memory a previous owner of the block left.
   // Returns false when a block cannot serve the mode.
-  template <class STATE>
-  bool _Bind(STATE* s, int mode, unsigned int channels) {
+  bool _Bind(FILTER_STATE* s, int mode, unsigned int channels) {
     const bool comb = FilterBank::IsCombMode(mode);
     if (s->filterCleared == 0 || (comb && s->filterCleared < 2)) {
       for (unsigned int c = 0; c < 2; ++c) _Clear(s->memory[c], s->blockSize, comb);
@@ -85,8 +83,7 @@ class CFilterModule {
   }
 
   // The pitch the key tracking follows at a control tick.
-  template <class STATE>
-  static float _TrackedPitch(STATE* s, bool glide) {
+  static float _TrackedPitch(FILTER_STATE* s, bool glide) {
     if (glide && s->filterGlideSteps > 0) {
       --s->filterGlideSteps;
       s->filterGlidePitch += s->filterGlideInc;
@@ -120,6 +117,34 @@ class CFilterModule {
 
   // The source list of a parameter (an empty one without a matrix).
   MOD_SOURCE_LIST* _Sources(unsigned int id) const;
+
+  // A control parameter's value buffer and source list for this block.
+  struct CONTROL {
+    const float* values;
+    const MOD_SOURCE_LIST* sources;
+  };
+  CONTROL _Control(unsigned int id) const { return CONTROL{m_synth->GetParamPointer(id), _Sources(id)}; }
+  static float _Value(const CONTROL& control, unsigned int j) { return _Value(control.values, control.sources, j); }
+
+  // The cutoff pitch at control index j: the cutoff and its audio-rate
+  // sources over 0..136, plus the unison, key-tracking and velocity terms,
+  // clamped after every term is added.
+  static float _CutoffPitch(const CONTROL& cutoff, unsigned int j, float unison, float keyTerm, float velTerm) {
+    float P = (cutoff.values ? cutoff.values[j] : 0.0f) * 136.0f + unison + keyTerm + velTerm;
+    if (cutoff.sources->count) P += _SourceSum(cutoff.sources, j) * 136.0f;
+    return _ClampPitch(P);
+  }
+
+  // The pitch bend in semitones: the wheel (not finite: 0) times the range.
+  float _BendPitch() const;
+  // The velocity term of the cutoff at full velocity scaling: 48 semitones
+  // across the velocity range, 0 at half velocity.
+  static float _VelocityTerm(CVoice* voice);
+  // The ring modulator's carrier, two octaves below the note, as a fraction
+  // of the rate (0 for notes up to 24 and for other modes).
+  float _RingCarrier(int mode, CVoice* voice, float tuneTableScaler) const;
+  // The control step K (at least 1) and its shift.
+  void _ControlStep(unsigned int& K, unsigned int& shift) const;
 
   // Runs mode over n samples of a (and b when not null), calling
   // tick(controlIndex) at sample 0 and every K samples before the samples it

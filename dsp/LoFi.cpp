@@ -61,21 +61,12 @@ struct LOFI_CHANNEL {
 
 }  // namespace
 
-CLoFi::CLoFi(IGlobalSynth* synth) : m_synth(synth) {
-  m_rate.Init(synth, PARAM_BUS_LF_RATE);
-  m_keyScale.Init(synth, PARAM_BUS_LF_KEYSCALE);
-  m_bit.Init(synth, PARAM_BUS_LF_BIT);
-  m_noise.Init(synth, PARAM_BUS_LF_NOISE);
-  m_stereo.Init(synth, PARAM_BUS_LF_STEREO);
-}
-
-void CLoFi::SetInstance(unsigned int bus) {
-  m_bus = bus > 1 ? 1 : bus;
-  m_rate.SetParamId(PARAM_BUS_LF_RATE + m_bus);
-  m_keyScale.SetParamId(PARAM_BUS_LF_KEYSCALE + m_bus);
-  m_bit.SetParamId(PARAM_BUS_LF_BIT + m_bus);
-  m_noise.SetParamId(PARAM_BUS_LF_NOISE + m_bus);
-  m_stereo.SetParamId(PARAM_BUS_LF_STEREO + m_bus);
+CLoFi::CLoFi(IGlobalSynth* synth) : CBusStage(synth) {
+  _AddParam(m_rate, PARAM_BUS_LF_RATE);
+  _AddParam(m_keyScale, PARAM_BUS_LF_KEYSCALE);
+  _AddParam(m_bit, PARAM_BUS_LF_BIT);
+  _AddParam(m_noise, PARAM_BUS_LF_NOISE);
+  _AddParam(m_stereo, PARAM_BUS_LF_STEREO);
 }
 
 void CLoFi::Reset(CVoice* voice) {
@@ -84,14 +75,6 @@ void CLoFi::Reset(CVoice* voice) {
   s->lofiNoisePhase = s->lofiLeftNoise = 0.0f;
   s->lofiRightHoldPhase = s->lofiRightStep = s->lofiRightHeld = s->lofiRightPrevious = 0.0f;
   s->lofiRightNoise = 0.0f;
-}
-
-void CLoFi::UpdateParams(unsigned int n) {
-  m_rate.Update(n);
-  m_keyScale.Update(n);
-  m_bit.Update(n);
-  m_noise.Update(n);
-  m_stereo.Update(n);
 }
 
 void CLoFi::Process(CVoice* voice, float* left, float* right, unsigned int n) {

@@ -6,29 +6,16 @@
 // bus's stereo buffer at the oversampled rate; state in the voice's
 // BUS_STATE.
 
-#include "engine/ModulatedParam.h"
+#include "dsp/BusStage.h"
 
-class IGlobalSynth;
-class CVoice;
-
-class CLoFi {
+class CLoFi : public CBusStage {
  public:
   explicit CLoFi(IGlobalSynth* synth);
-  CLoFi(const CLoFi&) = delete;
-  CLoFi& operator=(const CLoFi&) = delete;
 
-  void SetInstance(unsigned int bus);
-  // The oversampled rate.
-  void SetSampleRate(float rate) { m_sampleRate = rate; }
-  void StartVoice(CVoice*) {}
   void Reset(CVoice* voice);
-  void UpdateParams(unsigned int n);
   void Process(CVoice* voice, float* left, float* right, unsigned int n);
 
  private:
-  IGlobalSynth* m_synth;
-  unsigned int m_bus = 0;
-  float m_sampleRate = 0.0f;
   MODULATED_PARAM m_rate;
   MODULATED_PARAM m_keyScale;
   MODULATED_PARAM m_bit;

@@ -4,35 +4,27 @@
 // shapes the mono wave path, COscDriveStereo the sample player's two
 // channels. No per-voice state: one object serves every voice.
 
-#include "engine/ModulatedParam.h"
+#include "dsp/Drive.h"
 
-class IGlobalSynth;
 class CVoice;
 
-class COscDrive {
+class COscDriveCore : public CDriveStage {
  public:
-  explicit COscDrive(IGlobalSynth* synth);
+  explicit COscDriveCore(IGlobalSynth* synth);
   void SetInstance(unsigned int osc);
-  // Once per block: the amount's buffer and sources for n host-rate samples.
-  void UpdateParams(unsigned int n);
-  // n oversampled samples in place; the voice is not used.
-  void Process(CVoice* voice, float* x, unsigned int n);
-
- private:
-  IGlobalSynth* m_synth;
-  unsigned int m_instance = 0;
-  MODULATED_PARAM m_amount;
 };
 
-class COscDriveStereo {
+class COscDrive : public COscDriveCore {
  public:
-  explicit COscDriveStereo(IGlobalSynth* synth);
-  void SetInstance(unsigned int osc);
-  void UpdateParams(unsigned int n);
-  void Process(CVoice* voice, float* left, float* right, unsigned int n);
+  explicit COscDrive(IGlobalSynth* synth) : COscDriveCore(synth) {}
+  // n oversampled samples in place; the voice is not used.
+  void Process(CVoice*, float* x, unsigned int n) { _Run(1.0f, 1.0f, x, nullptr, n); }
+};
 
- private:
-  IGlobalSynth* m_synth;
-  unsigned int m_instance = 0;
-  MODULATED_PARAM m_amount;
+class COscDriveStereo : public COscDriveCore {
+ public:
+  explicit COscDriveStereo(IGlobalSynth* synth) : COscDriveCore(synth) {}
+  void Process(CVoice*, float* left, float* right, unsigned int n) {
+    if (right) _Run(1.0f, 1.0f, left, right, n);
+  }
 };

@@ -17,8 +17,6 @@ const FilterBank::TUNING TUNING = FilterBank::ComputeTuning();
 const float TUNE_TABLE_SCALER = TUNING.tuneTableScaler;
 const float CONST_MAX_TIME = TUNING.maxTime;
 
-inline float At(const float* buffer, unsigned int j) { return buffer ? buffer[j] : 0.0f; }
-
 }  // namespace
 
 COscFilterCore::COscFilterCore(IGlobalSynth* synth) : CFilterModule(synth) {}
@@ -52,53 +50,33 @@ void COscFilterCore::_Process(CVoice* voice, float* left, float* right, unsigned
 
   const unsigned int o = m_index;
   const float unison = m_synth->GetUnisonPitchShift(voice->GetUnisonVoice());
-  unsigned int K = m_synth->GetOversampling();
-  if (K == 0) K = 1;
-  const unsigned int shift = m_synth->GetOversamplingShift();
+  unsigned int K, shift;
+  _ControlStep(K, shift);
   const bool glide = m_synth->GetParam(ID_FILTER_GLIDE) != 0.0f;
-  IModulation* mod = m_synth->GetIModulation();
-  const float bend = mod ? mod->GetControllerValue(CONTROLLER_PITCH_BEND) : 0.0f;
   // The key-tracked pitch offsets: the oscillator's octave, semitone and fine
   // tune, the transpose, the master tune and pitch bend.
   const float tune = 12.0f * std::trunc(_Setting(ID_OCTAVE + o)) + std::trunc(_Setting(ID_TRANSPOSE)) +
                      _Setting(ID_MASTER_DETUNE) - 0.5f + std::trunc(_Setting(ID_SEMITONE + o)) +
-                     _Setting(ID_DETUNE + o) - 0.5f +
-                     (std::isfinite(bend) ? bend : 0.0f) * std::trunc(_Setting(ID_BEND_RANGE));
-  float velocity = *voice->GetVelocity();
-  if (!(velocity > 0.0f)) velocity = 0.0f;
-  if (velocity > 1.0f) velocity = 1.0f;
-  const float velTerm = 48.0f * (velocity - 0.5f);
+                     _Setting(ID_DETUNE + o) - 0.5f + _BendPitch();
+  const float velTerm = _VelocityTerm(voice);
 
-  const float* cutoff = m_synth->GetParamPointer(ID_CUTOFF + o);
-  const float* res = m_synth->GetParamPointer(ID_RES + o);
-  const float* key = m_synth->GetParamPointer(ID_KEY_SCALE + o);
-  const float* vel = m_synth->GetParamPointer(ID_VEL_SCALE + o);
-  const float* ctl = m_synth->GetParamPointer(ID_CONTROL + o);
-  const MOD_SOURCE_LIST* cutoffSrc = _Sources(ID_CUTOFF + o);
-  const MOD_SOURCE_LIST* resSrc = _Sources(ID_RES + o);
-  const MOD_SOURCE_LIST* keySrc = _Sources(ID_KEY_SCALE + o);
-  const MOD_SOURCE_LIST* velSrc = _Sources(ID_VEL_SCALE + o);
-  const MOD_SOURCE_LIST* ctlSrc = _Sources(ID_CONTROL + o);
+  const CONTROL cutoff = _Control(ID_CUTOFF + o);
+  const CONTROL res = _Control(ID_RES + o);
+  const CONTROL key = _Control(ID_KEY_SCALE + o);
+  const CONTROL vel = _Control(ID_VEL_SCALE + o);
+  const CONTROL ctl = _Control(ID_CONTROL + o);
 
-  // The ring modulator's carrier runs two octaves below the note.
-  float carrier = 0.0f;
-  if (mode == FilterBank::MODE_RING_LP) {
-    const int note = *voice->GetPitch();
-    if (note > 24) carrier = FilterBank::PitchToHz(static_cast<float>(note - 24), TUNE_TABLE_SCALER) / m_rate;
-  }
+  const float carrier = _RingCarrier(mode, voice, TUNE_TABLE_SCALER);
 
   const float rate = m_rate;
   const bool stereo = right != nullptr;
   float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f;  // no tick yet this block
   auto tick = [&](unsigned int j) {
-    const float r = _Value(res, resSrc, j);
-    const float k = _Value(key, keySrc, j);
-    const float v = _Value(vel, velSrc, j);
-    const float c = _Value(ctl, ctlSrc, j);
-    const float tracked = _TrackedPitch(s, glide);
-    float P = At(cutoff, j) * 136.0f + unison + k * (tracked + tune) + v * velTerm;
-    if (cutoffSrc->count) P += _SourceSum(cutoffSrc, j) * 136.0f;
-    P = _ClampPitch(P);
+    const float r = _Value(res, j);
+    const float k = _Value(key, j);
+    const float v = _Value(vel, j);
+    const float c = _Value(ctl, j);
+    const float P = _CutoffPitch(cutoff, j, unison, k * (_TrackedPitch(s, glide) + tune), v * velTerm);
     // Held settings keep the coefficients of the previous tick.
     if (P == lastP && r == lastR && c == lastC) return;
     lastP = P;

@@ -1,10 +1,11 @@
 #pragma once
 // Helpers shared by the amount-driven stages.
 //
-// The bypass rule of the amount-driven stages (oscillator effects, bus
-// shaper, lo-fi): a parameter is "zero and unmodulated" when it has no
-// audio-rate source, no controller source and a stored value of exactly 0.
-// Any assigned source, even at zero depth, engages the stage.
+// The bypass rule of the amount-driven stages (oscillator effects, drives,
+// bus shaper, lo-fi; the effects use it for their LFO rates): a parameter is
+// "zero and unmodulated" when it has no audio-rate source, no controller
+// source and a stored value of exactly 0. Any assigned source, even at zero
+// depth, engages the stage.
 
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"

@@ -1,43 +1,19 @@
 #include "fx/Chorus.h"
 
 #include "engine/ParamIds.h"
-#include "fx/ShelfCut.h"
 
 using namespace FxHelpers;
 
-CChorus::CChorus(IGlobalSynth* synth, unsigned int instance) : m_synth(synth), m_instance(instance) {
+CChorus::CChorus(IGlobalSynth* synth, unsigned int instance) : CSweptDelay(synth, instance, 0.03f) {
   InitEffectParams(m_params, P_COUNT, synth, PARAM_FX_CHORUS, instance);
-  m_shelf = BIQUAD_COEFFS{1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
-  m_state[0] = m_state[1] = BIQUAD_STATE{0.0f, 0.0f, 0.0f, 0.0f};
 }
 
 CChorus::~CChorus() {}
 
-void CChorus::SetSampleRate(float sr) {
-  m_sampleRate = sr;
-  const unsigned int length = LineLength(0.03f, sr);
-  m_line[0].SetLength(length);
-  m_line[1].SetLength(length);
-}
-
-void CChorus::SetBlockSize(unsigned int) {}
-
 void CChorus::UpdateParams(unsigned int n) { UpdateEffectParams(m_params, P_COUNT, n); }
 
-void CChorus::Reset() {
-  m_line[0].Clear();
-  m_line[1].Clear();
-  m_state[0] = m_state[1] = BIQUAD_STATE{0.0f, 0.0f, 0.0f, 0.0f};
-}
-
-void CChorus::ResetFreePhase() { m_phase = 0.0f; }
-
-void CChorus::OnKeyPress() {}
-
 void CChorus::Process(float* left, float* right, unsigned int n) {
-  if (!(m_sampleRate > 0.0f)) return;
-  m_line[0].Begin();
-  m_line[1].Begin();
+  if (!_BeginBlock()) return;
   const float sr = m_sampleRate;
   const bool lfoRuns = !IsZeroAndUnmodulated(m_synth, PARAM_FX_CHORUS + 2 * P_RATE + m_instance);
   float lfoL = 0.0f;
@@ -52,18 +28,9 @@ void CChorus::Process(float* left, float* right, unsigned int n) {
     const float st = ReadParam(m_params[P_STEREO], i);
     const float m = ReadParam(m_params[P_MIX], i);
 
-    if (lfoRuns) {
-      lfoL = SineOfPhase(m_phase);
-      float pR = m_phase + 0.25f * st * st;
-      WrapPhase(pR);
-      lfoR = SineOfPhase(pR);
-      m_phase += 5.0f * rt * rt / sr;
-      WrapPhase(m_phase);
-    }
-
-    LowShelfCut1k(m_shelf, hp, sr);
-    const float fL = Biquad(m_shelf, m_state[0], xL);
-    const float fR = Biquad(m_shelf, m_state[1], xR);
+    if (lfoRuns) _StepLfo(rt, st, 0.25f, lfoL, lfoR);
+    float fL, fR;
+    _Shelf(hp, xL, xR, fL, fR);
 
     const float base = (0.002f + 0.015f * dl) * sr;
     const float depth = (0.0005f + 0.0025f * dl) * dp * sr;

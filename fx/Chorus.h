@@ -6,38 +6,20 @@
 // Instance 0 or 1 selects the parameter block (base id + 2k + instance).
 
 #include "engine/ModulatedParam.h"
-#include "fx/DelayLine.h"
-#include "fx/EffectHelpers.h"
-#include "fx/IEffectModule.h"
+#include "fx/SweptDelay.h"
 
 class IGlobalSynth;
 
-class CChorus : public IEffectModule {
+class CChorus : public CSweptDelay {
  public:
   CChorus(IGlobalSynth* synth, unsigned int instance);
   ~CChorus() override;
-  CChorus(const CChorus&) = delete;
-  CChorus& operator=(const CChorus&) = delete;
 
-  void SetSampleRate(float sr) override;
-  void SetBlockSize(unsigned int n) override;
   void UpdateParams(unsigned int n) override;
-  void Reset() override;
-  void ResetFreePhase() override;
-  void OnKeyPress() override;
   void Process(float* left, float* right, unsigned int n) override;
-
-  float GetPhase() const { return m_phase; }
 
  private:
   enum { P_DELAY, P_RATE, P_DEPTH, P_HIGHPASS, P_STEREO, P_MIX, P_COUNT };
 
-  IGlobalSynth* m_synth;
   MODULATED_PARAM m_params[P_COUNT];
-  CDelayLine m_line[2];
-  FxHelpers::BIQUAD_COEFFS m_shelf;
-  FxHelpers::BIQUAD_STATE m_state[2];
-  unsigned int m_instance;
-  float m_sampleRate = 0.0f;
-  float m_phase = 0.0f;
 };

@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "dsp/StageCommon.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "engine/ModulatedParam.h"
@@ -115,17 +116,9 @@ inline float SyncedSeconds(IGlobalSynth* synth, unsigned int settingId) {
 }
 
 // True when the parameter has no audio-rate source, no controller source and
-// a stored value of exactly 0 (an LFO rate that keeps its LFO stopped).
-inline bool IsZeroAndUnmodulated(IGlobalSynth* synth, unsigned int id) {
-  IModulation* mod = synth->GetIModulation();
-  if (mod) {
-    MOD_SOURCE_LIST* sources = mod->GetModulation(id);
-    if (sources && sources->count != 0) return false;
-    MOD_CONTROLLER_LIST* controllers = mod->GetController(id);
-    if (controllers && controllers->count != 0) return false;
-  }
-  return synth->GetParam(id) == 0.0f;
-}
+// a stored value of exactly 0 (an LFO rate that keeps its LFO stopped): the
+// bypass rule of the amount-driven stages.
+using ::IsZeroAndUnmodulated;
 
 // 4-point Hermite (Catmull-Rom) value between y0 (f = 0) and y1 (f = 1),
 // with ym1 the sample before y0 and y2 the one after y1.

@@ -1,44 +1,24 @@
 #include "fx/Flanger.h"
 
 #include "engine/ParamIds.h"
-#include "fx/ShelfCut.h"
 
 using namespace FxHelpers;
 
-CFlanger::CFlanger(IGlobalSynth* synth, unsigned int instance) : m_synth(synth), m_instance(instance) {
+CFlanger::CFlanger(IGlobalSynth* synth, unsigned int instance) : CSweptDelay(synth, instance, 0.02f) {
   InitEffectParams(m_params, P_COUNT, synth, PARAM_FX_FLANGER, instance);
-  m_shelf = BIQUAD_COEFFS{1.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f};
-  m_state[0] = m_state[1] = BIQUAD_STATE{0.0f, 0.0f, 0.0f, 0.0f};
 }
 
 CFlanger::~CFlanger() {}
 
-void CFlanger::SetSampleRate(float sr) {
-  m_sampleRate = sr;
-  const unsigned int length = LineLength(0.02f, sr);
-  m_line[0].SetLength(length);
-  m_line[1].SetLength(length);
-}
-
-void CFlanger::SetBlockSize(unsigned int) {}
-
 void CFlanger::UpdateParams(unsigned int n) { UpdateEffectParams(m_params, P_COUNT, n); }
 
 void CFlanger::Reset() {
-  m_line[0].Clear();
-  m_line[1].Clear();
+  CSweptDelay::Reset();
   m_pending[0] = m_pending[1] = 0.0f;
-  m_state[0] = m_state[1] = BIQUAD_STATE{0.0f, 0.0f, 0.0f, 0.0f};
 }
 
-void CFlanger::ResetFreePhase() { m_phase = 0.0f; }
-
-void CFlanger::OnKeyPress() {}
-
 void CFlanger::Process(float* left, float* right, unsigned int n) {
-  if (!(m_sampleRate > 0.0f)) return;
-  m_line[0].Begin();
-  m_line[1].Begin();
+  if (!_BeginBlock()) return;
   const float sr = m_sampleRate;
   const bool lfoRuns = !IsZeroAndUnmodulated(m_synth, PARAM_FX_FLANGER + 2 * P_RATE + m_instance);
   // -1 puts both reads at the base delay while the LFO stands still.
@@ -55,18 +35,9 @@ void CFlanger::Process(float* left, float* right, unsigned int n) {
     const float st = ReadParam(m_params[P_STEREO], i);
     const float m = ReadParam(m_params[P_MIX], i);
 
-    if (lfoRuns) {
-      lfoL = SineOfPhase(m_phase);
-      float pR = m_phase + 0.5f * st * st;
-      WrapPhase(pR);
-      lfoR = SineOfPhase(pR);
-      m_phase += 5.0f * rt * rt / sr;
-      WrapPhase(m_phase);
-    }
-
-    LowShelfCut1k(m_shelf, hp, sr);
-    const float fL = Biquad(m_shelf, m_state[0], xL);
-    const float fR = Biquad(m_shelf, m_state[1], xR);
+    if (lfoRuns) _StepLfo(rt, st, 0.5f, lfoL, lfoR);
+    float fL, fR;
+    _Shelf(hp, xL, xR, fL, fR);
 
     const float base = (0.0002f + 0.005f * dl) * sr;
     const float depth = 0.005f * dp * dp * sr;

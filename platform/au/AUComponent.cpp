@@ -43,6 +43,15 @@ ComponentParameters NewCall(SInt16 what) {
   return p;
 }
 
+// A call addressed to one element of one scope (properties, parameters,
+// reset).
+ComponentParameters NewElementCall(SInt16 what, AudioUnitScope scope, AudioUnitElement element) {
+  ComponentParameters p = NewCall(what);
+  p.scope = scope;
+  p.element = element;
+  return p;
+}
+
 OSStatus Call(ComponentInstance unit, ComponentParameters& p) {
   if (!unit || !unit->component || !unit->storage) return badComponentInstance;
   return unit->component->entry(&p, unit->storage);
@@ -143,10 +152,8 @@ OSStatus AudioUnitUninitialize(AudioUnit unit) {
 OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                                   AudioUnitElement element, UInt32* outDataSize,
                                   Boolean* outWritable) {
-  ComponentParameters p = NewCall(kAudioUnitGetPropertyInfoSelect);
+  ComponentParameters p = NewElementCall(kAudioUnitGetPropertyInfoSelect, scope, element);
   p.propertyID = id;
-  p.scope = scope;
-  p.element = element;
   p.ioDataSize = outDataSize;
   p.outWritable = outWritable;
   return Call(unit, p);
@@ -154,10 +161,8 @@ OSStatus AudioUnitGetPropertyInfo(AudioUnit unit, AudioUnitPropertyID id, AudioU
 
 OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                               AudioUnitElement element, void* outData, UInt32* ioDataSize) {
-  ComponentParameters p = NewCall(kAudioUnitGetPropertySelect);
+  ComponentParameters p = NewElementCall(kAudioUnitGetPropertySelect, scope, element);
   p.propertyID = id;
-  p.scope = scope;
-  p.element = element;
   p.outData = outData;
   p.ioDataSize = ioDataSize;
   return Call(unit, p);
@@ -165,10 +170,8 @@ OSStatus AudioUnitGetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitS
 
 OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                               AudioUnitElement element, const void* inData, UInt32 inDataSize) {
-  ComponentParameters p = NewCall(kAudioUnitSetPropertySelect);
+  ComponentParameters p = NewElementCall(kAudioUnitSetPropertySelect, scope, element);
   p.propertyID = id;
-  p.scope = scope;
-  p.element = element;
   p.inData = inData;
   p.inDataSize = inDataSize;
   return Call(unit, p);
@@ -176,10 +179,8 @@ OSStatus AudioUnitSetProperty(AudioUnit unit, AudioUnitPropertyID id, AudioUnitS
 
 OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
                                AudioUnitElement element, AudioUnitParameterValue* outValue) {
-  ComponentParameters p = NewCall(kAudioUnitGetParameterSelect);
+  ComponentParameters p = NewElementCall(kAudioUnitGetParameterSelect, scope, element);
   p.parameterID = id;
-  p.scope = scope;
-  p.element = element;
   p.outValue = outValue;
   return Call(unit, p);
 }
@@ -187,10 +188,8 @@ OSStatus AudioUnitGetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUni
 OSStatus AudioUnitSetParameter(AudioUnit unit, AudioUnitParameterID id, AudioUnitScope scope,
                                AudioUnitElement element, AudioUnitParameterValue value,
                                UInt32 bufferOffsetInFrames) {
-  ComponentParameters p = NewCall(kAudioUnitSetParameterSelect);
+  ComponentParameters p = NewElementCall(kAudioUnitSetParameterSelect, scope, element);
   p.parameterID = id;
-  p.scope = scope;
-  p.element = element;
   p.value = value;
   p.bufferOffset = bufferOffsetInFrames;
   return Call(unit, p);
@@ -209,9 +208,7 @@ OSStatus AudioUnitRender(AudioUnit unit, AudioUnitRenderActionFlags* ioActionFla
 }
 
 OSStatus AudioUnitReset(AudioUnit unit, AudioUnitScope scope, AudioUnitElement element) {
-  ComponentParameters p = NewCall(kAudioUnitResetSelect);
-  p.scope = scope;
-  p.element = element;
+  ComponentParameters p = NewElementCall(kAudioUnitResetSelect, scope, element);
   return Call(unit, p);
 }
 
