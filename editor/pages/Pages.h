@@ -1,11 +1,12 @@
 #pragma once
-// Placeholders for the three pages of the lower half of the window
-// (effects matrix, modulation, arpeggiator and trance gate) and the
-// modulation source and target menus until those pages land. Each page is
-// an empty container over the page area with the operations the editor
-// calls; the menus are plain list controls over their string lists.
+// Placeholders for two pages of the lower half of the window (effects
+// matrix, modulation) and the modulation source and target menus until
+// those pages land. Each page is an empty container over the page area with
+// the operations the editor calls; the menus are plain list controls over
+// their string lists. The arpeggiator and trance-gate page is ArpPage.h.
 
 #include "editor/ListControl.h"
+#include "editor/pages/ArpPage.h"
 #include "platform/vstgui/vstgui.h"
 
 class ICommandHandler;
@@ -50,13 +51,6 @@ class CModView : public CPageView {
 
  private:
   MSEG_COPY* m_clipboard = nullptr;
-};
-
-class CArpView : public CPageView {
- public:
-  CArpView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
-           CFrame* frame, CControlListener* listener)
-      : CPageView(commands, handler, selectors, size, frame, "ARPEGGIATOR / TRANCE GATE") {}
 };
 
 class CMenuModSource : public CListControl {
