@@ -120,9 +120,17 @@ void CArpView::_BuildControls() {
   for (long k = 0; k < 16; ++k) addView(new CGateStepButton(CRect(41 + 12 * k, 51, 53 + 12 * k, 70), self, 697 + k));
   for (long k = 0; k < 16; ++k) addView(new CGateStepButton(CRect(41 + 12 * k, 66, 53 + 12 * k, 85), self, 713 + k));
 
-  addView(new CModulatedKnob(CRect(41, 99, 69, 127), self, m_handler, GATE_MIX, nullptr, nullptr, 7, 1.f));
-  addView(new CModulatedKnob(CRect(176, 99, 204, 127), self, m_handler, GATE_RATE_KNOB, nullptr, nullptr, 7, 1.f));
-  addView(new CModulatedKnob(CRect(215, 99, 243, 127), self, m_handler, GATE_SMOOTH, nullptr, nullptr, 7, 0.f));
+  const struct {
+    CCoord left;
+    long tag;
+    float defaultValue;
+  } knobs[3] = {{41, GATE_MIX, 1.f}, {176, GATE_RATE_KNOB, 1.f}, {215, GATE_SMOOTH, 0.f}};
+  for (const auto& k : knobs) {
+    CModulatedKnob* knob = new CModulatedKnob(CRect(k.left, 99, k.left + 28, 127), self, m_handler, k.tag, nullptr,
+                                              nullptr, 7, k.defaultValue);
+    knob->SetFrameBitmap(new CBitmap("GuiArpKnob.png"), 96);
+    addView(knob);
+  }
   addView(new CListControl(CRect(86, 110, 118, 122), self, GATE_STEPS, TEXT_COLOUR, &slGateSteps, 15.f, LIST_STYLE));
   addView(new CListControl(CRect(130, 110, 164, 122), self, GATE_RATE, TEXT_COLOUR, &slTimeSync2, 5.f, LIST_STYLE));
 
