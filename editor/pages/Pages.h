@@ -6,6 +6,7 @@
 // calls; the menus are plain list controls over their string lists.
 
 #include "editor/ListControl.h"
+#include "editor/pages/MsegEditor.h"
 #include "platform/vstgui/vstgui.h"
 
 class ICommandHandler;
@@ -45,11 +46,18 @@ class CModView : public CPageView {
  public:
   CModView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
            CFrame* frame, CControlListener* listener)
-      : CPageView(commands, handler, selectors, size, frame, "MODULATION") {}
+      : CPageView(commands, handler, selectors, size, frame, "MODULATION") {
+    m_mseg = new CMsegControl(commands, CRect(452, 49, 740, 117), listener, 68269);
+    addView(m_mseg);
+    m_mseg->SetInstance(selectors ? selectors[2] : 0);
+    m_mseg->SetLock(selectors && selectors[3] != 0);
+  }
   void SetMsegClipboard(MSEG_COPY* clipboard) { m_clipboard = clipboard; }
+  CMsegControl* GetMsegControl() const { return m_mseg; }
 
  private:
   MSEG_COPY* m_clipboard = nullptr;
+  CMsegControl* m_mseg = nullptr;
 };
 
 class CArpView : public CPageView {
