@@ -493,3 +493,40 @@ void CMsegControl::draw(CDrawContext* context) {
   context->setDrawMode(mode);
   setDirty(false);
 }
+
+// ---------------------------------------------------------------------------
+// Clipboard
+
+void CMsegControl::Copy(MSEG_COPY& copy) {
+  copy.points = new std::vector<MSEG_POINT>(m_points);
+  copy.timeSnapping = m_timeSnap;
+  copy.levelSnapping = m_levelSnap;
+  copy.loopEnabled = m_loopEnabled;
+  copy.loopStart = m_loopStart;
+  copy.loopEnd = m_loopEnd;
+  copy.rate = m_commands ? m_commands->GetFloatParam(PARAM_RATE + m_instance) : 0.f;
+  copy.curveMode = m_curveMode;
+  copy.triggerMode = m_commands ? m_commands->GetIntParam(PARAM_TRIGGER + m_instance) : 0;
+  copy.sync = m_commands ? m_commands->GetIntParam(PARAM_SYNC + m_instance) : 0;
+}
+
+void CMsegControl::Paste(MSEG_COPY& copy) {
+  if (!copy.points) return;
+  m_points = *copy.points;
+  // A record never holds more points than the parameters can carry.
+  if (m_points.size() > MAX_POINTS) m_points.resize(MAX_POINTS);
+  _sort();
+  m_timeSnap = copy.timeSnapping;
+  m_levelSnap = copy.levelSnapping;
+  m_loopEnabled = copy.loopEnabled;
+  m_loopStart = copy.loopStart;
+  m_loopEnd = copy.loopEnd;
+  m_curveMode = copy.curveMode;
+  if (m_commands) {
+    m_commands->SetFloatParam(PARAM_RATE + m_instance, copy.rate);
+    m_commands->SetIntParam(PARAM_TRIGGER + m_instance, copy.triggerMode);
+    m_commands->SetIntParam(PARAM_SYNC + m_instance, copy.sync);
+  }
+  StoreMseg();
+  setDirty();
+}

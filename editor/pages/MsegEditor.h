@@ -7,15 +7,10 @@
 
 #include <vector>
 
+#include "editor/pages/MsegCopy.h"
 #include "platform/vstgui/vstgui.h"
 
 class ICommandHandler;
-
-struct MSEG_POINT {
-  float time;   // steps, 0 to 16
-  float level;  // 0 to 1
-  float curve;  // -1 to 1, bend of the segment that ends here
-};
 
 class CMsegControl : public CControl {
  public:
@@ -32,6 +27,9 @@ class CMsegControl : public CControl {
   static const unsigned int PARAM_LEVEL = 873;
   static const unsigned int PARAM_CURVE = 937;
   static const unsigned int POINT_STRIDE = 192;
+  static const unsigned int PARAM_RATE = 176;  // float
+  static const unsigned int PARAM_SYNC = 793;
+  static const unsigned int PARAM_TRIGGER = 797;
 
   enum {
     DRAG_NONE = 0,
@@ -83,6 +81,11 @@ class CMsegControl : public CControl {
   int IsPointClicked(CPoint& where);
   int IsLoopClicked(CPoint& where);
   int IsCurveClicked(CPoint& where);
+
+  // Copy fills a new vector into the record (the caller frees the old one
+  // first); Paste does nothing for an empty record.
+  void Copy(MSEG_COPY& copy);
+  void Paste(MSEG_COPY& copy);
 
   const std::vector<MSEG_POINT>& GetPoints() const { return m_points; }
   int GetLoopStart() const { return m_loopStart; }

@@ -243,6 +243,30 @@ TEST_F(CMsegEditorTest, DrawsTheFilledCurveAndTheLoop) {
   }
 }
 
+TEST_F(CMsegEditorTest, CopyPastesIntoAnotherInstance) {
+  MSEG_COPY clip;
+  mseg->Paste(clip);  // empty clipboard: nothing written
+  EXPECT_EQ(mseg->GetPoints().size(), 0u);
+  Load(0, {0.f, 2.f, 6.f}, 1, 2);
+  mseg->SetCurveMode(2);
+  mseg->SetTimeSnapping(4);
+  commands->SetFloatParam(CMsegControl::PARAM_RATE, 0.25f);
+  commands->SetIntParam(CMsegControl::PARAM_TRIGGER, 1);
+  commands->SetIntParam(CMsegControl::PARAM_SYNC, 3);
+  mseg->Copy(clip);
+  Load(2, {0.f, 9.f, 10.f, 11.f, 12.f}, 3, 4);
+  mseg->Paste(clip);
+  delete clip.points;
+  EXPECT_EQ(StoredTimes(2), (std::vector<float>{0.f, 2.f, 6.f}));
+  EXPECT_EQ(commands->GetIntParam(CMsegControl::PARAM_CURVE_MODE + 2), 2u);
+  EXPECT_EQ(commands->GetIntParam(CMsegControl::PARAM_TIME_SNAP + 2), 4u);
+  EXPECT_EQ(commands->GetIntParam(CMsegControl::PARAM_LOOP_START + 2), 1u);
+  EXPECT_EQ(commands->GetIntParam(CMsegControl::PARAM_LOOP_END + 2), 2u);
+  EXPECT_FLOAT_EQ(commands->GetFloatParam(CMsegControl::PARAM_RATE + 2), 0.25f);
+  EXPECT_EQ(commands->GetIntParam(CMsegControl::PARAM_TRIGGER + 2), 1u);
+  EXPECT_EQ(commands->GetIntParam(CMsegControl::PARAM_SYNC + 2), 3u);
+}
+
 TEST_F(CMsegEditorTest, ModulationPageHoldsTheEditor) {
   Load(0, {0.f, 3.f, 7.f});
   Open();
