@@ -92,6 +92,11 @@ void CMsegControl::Update() {
     if (p.time == -1.f) break;
     p.level = m_commands->GetFloatParam(PARAM_LEVEL + POINT_STRIDE * m + k);
     p.curve = m_commands->GetFloatParam(PARAM_CURVE + POINT_STRIDE * m + k);
+    // Values from a preset are kept inside the drawable range (a NaN would
+    // also break the sort's ordering).
+    p.time = std::isnan(p.time) ? 0.f : Clamp(p.time, 0.f, (float)STEPS);
+    p.level = std::isnan(p.level) ? 0.f : Clamp(p.level, 0.f, 1.f);
+    p.curve = std::isnan(p.curve) ? 0.f : Clamp(p.curve, -1.f, 1.f);
     m_points.push_back(p);
   }
   _sort();

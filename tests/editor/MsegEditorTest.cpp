@@ -2,6 +2,7 @@
 // parameters the envelope generator reads (sorted by time, -1 ends the
 // list), mouse gestures add, move and erase points, and the curve draws.
 
+#include <cmath>
 #include <cstdlib>
 
 #include "editor/pages/MsegEditor.h"
@@ -69,6 +70,22 @@ TEST_F(CMsegEditorTest, ReadsUpToTheTerminatorAndSortsByTime) {
   mseg->StoreMseg();
   EXPECT_EQ(StoredTimes(1), (std::vector<float>{0.f, 2.f, 5.f}));
   EXPECT_EQ(commands->GetFloatParam(T + STRIDE * 2 + 3), 3.f);
+}
+
+TEST_F(CMsegEditorTest, HostileValuesAreClampedAndDrawSafely) {
+  Load(0, {0.f, 1e30f, NAN, -5.f}, 40, 900);
+  const std::vector<MSEG_POINT>& p = mseg->GetPoints();
+  ASSERT_EQ(p.size(), 4u);
+  for (const MSEG_POINT& q : p) {
+    EXPECT_GE(q.time, 0.f);
+    EXPECT_LE(q.time, 16.f);
+  }
+  EXPECT_EQ(p.back().time, 16.f);
+  COffscreenContext context(288, 86);
+  mseg->draw(&context);  // loop markers naming no point draw no loop
+  CPoint where(mseg->TimeToX(8.f), 60);
+  Drag(where, CPoint(where.h + 30, where.v));
+  SUCCEED();
 }
 
 TEST_F(CMsegEditorTest, RightClickAddsSortedPointsAndMovesTheLoop) {
