@@ -21,7 +21,7 @@ class CPageView : public CViewContainer {
   // The empty page shows its name until its controls exist.
   void drawBackgroundRect(CDrawContext* context, const CRect& updateRect) override;
   // Rereads every control of the page from the engine.
-  void updateAll() { ++m_updates; }
+  virtual void updateAll() { ++m_updates; }
   unsigned int GetUpdateCount() const { return m_updates; }
 
  protected:
@@ -54,6 +54,12 @@ class CModView : public CPageView {
   }
   void SetMsegClipboard(MSEG_COPY* clipboard) { m_clipboard = clipboard; }
   CMsegControl* GetMsegControl() const { return m_mseg; }
+  // Also rereads the shown MSEG and its lock.
+  void updateAll() override {
+    CPageView::updateAll();
+    m_mseg->SetInstance(m_selectors ? m_selectors[2] : 0);
+    m_mseg->SetLock(m_selectors && m_selectors[3] != 0);
+  }
 
  private:
   MSEG_COPY* m_clipboard = nullptr;

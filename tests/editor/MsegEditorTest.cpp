@@ -293,6 +293,10 @@ TEST_F(CMsegEditorTest, ModulationPageHoldsTheEditor) {
   EXPECT_TRUE(c->isTypeOf("CMsegControl"));
   EXPECT_EQ(c->getTag(), 68269);
   EXPECT_EQ(c->GetPoints().size(), 3u);
+  // A preset change rereads the page: the editor shows the new points.
+  commands->SetFloatParam(T + 3, 9.f);
+  editor->GetModView()->updateAll();
+  EXPECT_EQ(c->GetPoints().size(), 4u);
   Close();
 }
 
