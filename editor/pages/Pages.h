@@ -7,6 +7,7 @@
 
 #include "editor/ListControl.h"
 #include "editor/pages/ArpPage.h"
+#include "editor/pages/MsegEditor.h"
 #include "platform/vstgui/vstgui.h"
 
 class ICommandHandler;
@@ -21,7 +22,7 @@ class CPageView : public CViewContainer {
   // The empty page shows its name until its controls exist.
   void drawBackgroundRect(CDrawContext* context, const CRect& updateRect) override;
   // Rereads every control of the page from the engine.
-  void updateAll() { ++m_updates; }
+  virtual void updateAll() { ++m_updates; }
   unsigned int GetUpdateCount() const { return m_updates; }
 
  protected:
@@ -46,11 +47,24 @@ class CModView : public CPageView {
  public:
   CModView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
            CFrame* frame, CControlListener* listener)
-      : CPageView(commands, handler, selectors, size, frame, "MODULATION") {}
+      : CPageView(commands, handler, selectors, size, frame, "MODULATION") {
+    m_mseg = new CMsegControl(commands, CRect(452, 49, 740, 117), listener, 68269);
+    addView(m_mseg);
+    m_mseg->SetInstance(selectors ? selectors[2] : 0);
+    m_mseg->SetLock(selectors && selectors[3] != 0);
+  }
   void SetMsegClipboard(MSEG_COPY* clipboard) { m_clipboard = clipboard; }
+  CMsegControl* GetMsegControl() const { return m_mseg; }
+  // Also rereads the shown MSEG and its lock.
+  void updateAll() override {
+    CPageView::updateAll();
+    m_mseg->SetInstance(m_selectors ? m_selectors[2] : 0);
+    m_mseg->SetLock(m_selectors && m_selectors[3] != 0);
+  }
 
  private:
   MSEG_COPY* m_clipboard = nullptr;
+  CMsegControl* m_mseg = nullptr;
 };
 
 class CMenuModSource : public CListControl {
