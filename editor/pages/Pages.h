@@ -1,11 +1,12 @@
 #pragma once
-// Placeholders for the three pages of the lower half of the window
-// (effects matrix, modulation, arpeggiator and trance gate) and the
+// Placeholders for the pages of the lower half of the window still to come
+// (modulation, arpeggiator and trance gate) and the
 // modulation source and target menus until those pages land. Each page is
 // an empty container over the page area with the operations the editor
 // calls; the menus are plain list controls over their string lists.
 
 #include "editor/ListControl.h"
+#include "editor/pages/FxMatrixPage.h"
 #include "platform/vstgui/vstgui.h"
 
 class ICommandHandler;
@@ -29,16 +30,6 @@ class CPageView : public CViewContainer {
   unsigned int* m_selectors;
   unsigned int m_updates = 0;
   const char* m_title;
-};
-
-class CFxView : public CPageView {
- public:
-  CFxView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
-          CFrame* frame, CControlListener* listener)
-          : CPageView(commands, handler, selectors, size, frame, "EFFECTS") {}
-  // The instance (0 or 1) of the effect in the selected slot; 0 for an
-  // empty slot or an id outside 1-20.
-  unsigned int GetActiveFxInstance();
 };
 
 class CModView : public CPageView {
