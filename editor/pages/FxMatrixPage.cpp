@@ -85,7 +85,6 @@ void RegisterFxMatrixArtwork() {
       c.setFont(&font);
       c.setFontColor(CColor(200, 204, 210, 255));
       c.drawString("FX MATRIX", CRect(466, 48, 540, 62), false, kLeftText);
-      c.drawString("INPUT", CRect(458, 62, 520, 76), false, kLeftText);
     });
   }
   const char* buttons[3][2] = {{"GuiLoadButton.png", "LOAD"}, {"GuiSaveButton.png", "SAVE"},
@@ -356,8 +355,17 @@ void CFxView::UpdateMatrix() {
   if (n > 8) n = 8;  // a damaged preset value must not reach past the slot buttons
   CRect first = m_buttons[0]->getViewSize();
   CCoord w = first.width(), h = first.height();
-  for (CFxMtxButton* b : m_buttons) {
+  const unsigned int selected = _selected();
+  for (unsigned int s = 0; s < FX_SLOT_COUNT; ++s) {
+    CFxMtxButton* b = m_buttons[s];
     if (isChild(b)) removeView(b, false);
+    // The selection follows the editor's word, which may have been set
+    // while the window was closed.
+    const float value = s == selected ? 1.f : 0.f;
+    if (b->getValue() != value) {
+      b->setValue(value);
+      b->setDirty();
+    }
     if (!b->m_on) {
       b->m_on = true;
       b->setDirty();
