@@ -124,9 +124,14 @@ cairo_surface_t* CBitmapResources::load(const char* name) {
       return cairo_surface_reference(image);
     }
   }
-  // Draw outside the lock: a painter may load other bitmaps.
+  // Draw outside the registry lock: a painter may load other bitmaps. The
+  // painters themselves run one at a time (recursively on one thread), since
+  // instances built on several threads at once would otherwise draw text
+  // through cairo's shared font caches together.
   cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
   if (painter) {
+    static std::recursive_mutex paintLock;
+    std::lock_guard<std::recursive_mutex> paintGuard(paintLock);
     CDrawContext context(image);
     painter(context, width, height);
   }
