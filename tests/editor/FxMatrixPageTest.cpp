@@ -153,6 +153,18 @@ TEST_F(FxPageTest, SplitterWritesTheSplitCount) {
   frame->simulateClick(CPoint(origin.x + r.left + 1, y), kControl | kLButton);
   EXPECT_EQ(Int(729), 4u);
   EXPECT_TRUE(page->isChild(Slot(11)));
+  // Dragging right by two slot widths moves two positions, and the drag
+  // stops at seven.
+  const CCoord step = Slot(0)->getViewSize().width();
+  CPoint p(origin.x + r.left + 1, y);
+  frame->onMouseDown(p, kControl | kLButton);
+  CPoint q(p.x + 2 * step + 1, y);
+  frame->onMouseMoved(q, kLButton);
+  EXPECT_EQ(Int(729), 6u);
+  CPoint far(p.x + 20 * step, y);
+  frame->onMouseMoved(far, kLButton);
+  EXPECT_EQ(Int(729), 7u);
+  frame->onMouseUp(far, 0);
   // A stored split of 0 draws as the first position.
   commands->SetIntParam(729, 0);
   editor->updateAll();
