@@ -11,15 +11,6 @@ void CPageView::drawBackgroundRect(CDrawContext* context, const CRect& updateRec
   context->drawString(m_title, CRect(40, 0, getWidth(), getHeight()), false, kCenterText);
 }
 
-unsigned int CFxView::GetActiveFxInstance() {
-  if (!m_commands || !m_selectors) return 0;
-  unsigned int slot = m_selectors[4];
-  if (slot > 15) return 0;
-  unsigned int id = m_commands->GetIntParam(747 + slot);
-  if (id < 1 || id > 20) return 0;
-  return (id - 1) % 2;
-}
-
 CMenuModSource::CMenuModSource(const CRect& size, CControlListener* listener, long tag, const CColor& textColor)
     : CListControl(size, listener, tag, textColor, &slModSource, 0.f, 0) {}
 

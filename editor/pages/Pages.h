@@ -1,12 +1,13 @@
 #pragma once
-// Placeholders for two pages of the lower half of the window (effects
-// matrix, modulation) and the modulation source and target menus until
-// those pages land. Each page is an empty container over the page area with
-// the operations the editor calls; the menus are plain list controls over
-// their string lists. The arpeggiator and trance-gate page is ArpPage.h.
+// The rest of the modulation page around its MSEG editor, and the
+// modulation source and target menus, are placeholders until they land: an
+// empty container over the page area with the operations the editor calls,
+// and plain list controls over their string lists. The arpeggiator and
+// trance-gate page is ArpPage.h, the effects-matrix page FxMatrixPage.h.
 
 #include "editor/ListControl.h"
 #include "editor/pages/ArpPage.h"
+#include "editor/pages/FxMatrixPage.h"
 #include "editor/pages/MsegEditor.h"
 #include "platform/vstgui/vstgui.h"
 
@@ -31,16 +32,6 @@ class CPageView : public CViewContainer {
   unsigned int* m_selectors;
   unsigned int m_updates = 0;
   const char* m_title;
-};
-
-class CFxView : public CPageView {
- public:
-  CFxView(ICommandHandler* commands, IControlHandler* handler, unsigned int* selectors, const CRect& size,
-          CFrame* frame, CControlListener* listener)
-          : CPageView(commands, handler, selectors, size, frame, "EFFECTS") {}
-  // The instance (0 or 1) of the effect in the selected slot; 0 for an
-  // empty slot or an id outside 1-20.
-  unsigned int GetActiveFxInstance();
 };
 
 class CModView : public CPageView {

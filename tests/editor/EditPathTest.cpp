@@ -112,6 +112,7 @@ TEST_F(CEditorTest, OutsideChangesMoveTheControlShownForTheParameterNow) {
   EXPECT_FLOAT_EQ(attack->getValue(), 0.625f);
   // The effects page shows instance 1 (slot 0 holds delay 2).
   commands->SetIntParam(747, 4);
+  editor->updateAll();  // a preset load ends with the editor rereading its pages
   editor->UpdateParamValue(186, 0.375f);
   EXPECT_FLOAT_EQ(reverb->getValue(), 0.375f);
   editor->UpdateParamValue(185, 0.875f);
@@ -155,8 +156,10 @@ TEST_F(CEditorTest, ShownInstancesOffsetThePageTags) {
   // Effects page: the selected slot's effect instance offsets 185-330.
   sel[4] = 5;
   commands->SetIntParam(747 + 5, 4);  // delay, instance 1
+  editor->updateAll();
   EXPECT_EQ(editor->TagToSynthParam(185), 186);
   commands->SetIntParam(747 + 5, 21);  // no effect
+  editor->updateAll();
   EXPECT_EQ(editor->TagToSynthParam(185), 185);
 }
 
