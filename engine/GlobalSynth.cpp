@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 #include "engine/ParamHandler.h"
 #include "platform/TickCount.h"
 

@@ -1,7 +1,7 @@
 // Settings file of CGlobalSynth: read once when the instance is created,
 // rewritten whenever one of its settings changes.
 #include "engine/ConfigFile.h"
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 #include "engine/GlobalSynth.h"
 
 void CGlobalSynth::LoadConfig() {

@@ -11,7 +11,7 @@
 
 #include "support/TempDataDir.h"
 #include "engine/ConfigFile.h"
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 #include "engine/GlobalSynth.h"
 
 namespace {

@@ -114,7 +114,7 @@ TEST(ToneTables, OrganRegistrationsAreOctaveSpacedSines) {
 
 namespace {
 
-struct SPEC {
+struct SPECTRUM_CASE {
   const char* name;
   const float* table;
   std::vector<std::pair<unsigned int, double>> strong;  // harmonic: amplitude (listed ones)
@@ -125,7 +125,7 @@ struct SPEC {
 
 TEST(InstrumentTables, SpectraPeakAndForm) {
   using namespace Tables;
-  const SPEC specs[] = {
+  const SPECTRUM_CASE specs[] = {
       {"brass1", SYN_BRASS1_TABLE, {{1, .07}, {2, .156}, {3, .253}, {4, .237}, {5, .184}, {6, .105}, {7, .064}}, 16},
       {"brass2", SYN_BRASS2_TABLE, {{1, .056}, {2, .282}, {3, .28}, {4, .1}, {5, .14}, {6, .06}}, 22},
       {"cello", SYN_CELLO_TABLE, {{1, .686}, {2, .346}, {3, .188}, {4, .131}, {6, .054}}, 48},

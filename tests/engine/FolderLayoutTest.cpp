@@ -7,7 +7,7 @@
 #include <string>
 
 #include "support/TempDataDir.h"
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 #include "engine/PresetKinds.h"
 
 namespace {

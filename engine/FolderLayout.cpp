@@ -1,4 +1,4 @@
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 
 #include <pwd.h>
 #include <unistd.h>
