@@ -1,7 +1,7 @@
 // Cost of the oscillators' render path: ns per oscillator-rate sample for
 // each basic wave at 2x, 4x and 8x oversampling, and one voice with four saw
 // oscillators at unison 1 and 8 (ns per oscillator-rate sample of the voice,
-// all oscillators and sub-voices together).
+// all oscillators and sub-voices together), and each computed wave at 4x.
 
 #include <benchmark/benchmark.h>
 
@@ -11,14 +11,14 @@ namespace {
 
 const unsigned int HOST_BLOCK = 256;
 
-void BM_BasicWave(benchmark::State& state) {
-  const float mode = static_cast<float>(state.range(0));
-  const unsigned int os = static_cast<unsigned int>(state.range(1));
+// One oscillator rendering mode `mode` at note `note`, Morph X and Y at
+// `morph`, through the oscillator's whole render call.
+void RunMode(benchmark::State& state, float mode, unsigned int os, float morph, int note) {
   COscFixture f(os, HOST_BLOCK);
   f.Set(PARAM_OSC_MODE, mode);
-  f.Set(PARAM_OSC_MORPH_X, 0.3f);
-  f.Set(PARAM_OSC_MORPH_Y, 0.3f);
-  auto voice = f.NewVoice(60);
+  f.Set(PARAM_OSC_MORPH_X, morph);
+  f.Set(PARAM_OSC_MORPH_Y, morph);
+  auto voice = f.NewVoice(note);
   f.Start(voice.get());
   const unsigned int n = f.OscBlock();
   for (auto _ : state) {
@@ -31,6 +31,15 @@ void BM_BasicWave(benchmark::State& state) {
       benchmark::Counter(static_cast<double>(n) * 1e-9, benchmark::Counter::kIsIterationInvariantRate |
                                                             benchmark::Counter::kInvert);
 }
+
+// The basic waves at 2x, 4x and 8x.
+void BM_BasicWave(benchmark::State& state) {
+  RunMode(state, static_cast<float>(state.range(0)), static_cast<unsigned int>(state.range(1)), 0.3f, 60);
+}
+
+// The computed waves (modes 4 to 54) at 4x, Morph X and Y at mid settings so
+// that every shaping path runs.
+void BM_ComputedWave(benchmark::State& state) { RunMode(state, static_cast<float>(state.range(0)), 4, 0.5f, 48); }
 
 void BM_FourSawVoice(benchmark::State& state) {
   const unsigned int unison = static_cast<unsigned int>(state.range(0));
@@ -60,4 +69,5 @@ void BM_FourSawVoice(benchmark::State& state) {
 BENCHMARK(BM_BasicWave)
     ->ArgNames({"mode", "os"})
     ->ArgsProduct({{0, 1, 2, 3}, {2, 4, 8}});
+BENCHMARK(BM_ComputedWave)->ArgName("mode")->DenseRange(4, 54);
 BENCHMARK(BM_FourSawVoice)->ArgName("unison")->Arg(1)->Arg(8);

@@ -17,7 +17,7 @@
 #include "editor/pages/Overlays.h"
 #include "editor/pages/Pages.h"
 #include "editor/pages/PresetBrowser.h"
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/PresetFile.h"

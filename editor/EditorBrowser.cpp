@@ -12,7 +12,7 @@
 #include "editor/StringLists.h"
 #include "editor/pages/MiniPresetBrowser.h"
 #include "editor/pages/PresetBrowser.h"
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 #include "engine/FileUtils.h"
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 #include "engine/GlobalSynth.h"
 #include "engine/ParamHandler.h"
 #include "engine/VoiceManager.h"

@@ -15,7 +15,7 @@
 #include "editor/pages/Overlays.h"
 #include "editor/pages/Pages.h"
 #include "editor/pages/PresetBrowser.h"
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 #include "engine/GlobalSynth.h"
 #include "engine/MidiMap.h"
 #include "engine/PresetFile.h"

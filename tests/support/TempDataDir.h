@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/FileSpec.h"
+#include "engine/FolderLayout.h"
 
 class CTempDataDir {
  public:
