@@ -127,9 +127,12 @@ float MasterTuneToIndex(int stored) {
 
 // The list has eight entries; an index beyond them stores one voice (no
 // unison) rather than a count the engine does not have.
+// An index past the list stores the largest count, one below it the
+// smallest: never a count the user did not come near.
 int UnisonCountToStored(float index) {
+  if (!(index > 0.0f)) return 1;  // also NaN
   unsigned int i = ControlIndex(index);
-  return i < 8 ? static_cast<int>(i) + 1 : 1;
+  return i < 8 ? static_cast<int>(i) + 1 : 8;
 }
 
 float UnisonCountToIndex(int stored) { return (stored >= 1 && stored <= 8) ? static_cast<float>(stored - 1) : 0.0f; }
