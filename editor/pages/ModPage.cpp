@@ -274,8 +274,8 @@ void CModView::valueChanged(CControl* control) {
       m_mseg->EnableLoop(v != 0.f);
       m_mseg->invalid();
     }
-  } else if (t == TAG_MSEG_MENU) {
-    if (v != 0.f) return;  // acts on release
+  } else if (t == TAG_MSEG_MENU && v == 0.f) {
+    // The menu opens on release; closed without a choice it reports nothing.
     if (!_MsegMenu(control)) return;
   }
 
