@@ -3,7 +3,6 @@
 #include <cairo.h>
 
 #include <mutex>
-#include <string>
 #include <vector>
 
 #include "platform/vstgui/vstgui.h"
