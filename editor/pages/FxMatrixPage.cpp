@@ -2,6 +2,8 @@
 
 #include <cairo.h>
 
+#include <cmath>
+
 #include "editor/Editor.h"
 #include "editor/StringLists.h"
 #include "editor/pages/FxModules.h"
@@ -437,7 +439,8 @@ void CFxView::UpdateMatrix() {
       place(c + 8, CRect(x, 83, x + w, 83 + h));
       place(c, CRect(x, 85 + h, x + w, 85 + 2 * h));
     } else {
-      CCoord top = 84 + h / 2;
+      // Whole pixels: a button placed half a pixel down loses its bottom edge.
+      CCoord top = 84 + std::floor(h / 2);
       place(c, CRect(x, top, x + w, top + h));
     }
   }
