@@ -1,6 +1,7 @@
 #pragma once
 // The effects-matrix page: sixteen slot buttons in eight columns, the
-// splitter that sets how many columns run as two parallel lanes, and the
+// splitter that sets how many columns run as two parallel lanes, the
+// parameter panel of the selected slot's effect (FxModules.h) and the
 // load, save and reset buttons of the whole matrix. The page reads and
 // writes the matrix only through ICommandHandler; the selected slot lives
 // in word 4 of the editor's selector array so it survives the window.

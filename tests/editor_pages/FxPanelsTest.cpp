@@ -110,6 +110,14 @@ TEST_F(FxPanelsTest, DelayPanelWritesTheShownInstanceAndSlot) {
   Panel()->localToFrame(where);
   frame->simulateClick(where, kLButton);
   EXPECT_EQ(Int(740), 0u);
+
+  // Control+click on the feedback knob restores the knob's own default.
+  r = Panel()->GetControl(281)->getViewSize();
+  where = CPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Panel()->localToFrame(where);
+  host->Dispatch(effEditIdle);  // the user sees the knob at 0.7 first
+  frame->simulateClick(where, kControl | kLButton);
+  EXPECT_FLOAT_EQ(Float(282), 0.3f);
 }
 
 TEST_F(FxPanelsTest, EveryPanelEditsAndShowsItsOwnInstance) {
