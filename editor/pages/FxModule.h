@@ -12,6 +12,7 @@
 // hand the base their table; the artwork painter draws their backgrounds
 // from the same tables.
 
+#include "editor/EditorTags.h"
 #include "editor/StringLists.h"
 #include "platform/vstgui/vstgui.h"
 
@@ -19,9 +20,6 @@ class CEditor;
 class ICommandHandler;
 class IControlHandler;
 
-const long TAG_FX_LOAD = 68263;
-const long TAG_FX_SAVE = 68264;
-const long TAG_FX_RESET = 68265;
 // The on/off switch edits the on flag of the slot the panel is shown for.
 const long TAG_FX_SLOT_ON = 731;
 

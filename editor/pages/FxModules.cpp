@@ -5,7 +5,8 @@
 
 namespace {
 
-constexpr FX_PANEL_CONTROL Knob(long tag, FX_CONTROL_KIND kind, CCoord x, CCoord y, float defaultValue, const char* caption) {
+constexpr FX_PANEL_CONTROL Knob(long tag, FX_CONTROL_KIND kind, CCoord x, CCoord y, float defaultValue,
+                                const char* caption) {
   return FX_PANEL_CONTROL{tag, kind, x, y, defaultValue, caption, nullptr, 0, 0, 0};
 }
 constexpr FX_PANEL_CONTROL Mix(long tag) { return Knob(tag, FX_CONTROL_MIX, 43, 55, 0.5f, "MIX"); }
