@@ -117,7 +117,14 @@ void CControlPopupMenu::Perform(CControl* control, unsigned int paramId) {
     unsigned int source = CEditor::_valueToModSource(static_cast<float>(index + 1));
     int slot = AddModulation(paramId, source);
     if (knob && slot != -1) {
-      knob->setModIndex(count);
+      // The ring shows the slot just filled: its index counts the slots
+      // before it that modulate the same parameter, as the ring's drags
+      // count them. The filled slot can lie before older ones.
+      unsigned int ringIndex = 0;
+      for (unsigned int k = 0; k < static_cast<unsigned int>(slot); ++k) {
+        if (m_commands->GetIntParam(362 + k) != 0 && m_commands->GetIntParam(392 + k) == target) ++ringIndex;
+      }
+      knob->setModIndex(ringIndex);
       knob->setModValue(2.f * m_commands->GetFloatParam(331 + static_cast<unsigned int>(slot)) - 1.f);
       knob->setBipolarMod(index >= 0 && index <= 3);
       knob->enableModulation(true);

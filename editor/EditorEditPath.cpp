@@ -184,6 +184,11 @@ CControl* CEditor::getControlByParam(unsigned int id) {
   if (id >= 392 && id <= 415) return (id - 392) / 6 == page ? m_rowTargets[(id - 392) % 6] : nullptr;
   if (id == 486) return m_unisonKnobs[0];
   if (id == 487) return m_unisonKnobs[1];
+  // The modulation page's settings without a knob show there, and only
+  // while their instance is the one shown.
+  bool onModPage = false;
+  CControl* modPageControl = m_modView->GetControlForParam(id, onModPage);
+  if (onModPage) return modPageControl;
   if (id == 134 || (id >= 168 && id <= 175) || id == 483 || id >= 361) return nullptr;
   if (id >= 136 && id <= 155) {
     unsigned int base = 136 + ((id - 136) / 4) * 4;

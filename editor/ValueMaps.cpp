@@ -125,11 +125,13 @@ float MasterTuneToIndex(int stored) {
   return (stored >= -24 && stored <= 24) ? static_cast<float>(24 - stored) : 24.0f;
 }
 
-// The list has eight entries; an index beyond them stores one voice (no
-// unison) rather than a count the engine does not have.
+// The list has eight entries, "1" to "8". An index past them stores the
+// largest count and one below them the smallest: always the count nearest
+// the one picked, never one the engine does not have.
 int UnisonCountToStored(float index) {
+  if (!(index > 0.0f)) return 1;  // also NaN
   unsigned int i = ControlIndex(index);
-  return i < 8 ? static_cast<int>(i) + 1 : 1;
+  return i < 8 ? static_cast<int>(i) + 1 : 8;
 }
 
 float UnisonCountToIndex(int stored) { return (stored >= 1 && stored <= 8) ? static_cast<float>(stored - 1) : 0.0f; }

@@ -142,6 +142,39 @@ TEST_F(CEditorTest, AddModulationFromTheMenuSetsASlotAndTheRing) {
   for (unsigned int s = 0; s < 24; ++s) EXPECT_EQ(commands->GetIntParam(392 + s), 50u);
 }
 
+// A modulation added after an earlier slot was cleared fills that slot,
+// before the older modulations of the same knob: the ring must name it, so
+// that the next ring drag sets the new depth and leaves the older one alone.
+TEST_F(CEditorTest, AddedModulationRingNamesTheSlotItFilled) {
+  Open();
+  ClearMatrix(commands);
+  const unsigned int target = static_cast<unsigned int>(Params::ParamIdToModTarget(CUTOFF));
+  for (unsigned int slot : {0u, 1u}) {
+    commands->SetIntParam(362 + slot, 1 + slot);
+    commands->SetIntParam(392 + slot, target);
+  }
+  commands->SetFloatParam(331, 0.2f);
+  commands->SetFloatParam(332, 0.9f);
+  // Slot 0 is cleared; slot 1 keeps its depth.
+  commands->SetIntParam(362, 0);
+  commands->SetIntParam(392, 0);
+  editor->RebuildModMatrixCache();
+  CModulatedKnob* knob = editor->GetRegisteredKnob(CUTOFF);
+  const CRect& r = knob->getViewSize();
+
+  ChooseMenuEntry("Env 1");
+  frame->simulateClick(CPoint(r.left + 20, r.top + 20), kRButton);
+  ASSERT_EQ(commands->GetIntParam(362), 5u);  // the freed slot 0
+  EXPECT_EQ(knob->getModIndex(), 0u);
+  EXPECT_FLOAT_EQ(knob->getModValue(), 2.f * commands->GetFloatParam(331) - 1.f);
+  EXPECT_FALSE(knob->getBipolarMod());
+
+  knob->setModValue(0.f);
+  editor->OnControlMessage(knob, CONTROL_MSG_MOD_AMOUNT, 0.f);
+  EXPECT_FLOAT_EQ(commands->GetFloatParam(331), 0.5f);
+  EXPECT_FLOAT_EQ(commands->GetFloatParam(332), 0.9f);
+}
+
 TEST_F(CEditorTest, ControlsWithoutAModulationMenuShowNone) {
   Open();
   ChooseMenuEntry("Start Midi Learn");

@@ -71,7 +71,11 @@ TEST(ValueMaps, IntegerRemapsAndTheirNeutralValues) {
 
   EXPECT_EQ(UnisonCountToStored(0), 1);
   EXPECT_EQ(UnisonCountToStored(7), 8);
-  EXPECT_EQ(UnisonCountToStored(8), 1);
+  // Past the list the count is clamped, not reset to one.
+  EXPECT_EQ(UnisonCountToStored(8), 8);
+  EXPECT_EQ(UnisonCountToStored(1000.f), 8);
+  EXPECT_EQ(UnisonCountToStored(-3.f), 1);
+  EXPECT_EQ(UnisonCountToStored(NAN), 1);
   EXPECT_EQ(UnisonCountToIndex(8), 7.0f);
   EXPECT_EQ(UnisonCountToIndex(0), 0.0f);
 
