@@ -1,7 +1,8 @@
 // The editor's artwork, drawn by code and registered under the resource
 // names the editor loads: the window background with its panels and
 // captions (from the layout table), knob strips of 96 frames, two-state
-// buttons, segmented selectors and the overlay panels' backgrounds.
+// buttons, segmented selectors and the overlay panels' backgrounds (the
+// browser window's from its own painter).
 #include "editor/Artwork.h"
 
 #include <cairo.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "editor/EditorLayout.h"
+#include "editor/pages/BrowserArtwork.h"
 #include "platform/vstgui/vstgui.h"
 
 namespace {
@@ -297,7 +299,7 @@ void RegisterAll() {
   AddSelector("GuiOversamplingSelector.png", 116, 16, {"2X", "4X", "8X"});
   AddSelector("GuiModMtxSelector.png", 165, 16, {"1-6", "7-12", "13-18", "19-24"});
 
-  AddOverlay("GuiPresetBrowser.png", "BROWSER");
+  RegisterBrowserArtwork();
   AddOverlay("GuiWaveTableEditor.png", "WAVETABLE EDITOR");
   AddOverlay("GuiRecorder.png", "RECORDER");
   AddOverlay("GuiSampleEditor.png", "SAMPLE EDITOR");
