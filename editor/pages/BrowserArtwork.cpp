@@ -13,8 +13,8 @@ namespace {
 const double PI = 3.14159265358979;
 const CColor ACCENT(0, 168, 255, 255);
 const CColor WINDOW(26, 29, 34, 245);
-const CColor WELL(14, 16, 19, 255);
-const CColor WELL_STRIPE(19, 21, 25, 255);
+const CColor WELL(62, 66, 73, 255);
+const CColor WELL_STRIPE(68, 72, 79, 255);
 const CColor EDGE(70, 75, 82, 255);
 const CColor LABEL(170, 176, 184, 255);
 const CColor BUTTON(42, 45, 50, 255);
@@ -69,7 +69,7 @@ void PaintWindow(CDrawContext& c, CCoord, CCoord) {
     c.setFillColor(WELL_STRIPE);
     c.drawRect(CRect(337, 139 + 18 * row, 874, 139 + 18 * row + 18), kDrawFilled);
   }
-  c.setFrameColor(CColor(40, 44, 50, 255));
+  c.setFrameColor(CColor(48, 52, 58, 255));
   c.setLineWidth(1);
   for (int column = 1; column < 3; ++column) {
     const CCoord x = 340 + 178 * column - 0.5;

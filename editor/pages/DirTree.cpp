@@ -42,12 +42,20 @@ CDirNode* CDirNode::GetNextChild() {
   return m_children[m_cursor++];
 }
 
-bool CDirNode::TraverseToNode(const CDirNode* target) {
-  if (target == this) return true;
-  while (CDirNode* child = GetNextChild()) {
-    if (child->TraverseToNode(target)) return true;
+// Set from the target upwards, which costs the depth rather than a search
+// of the whole subtree.
+bool CDirNode::TraverseToNode(CDirNode* target) {
+  bool inside = false;
+  for (const CDirNode* n = target; n; n = n->m_parent) {
+    if (n == this) inside = true;
   }
-  return false;
+  if (!inside) return false;
+  target->m_cursor = 0;
+  for (CDirNode* n = target; n != this; n = n->m_parent) {
+    const std::vector<CDirNode*>& siblings = n->m_parent->m_children;
+    n->m_parent->m_cursor = static_cast<size_t>(std::find(siblings.begin(), siblings.end(), n) - siblings.begin()) + 1;
+  }
+  return true;
 }
 
 CDirNode* CDirNode::GetLastChild() {
@@ -102,9 +110,8 @@ CDirNode* CDirTree::AddChild(CDirNode* parent, CDirNode* child) {
   return parent->AddChild(child);
 }
 
-bool CDirTree::TraverseToNode(const CDirNode* node) {
-  if (!m_root) return false;
-  m_root->ResetTraverse();
+bool CDirTree::TraverseToNode(CDirNode* node) {
+  if (!m_root || !node) return false;
   return m_root->TraverseToNode(node);
 }
 

@@ -25,9 +25,9 @@ class CDirNode {
   void ResetTraverse();
   CDirNode* GetNextChild();
   // Leaves the cursor of every node on the way from this node down to
-  // target just past the child that leads there; false when target is not
-  // in this subtree. Expects the cursors reset.
-  bool TraverseToNode(const CDirNode* target);
+  // target just past the child that leads there, and target's on its first
+  // child; false (nothing changed) when target is not in this subtree.
+  bool TraverseToNode(CDirNode* target);
   // The deepest last descendant (the last child's last child and so on);
   // null without children.
   CDirNode* GetLastChild();
@@ -81,8 +81,8 @@ class CDirTree {
   CDirNode* AddChild(CDirNode* parent, CDirNode* child);
   // The next child at node's cursor; null for a null node.
   CDirNode* GetNextChild(CDirNode* node) { return node ? node->GetNextChild() : nullptr; }
-  // Resets every cursor, then positions them on the way to node.
-  bool TraverseToNode(const CDirNode* node);
+  // Positions the cursors on the way from the root to node.
+  bool TraverseToNode(CDirNode* node);
   CDirNode* FindDir(const std::string& path) { return m_root ? m_root->FindDir(path) : nullptr; }
   // Rows in the display order: the root and what its expanded nodes show.
   unsigned int GetVisibleCount() const { return m_root ? m_root->GetVisibleCount() + 1 : 0; }

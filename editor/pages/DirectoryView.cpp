@@ -116,7 +116,6 @@ void CDirectoryView::RebuildDisplayList() {
   m_displayList.clear();
   CDirNode* root = m_tree.GetRoot();
   if (root) {
-    root->ResetTraverse();
     unsigned int counter = 1;
     if (m_firstRow == 0) m_displayList.push_back({root, 0});
     if (root->IsExpanded()) _addRows(root, 1, counter);
@@ -127,8 +126,9 @@ void CDirectoryView::RebuildDisplayList() {
   }
 }
 
+// Only the expanded part of the tree is walked, up to the last row shown.
 void CDirectoryView::_addRows(CDirNode* node, unsigned int depth, unsigned int& counter) {
-  while (CDirNode* child = node->GetNextChild()) {
+  for (CDirNode* child : node->GetChildren()) {
     if (m_displayList.size() >= VISIBLE_ROWS) return;
     const unsigned int row = counter++;
     if (row >= m_firstRow) m_displayList.push_back({child, depth});
@@ -160,8 +160,10 @@ bool CDirectoryView::_findRow(const CDirNode* node, unsigned int& row) {
 }
 
 void CDirectoryView::ScrollToDir(const std::string& path) {
-  CDirNode* node = m_tree.FindDir(path);
-  if (!node) return;
+  if (CDirNode* node = m_tree.FindDir(path)) _scrollToNode(node);
+}
+
+void CDirectoryView::_scrollToNode(CDirNode* node) {
   bool expanded = false;
   for (CDirNode* p = node->GetParent(); p; p = p->GetParent()) {
     if (!p->IsExpanded()) {
@@ -201,7 +203,7 @@ bool CDirectoryView::SelectNextDir() {
   // The selected folder's first child, else the sibling after the way up.
   for (CDirNode* node = m_selected; node; node = node->GetParent()) {
     if (CDirNode* next = node->GetNextChild()) {
-      ScrollToDir(next->GetPath());
+      _scrollToNode(next);
       return true;
     }
   }
@@ -212,14 +214,14 @@ bool CDirectoryView::SelectPrevDir() {
   if (!m_selected || !m_selected->GetParent()) return false;
   CDirNode* previous = m_selected->GetPrevChild();
   if (!previous) return false;
-  ScrollToDir(previous->GetPath());
+  _scrollToNode(previous);
   return true;
 }
 
 bool CDirectoryView::SelectFirstDir() {
   CDirNode* root = m_tree.GetRoot();
   if (!root) return false;
-  ScrollToDir(root->GetPath());
+  _scrollToNode(root);
   return true;
 }
 
@@ -227,7 +229,7 @@ bool CDirectoryView::SelectLastDir() {
   CDirNode* root = m_tree.GetRoot();
   CDirNode* last = root ? root->GetLastChild() : nullptr;
   if (!last) return false;
-  ScrollToDir(last->GetPath());
+  _scrollToNode(last);
   return true;
 }
 

@@ -28,10 +28,10 @@ struct DISPLAY_DIR_ITEM {
 
 class CDirectoryView : public CViewContainer, public CControlListener {
  public:
-  static const unsigned int ROW_HEIGHT = 17;
-  static const unsigned int VISIBLE_ROWS = 20;
-  static const unsigned int MAX_DEPTH = 32;
-  static const unsigned int MAX_FOLDERS = 10000;
+  static constexpr unsigned int ROW_HEIGHT = 17;
+  static constexpr unsigned int VISIBLE_ROWS = 20;
+  static constexpr unsigned int MAX_DEPTH = 32;
+  static constexpr unsigned int MAX_FOLDERS = 10000;
 
   CDirectoryView(CPresetBrowser* owner, const CRect& size);
   CDirectoryView(const CDirectoryView& other);
@@ -78,6 +78,8 @@ class CDirectoryView : public CViewContainer, public CControlListener {
   // Adds the folders inside parent and, recursively, theirs. ancestors
   // holds the identities of parent and every folder above it.
   void _search(CDirNode* parent, unsigned int depth, std::vector<FolderListing::FOLDER_ID>& ancestors);
+  // ScrollToDir for a node of the tree.
+  void _scrollToNode(CDirNode* node);
   void _notifyOwner();
   // Row of node in the full display order (root 0); false when hidden
   // or absent.

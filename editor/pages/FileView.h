@@ -21,10 +21,10 @@ class CScrollBar;
 
 class CFileView : public CViewContainer, public CControlListener {
  public:
-  static const unsigned int COLUMNS = 3;
-  static const unsigned int ROWS = 19;
-  static const unsigned int CELLS = COLUMNS * ROWS;
-  static const unsigned int CELL_HEIGHT = 18;
+  static constexpr unsigned int COLUMNS = 3;
+  static constexpr unsigned int ROWS = 19;
+  static constexpr unsigned int CELLS = COLUMNS * ROWS;
+  static constexpr unsigned int CELL_HEIGHT = 18;
 
   CFileView(CPresetBrowser* owner, const CRect& size);
   CFileView(const CFileView& other);
