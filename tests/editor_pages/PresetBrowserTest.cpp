@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -669,6 +670,27 @@ TEST_F(PresetBrowserTest, FoldersAreReadOnTheEditorThreadWithoutTheEngineLock) {
   EXPECT_EQ(list->GetSelectedName(), "a1");
   EXPECT_EQ(watch.offThread, 0);
   EXPECT_EQ(watch.locked, 0);
+}
+
+TEST(FolderListing, NamesBecomeValidUtf8AndSortAsTheBrowserOrdersThem) {
+  const std::string R = "\xEF\xBF\xBD";  // U+FFFD
+  const struct {
+    std::string name, shown;
+  } names[] = {
+      {"Plain", "Plain"},
+      {"Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB9", "Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB9"},
+      {"L\xE9n", "L" + R + "n"},                  // Latin-1
+      {"\xC0\xAFx", R + R + "x"},                 // overlong
+      {"\xED\xA0\x80", R + R + R},               // surrogate
+      {"end\xE2\x82", "end" + R + R},             // cut short
+      {"\xF4\x90\x80\x80", R + R + R + R},      // beyond U+10FFFF
+  };
+  for (const auto& n : names) EXPECT_EQ(FolderListing::ShowableName(n.name), n.shown) << n.shown;
+
+  std::vector<std::string> order = {"bass2", "Zeta", "Bass", "alpha", "BASS", "Beta", "\xC3\xA9t\xC3\xA9", "_x", "9"};
+  std::sort(order.begin(), order.end(), FolderListing::SortPredicate);
+  EXPECT_EQ(order, (std::vector<std::string>{"9", "alpha", "BASS", "Bass", "bass2", "Beta", "Zeta", "_x",
+                                             "\xC3\xA9t\xC3\xA9"}));
 }
 
 }  // namespace
