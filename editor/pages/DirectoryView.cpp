@@ -26,6 +26,7 @@ CDirectoryView::CDirectoryView(CPresetBrowser* owner, const CRect& size)
       m_font("Arial", 12, kBoldFace) {
   m_scrollBar = new CScrollBar(CRect(205, 0, 218, size.height() - 3), this, SCROLL_BAR_TAG, true, nullptr, true);
   addView(m_scrollBar);
+  RebuildDisplayList();  // empty until a root is given: the bar hides
 }
 
 CDirectoryView::CDirectoryView(const CDirectoryView& other)
