@@ -13,6 +13,7 @@
 
 #include "editor/EditorLayout.h"
 #include "editor/pages/BrowserArtwork.h"
+#include "editor/pages/SampleArtwork.h"
 #include "platform/vstgui/vstgui.h"
 
 namespace {
@@ -301,8 +302,7 @@ void RegisterAll() {
 
   RegisterBrowserArtwork();
   AddOverlay("GuiWaveTableEditor.png", "WAVETABLE EDITOR");
-  AddOverlay("GuiRecorder.png", "RECORDER");
-  AddOverlay("GuiSampleEditor.png", "SAMPLE EDITOR");
+  RegisterSampleArtwork();
 }
 
 }  // namespace
