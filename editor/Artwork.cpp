@@ -1,7 +1,8 @@
 // The editor's artwork, drawn by code and registered under the resource
 // names the editor loads: the window background with its panels and
 // captions (from the layout table), knob strips of 96 frames, two-state
-// buttons, segmented selectors and the overlay panels' backgrounds.
+// buttons, segmented selectors and the overlay panels' backgrounds (the
+// browser window's from its own painter).
 #include "editor/Artwork.h"
 
 #include <cairo.h>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "editor/EditorLayout.h"
+#include "editor/pages/BrowserArtwork.h"
 #include "editor/pages/SampleArtwork.h"
 #include "platform/vstgui/vstgui.h"
 
@@ -314,7 +316,7 @@ void RegisterAll() {
   AddSelector("GuiModMtxSelector.png", 165, 16, {"1-6", "7-12", "13-18", "19-24"});
   AddPageSelector("GuiViewPageSelector.png");
 
-  AddOverlay("GuiPresetBrowser.png", "BROWSER");
+  RegisterBrowserArtwork();
   AddOverlay("GuiWaveTableEditor.png", "WAVETABLE EDITOR");
   RegisterSampleArtwork();
 }

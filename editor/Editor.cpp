@@ -201,6 +201,7 @@ bool CEditor::_isAttached(CView* view) const { return frame && view && frame->is
 CMessageResult CEditor::notify(CBaseObject* sender, const char* message) {
   if (!message || std::strcmp(message, CVSTGUITimer::kMsgTimer) != 0) return kMessageUnknown;
   if (!frame || !m_controlsBuilt) return kMessageNotified;
+  _refreshStaleBrowser();
   if (_isAttached(m_recorder)) m_recorder->Update();
   if (m_miniBrowser) m_miniBrowser->Update();
   if (m_pendingPad >= 0 && m_pendingPad < static_cast<long>(OSC_COUNT) && m_commands) {

@@ -14,6 +14,7 @@
 // half-built or half-destroyed frame; UpdateParamValue only sets values and
 // dirty flags and never draws.
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -217,6 +218,9 @@ class CEditor : public AEffGUIEditor,
   void _detach(CView* view);
   bool _isAttached(CView* view) const;
   std::string _categoryPath() const;
+  // At a tick: shows the remembered preset in a browser on screen after a
+  // restored state changed it.
+  void _refreshStaleBrowser();
   AudioEffectX* _effectX() const;
 
   ICommandHandler* m_commands;
@@ -255,6 +259,7 @@ class CEditor : public AEffGUIEditor,
   std::string m_presetFolder;
   std::string m_oscFolders[OSC_COUNT];
   std::string m_oscFiles[OSC_COUNT];
+  std::atomic<bool> m_browserStale{false};
   unsigned char m_controlsBuilt = 0;
   MSEG_COPY m_msegCopy;
   CControlPopupMenu* m_contextMenu = nullptr;

@@ -10,6 +10,7 @@
 #include "editor/EditorTags.h"
 #include "editor/PopupMenu.h"
 #include "editor/StringLists.h"
+#include "editor/pages/FolderListing.h"
 #include "editor/pages/MiniPresetBrowser.h"
 #include "editor/pages/PresetBrowser.h"
 #include "engine/FolderLayout.h"
@@ -88,8 +89,11 @@ void CEditor::ShowPresetBrowser(unsigned int category) {
   _attach(m_presetBrowser);
 }
 
+// Only a browser on screen is closed: the memory takes what it shows. (A
+// browser not shown may hold an older selection than the memory, which a
+// restored state sets without reading folders.)
 void CEditor::ClosePresetBrowser(bool save) {
-  if (!m_presetBrowser) return;
+  if (!m_presetBrowser || !_isAttached(m_presetBrowser)) return;
   const std::string& folder = m_presetBrowser->GetSelectedDirectory();
   const std::string& file = m_presetBrowser->GetSelectedFile();
   m_categoryFolders[m_category] = folder;
@@ -247,13 +251,14 @@ void CEditor::SelectPrevOscSample(unsigned int osc) {
 void CEditor::ShowMiniBrowserMenu() {
   InitPresetBrowserCategory(0);
   if (!m_presetBrowser || !m_miniBrowser) return;
-  std::vector<std::string> names = m_presetBrowser->GetFileNames();
+  const std::vector<std::string> names = m_presetBrowser->GetFileNames();
   std::vector<std::string> items;
   long current = -1;
   for (size_t i = 0; i < names.size(); ++i) {
     if (i > 0 && i % MINI_MENU_NAMES_PER_COLUMN == 0) items.push_back(POPUP_MENU_PAGE_BREAK);
     if (names[i] == m_presetBrowser->GetSelectedFile()) current = static_cast<long>(i);
-    items.push_back(names[i]);
+    // Shown safely; the choice maps back to the name as on disk.
+    items.push_back(FolderListing::ShowableName(names[i]));
   }
   CPopupMenu menu(items, current);
   long chosen = menu.Popup(m_miniBrowser);
@@ -264,15 +269,22 @@ void CEditor::ShowMiniBrowserMenu() {
 
 // The restored path is kept whatever folder it lies in, so that the next
 // saved state carries it again; only a path under the presets folder
-// becomes the browser's remembered preset.
+// becomes the browser's remembered preset. A state may be restored on any
+// thread, so the folders are not read here: a browser on screen shows the
+// preset from the editor's next tick, and every other way into the browser
+// reads the folders anew anyway.
 void CEditor::InitPresetBrowserCategorySelection(std::string path) {
   m_file.SetPath(path);
   if (IsUnder(path, FileSpec::FolderPresets)) {
     m_categoryFolders[0] = FileUtils::ExtractDirPath(path);
     m_categoryFiles[0] = FileUtils::ExtractFileName(path);
-    if (m_presetBrowser) InitPresetBrowserCategory(0);
+    if (m_presetBrowser) m_browserStale = true;
   }
   _showMiniBrowserTexts();
+}
+
+void CEditor::_refreshStaleBrowser() {
+  if (m_browserStale.exchange(false) && _isAttached(m_presetBrowser)) InitPresetBrowserCategory(0);
 }
 
 void CEditor::_showMiniBrowserTexts() {

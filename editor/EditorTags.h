@@ -26,6 +26,12 @@ const long TAG_VIEW_PAGE = 68187;
 
 const long TAG_COMMAND_LAST = TAG_VIEW_PAGE;
 
+// The preset browser window's kick buttons.
+const long TAG_BROWSER_CLOSE = 68214;
+const long TAG_BROWSER_PREV = 68215;
+const long TAG_BROWSER_NEXT = 68216;
+const long TAG_BROWSER_REFRESH = 68217;
+
 inline bool IsXYPadTag(long tag) { return tag >= TAG_OSC_XY && tag <= TAG_MORPH_XY; }
 
 // The effect panels' module-preset buttons (the effects-matrix page).

@@ -16,9 +16,13 @@ long long CScrollBar::_track() const {
   return static_cast<long long>(m_vertical ? r.height() : r.width());
 }
 
+// A thumb never shrinks below MIN_THUMB pixels (nor beyond the track), so
+// that it can still be grabbed over a content of tens of thousands of rows.
 long long CScrollBar::getHeaderSize(long long length) const {
   if (m_allFits || m_content <= 0) return length;
-  return m_page * length / m_content;
+  const long long thumb = m_page * length / m_content;
+  const long long least = length < MIN_THUMB ? length : MIN_THUMB;
+  return thumb < least ? least : thumb;
 }
 
 long long CScrollBar::_thumbPos(long long track, long long thumb) const {

@@ -7,6 +7,8 @@
 
 class CScrollBar : public CControl {
  public:
+  static constexpr long long MIN_THUMB = 10;
+
   CScrollBar(const CRect& size, CControlListener* listener, long tag, bool vertical, CBitmap* background,
              bool hideWhenAllFits);
   CScrollBar(const CScrollBar& other) = default;
@@ -22,7 +24,7 @@ class CScrollBar : public CControl {
   // step: offsets are multiples of it.
   void setScrollInfo(long long content, long long page, long long step);
   void clipValue();
-  // Thumb length for a track of length pixels.
+  // Thumb length for a track of length pixels (at least MIN_THUMB).
   long long getHeaderSize(long long length) const;
 
   long long getOffset() const { return m_offset; }

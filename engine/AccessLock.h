@@ -13,6 +13,8 @@ class CAccessLock {
 
   void Lock() { pthread_mutex_lock(&m_mutex); }
   void Unlock() { pthread_mutex_unlock(&m_mutex); }
+  // Takes the lock only when no other thread holds it; true when taken.
+  bool TryLock() { return pthread_mutex_trylock(&m_mutex) == 0; }
 
  private:
   pthread_mutex_t m_mutex;
