@@ -246,6 +246,8 @@ TEST(InstrumentRender, PresetFileIsLoadedThroughTheEnginesPresetCode) {
   WriteBytes(damaged, bytes.data(), bytes.size());
   const std::string out2 = dir.File("out2.wav");
   EXPECT_EQ(Render({"--midi", midi, "--preset", damaged, "-o", out2}, &messages), 1);
-  EXPECT_EQ(messages, "morlavine-render: " + damaged + ": not a readable preset file\n");
+  EXPECT_EQ(messages, "morlavine-render: " + damaged +
+                          ": not a readable preset file (cut short: the parameter block is "
+                          "incomplete)\n");
   EXPECT_FALSE(FileExists(out2));
 }

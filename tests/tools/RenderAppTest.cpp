@@ -115,7 +115,7 @@ TEST(RenderApp, RefusalsAfterTheInputsWriteNothing) {
       {{"--demo", "-o", out}, RenderApp::INSTRUMENT(),
        "the instrument is not available in this build"},
       {{"--demo", "--save-state", saved, "-o", dir.File("missing/out.wav")}, ToneInstrument(),
-       dir.File("missing/out.wav") + ": cannot write WAV file: No such file or directory"},
+       dir.File("missing/out.wav") + ": cannot write file: No such file or directory"},
   };
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.message);
