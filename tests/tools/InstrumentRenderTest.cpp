@@ -1,4 +1,5 @@
 // The render program with the Morlavine instrument, end to end.
+#include <algorithm>
 #include <cmath>
 
 #include "MidiTestUtil.h"
@@ -386,4 +387,67 @@ TEST(InstrumentRender, EarlyChordHasItsVoicesAtEveryBlockSize) {
   // Eight voices of the sixteen sound clearly softer: the level tells the
   // number of voices apart.
   EXPECT_LT(level(midi, few, "512", 0.005), reference - 1.5);
+}
+
+namespace {
+
+// The program's standard output of a run that must succeed.
+std::string StandardOutput(std::vector<std::string> args) {
+  args.insert(args.begin(), "morlavine-render");
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  FILE* out = std::tmpfile();
+  FILE* messages = std::tmpfile();
+  const int code = RenderApp::Run(static_cast<int>(argv.size()), argv.data(), out, messages,
+                                  MorlavineInstrument::Get());
+  std::string text, errors;
+  char line[1024];
+  std::rewind(out);
+  while (std::fgets(line, sizeof(line), out)) text += line;
+  std::rewind(messages);
+  while (std::fgets(line, sizeof(line), messages)) errors += line;
+  std::fclose(out);
+  std::fclose(messages);
+  EXPECT_EQ(code, 0) << errors;
+  return text;
+}
+
+}  // namespace
+
+// A preset saved from a sound renders bit for bit as the sound it came from,
+// and lists the same parameters.
+TEST(InstrumentRender, SavedPresetRendersAndListsAsTheStateItCameFrom) {
+  CScratchDir dir;
+  const std::string midi = dir.File("phrase.mid");
+  WriteShortPhrase(midi);
+  const std::string state = dir.File("state.aupreset"), preset = dir.File("saved.p");
+  std::string messages;
+  ASSERT_EQ(Render({"--midi", midi, "--tail", "0", "--param", "116=0.2", "--param", "28=0.35",
+                    "--param", "121=0.1", "--save-state", state, "-o", dir.File("first.wav")},
+                   &messages),
+            0)
+      << messages;
+  const std::string a = dir.File("a.wav"), b = dir.File("b.wav");
+  ASSERT_EQ(Render({"--midi", midi, "--seed", "3", "--tail", "0.1", "--state", state,
+                    "--save-preset", preset, "-o", a},
+                   &messages),
+            0)
+      << messages;
+  ASSERT_TRUE(FileExists(preset));
+  ASSERT_EQ(Render({"--midi", midi, "--seed", "3", "--tail", "0.1", "--preset", preset, "-o", b},
+                   &messages),
+            0)
+      << messages;
+  EXPECT_EQ(ReadBytes(a), ReadBytes(b));
+
+  const std::string fromState = StandardOutput({"--list-params", "--state", state});
+  EXPECT_EQ(StandardOutput({"--list-params", "--preset", preset}), fromState);
+  // One line per host parameter: id, short name, value.
+  EXPECT_EQ(std::count(fromState.begin(), fromState.end(), '\n'), 333);
+  EXPECT_NE(fromState.find("116  M Level   0.200000\n"), std::string::npos) << fromState;
+  EXPECT_NE(fromState.find(" 28  O1 Cut    0.350000\n"), std::string::npos);
+  // --param applies over the loaded sound.
+  EXPECT_NE(StandardOutput({"--list-params", "--state", state, "--param", "116=0.75"})
+                .find("116  M Level   0.750000\n"),
+            std::string::npos);
 }
