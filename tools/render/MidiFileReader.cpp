@@ -199,12 +199,16 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& p
     problem = std::string("cannot open MIDI file: ") + std::strerror(errno);
     return false;
   }
-  char chunk[65536];
-  size_t n;
-  while ((n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + n);
-    if (static_cast<long long>(bytes.size()) > MAX_MIDI_FILE_BYTES) break;
+  // Reads straight into the vector, in steps, up to one byte past the limit.
+  const size_t STEP = 1 << 20;
+  size_t used = 0;
+  for (;;) {
+    bytes.resize(used + STEP);
+    const size_t n = std::fread(bytes.data() + used, 1, STEP, file);
+    used += n;
+    if (n < STEP || static_cast<long long>(used) > MAX_MIDI_FILE_BYTES) break;
   }
+  bytes.resize(used);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) {
@@ -237,13 +241,17 @@ bool CMidiFileReader::Read(const char* path, double defaultBpm, CMidiScore& scor
     return false;
   }
   std::vector<uint8_t> bytes;
+  bytes.reserve(static_cast<size_t>(info.st_size));
   std::string problem;
   if (!ReadWholeFile(path, bytes, problem)) {
     error = name + ": " + problem;
     return false;
   }
 
+  // The shortest event takes two bytes (a delta and a running-status data
+  // byte), so this is room for all of them.
   std::vector<TICK_EVENT> events;
+  events.reserve(bytes.size() / 2);
   int ppqn = 0;
   CSmfParser parser(bytes);
   if (!parser.Parse(events, ppqn, problem)) {
