@@ -146,8 +146,11 @@ cairo_surface_t* CBitmapResources::load(const char* name) {
 
 // ---------------------------------------------------------------------------
 
-CBitmap::CBitmap(const char* resourceName) : name(resourceName ? resourceName : "") {
-  surface = CBitmapResources::load(resourceName);
+CBitmap::CBitmap(const char* resourceName) : name(resourceName ? resourceName : ""), named(true) {}
+
+cairo_surface_t* CBitmap::image() const {
+  if (named) std::call_once(loaded, [this] { surface = CBitmapResources::load(name.c_str()); });
+  return surface;
 }
 
 CBitmap::CBitmap(CCoord width, CCoord height) {
@@ -163,8 +166,14 @@ CBitmap::~CBitmap() {
   if (surface) cairo_surface_destroy(surface);
 }
 
-CCoord CBitmap::getWidth() const { return surface ? cairo_image_surface_get_width(surface) : 0; }
-CCoord CBitmap::getHeight() const { return surface ? cairo_image_surface_get_height(surface) : 0; }
+CCoord CBitmap::getWidth() const {
+  cairo_surface_t* s = image();
+  return s ? cairo_image_surface_get_width(s) : 0;
+}
+CCoord CBitmap::getHeight() const {
+  cairo_surface_t* s = image();
+  return s ? cairo_image_surface_get_height(s) : 0;
+}
 
 void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) {
   if (context) context->drawBitmap(this, rect, offset, 1.f);

@@ -5,9 +5,12 @@
 // loaded; the image is then shared by every bitmap of the name. A name
 // without a painter is looked up as a PNG file in the search folder, when
 // one is set. A bitmap whose name is found nowhere is not loaded: it is
-// 0 x 0 pixels and draws nothing.
+// 0 x 0 pixels and draws nothing. A named bitmap is drawn (or read) when it
+// is first used, not when it is made, so an editor that is never shown
+// draws no artwork and opens no fonts.
 
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "platform/vstgui/BaseObject.h"
@@ -56,7 +59,7 @@ class CBitmap : public CBaseObject {
   CBitmap(const CBitmap&) = delete;
   CBitmap& operator=(const CBitmap&) = delete;
 
-  bool isLoaded() const { return surface != nullptr; }
+  bool isLoaded() const { return image() != nullptr; }
   CCoord getWidth() const;
   CCoord getHeight() const;
   const char* getResourceName() const { return name.c_str(); }
@@ -76,10 +79,15 @@ class CBitmap : public CBaseObject {
   // The image, for drawing into it with CDrawContext(getSurface()). A named
   // bitmap shares its image with every bitmap of that name: draw only into
   // bitmaps made with a size.
-  cairo_surface_t* getSurface() const { return surface; }
+  cairo_surface_t* getSurface() const { return image(); }
 
  private:
+  // The image, loaded by name at the first call.
+  cairo_surface_t* image() const;
+
   std::string name;
-  cairo_surface_t* surface = nullptr;
+  mutable cairo_surface_t* surface = nullptr;
+  mutable std::once_flag loaded;
+  bool named = false;
   bool noAlpha = false;
 };
