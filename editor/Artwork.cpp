@@ -11,6 +11,7 @@
 #include <string>
 
 #include "editor/EditorLayout.h"
+#include "editor/pages/SampleArtwork.h"
 #include "platform/vstgui/vstgui.h"
 
 namespace {
@@ -299,8 +300,7 @@ void RegisterAll() {
 
   AddOverlay("GuiPresetBrowser.png", "BROWSER");
   AddOverlay("GuiWaveTableEditor.png", "WAVETABLE EDITOR");
-  AddOverlay("GuiRecorder.png", "RECORDER");
-  AddOverlay("GuiSampleEditor.png", "SAMPLE EDITOR");
+  RegisterSampleArtwork();
 }
 
 }  // namespace
