@@ -6,9 +6,11 @@
 // without a painter is looked up as a PNG file in the search folder, when
 // one is set. A bitmap whose name is found nowhere is not loaded: it is
 // 0 x 0 pixels and draws nothing. A named bitmap is drawn (or read) when it
-// is first used, not when it is made, so an editor that is never shown
-// draws no artwork and opens no fonts.
+// is first drawn or its image is asked for, not when it is made, and its
+// size comes from the painter's registration: an editor that lays out its
+// panels but is never shown draws no artwork and opens no fonts.
 
+#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -38,6 +40,9 @@ class CBitmapResources {
   static void addStrip(const char* name, int frameWidth, int frameHeight, int frameCount,
                        FramePainter painter);
   static bool has(const char* name);
+  // The size a painter was registered with, without drawing; false for a
+  // name without a painter.
+  static bool size(const char* name, int& width, int& height);
   static void remove(const char* name);
   // Forgets every painter and every image drawn.
   static void clear();
@@ -88,6 +93,7 @@ class CBitmap : public CBaseObject {
   std::string name;
   mutable cairo_surface_t* surface = nullptr;
   mutable std::once_flag loaded;
+  mutable std::atomic<bool> drawn{false};
   bool named = false;
   bool noAlpha = false;
 };

@@ -579,7 +579,8 @@ TEST(BitmapTest, NamedArtworkIsDrawnOnceAndSharedUnknownNamesAreEmpty) {
     c.drawRect(CRect(0, 0, w, h), kDrawFilled);
   });
   CBitmap a("Counted.png"), b("Counted.png");
-  EXPECT_EQ(paints, 0);  // drawn at first use, not when made
+  EXPECT_EQ(b.getWidth(), 8);  // the registered size, without drawing
+  EXPECT_EQ(paints, 0);        // drawn at first use, not when made
   EXPECT_TRUE(a.isLoaded());
   EXPECT_EQ(paints, 1);
   EXPECT_EQ(a.getWidth(), 8);
