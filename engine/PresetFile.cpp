@@ -140,7 +140,44 @@ class CSafeFileWriter {
   bool m_ok = true;
 };
 
+// The same writes into memory.
+class CMemoryWriter {
+ public:
+  explicit CMemoryWriter(std::vector<unsigned char>& out) : m_out(out) {}
+  void Write(const void* data, size_t bytes) {
+    const unsigned char* p = static_cast<const unsigned char*>(data);
+    if (bytes > 0) m_out.insert(m_out.end(), p, p + bytes);
+  }
+  void WriteWord(uint32_t w) {
+    unsigned char b[4];
+    PutWord(b, w);
+    Write(b, 4);
+  }
+  void WriteFloats(const float* data, size_t count) {
+    for (size_t i = 0; i < count; ++i) WriteWord(FloatToWord(data[i]));
+  }
+
+ private:
+  std::vector<unsigned char>& m_out;
+};
+
 }  // namespace
+
+const char* CPresetFile::DescribeLoadError(PRESET_LOAD_ERROR error) {
+  switch (error) {
+    case PRESET_LOAD_OK: return "no problem";
+    case PRESET_LOAD_CANNOT_OPEN: return "cannot be opened";
+    case PRESET_LOAD_TOO_SHORT: return "too short to be a preset file";
+    case PRESET_LOAD_BAD_VERSION: return "wrong magic: not a preset file of a known version";
+    case PRESET_LOAD_BAD_KIND: return "unknown preset kind";
+    case PRESET_LOAD_BAD_SAMPLE_BLOCK: return "damaged oscillator sample block";
+    case PRESET_LOAD_SHORT_BODY: return "cut short: the parameter block is incomplete";
+    case PRESET_LOAD_OUT_OF_MEMORY: return "not enough memory to read it";
+    case PRESET_LOAD_NOT_WHOLE: return "a module preset, not a whole preset";
+    case PRESET_LOAD_SAMPLE_REFUSED: return "the engine could not take its samples";
+  }
+  return "unreadable";
+}
 
 // One oscillator sample block as read; the name has room for a terminator.
 struct SAMPLE_BLOCK {
@@ -156,6 +193,7 @@ struct SAMPLE_BLOCK {
 };
 
 struct CPresetFile::PARSED {
+  PRESET_LOAD_ERROR error = PRESET_LOAD_OK;
   unsigned int version = 0;
   unsigned int kind = 0;
   bool hasSampleBlocks = false;
@@ -283,6 +321,7 @@ bool CPresetFile::_LoadDefault(ICommandHandler* handler) {
 bool CPresetFile::LoadFromFile(ICommandHandler* handler, const char* path, const char* filter,
                                const char* extension) {
   char pathBuffer[PATH_BUFFER_SIZE] = {0};
+  m_loadError = PRESET_LOAD_CANNOT_OPEN;
   if (path) {
     const size_t length = std::strlen(path);
     if (length >= PATH_BUFFER_SIZE) return false;
@@ -295,39 +334,69 @@ bool CPresetFile::LoadFromFile(ICommandHandler* handler, const char* path, const
   if (std::strcmp(pathBuffer, PRESET_LOAD_FROM_DEFAULT_PRESET) == 0) {
     Reset(handler, false);
     m_path.clear();
+    m_loadError = PRESET_LOAD_OK;
     return true;
   }
   if (std::strcmp(pathBuffer, PRESET_LOAD_FACTORY_RESET) == 0) {
     Reset(handler, true);
     m_path.clear();
+    m_loadError = PRESET_LOAD_OK;
     return true;
   }
-  if (IsWavePath(pathBuffer)) return LoadWaveTable(pathBuffer);
+  if (IsWavePath(pathBuffer)) {
+    const bool ok = LoadWaveTable(pathBuffer);
+    m_loadError = ok ? PRESET_LOAD_OK : PRESET_LOAD_CANNOT_OPEN;
+    return ok;
+  }
   return _LoadPresetPath(handler, pathBuffer, false);
 }
 
 bool CPresetFile::_LoadPresetPath(ICommandHandler* handler, const char* path, bool wholeOnly) {
+  const PRESET_LOAD_ERROR outer = m_loadError;
+  const bool ok = _LoadPresetPathChecked(handler, path, wholeOnly);
+  // A default preset read on the way (Reset) does not hide the outcome of
+  // the file asked for.
+  if (m_inDefault) m_loadError = outer;
+  return ok;
+}
+
+bool CPresetFile::_LoadPresetPathChecked(ICommandHandler* handler, const char* path, bool wholeOnly) {
+  m_loadError = PRESET_LOAD_CANNOT_OPEN;
   CFileReader reader(path);
   if (!reader.IsOpen()) return false;
   PARSED parsed;
-  if (!_Parse(reader, parsed)) return false;
-  if (wholeOnly && parsed.kind != PRESET_KIND_SYNTH) return false;
+  const bool read = _Parse(reader, parsed);
+  m_loadError = parsed.error;
+  if (!read) return false;
+  if (wholeOnly && parsed.kind != PRESET_KIND_SYNTH) {
+    m_loadError = PRESET_LOAD_NOT_WHOLE;
+    return false;
+  }
   return _Commit(handler, parsed, path);
 }
 
 bool CPresetFile::LoadFromMemory(ICommandHandler* handler, const void* data, size_t size, const char* path) {
+  m_loadError = PRESET_LOAD_TOO_SHORT;
   if (!data && size > 0) return false;
   CMemoryReader reader(data, size);
   PARSED parsed;
-  if (!_Parse(reader, parsed)) return false;
+  const bool read = _Parse(reader, parsed);
+  m_loadError = parsed.error;
+  if (!read) return false;
   return _Commit(handler, parsed, path ? path : "");
 }
 
 bool CPresetFile::_Parse(CReader& reader, PARSED& parsed) {
+  auto fail = [&parsed](PRESET_LOAD_ERROR error) {
+    parsed.error = error;
+    return false;
+  };
   uint32_t version = 0;
   uint32_t kind = 0;
-  if (!reader.ReadWord(version) || !IsKnownVersion(version)) return false;
-  if (!reader.ReadWord(kind) || kind > PRESET_KIND_LAST) return false;
+  if (!reader.ReadWord(version)) return fail(PRESET_LOAD_TOO_SHORT);
+  if (!IsKnownVersion(version)) return fail(PRESET_LOAD_BAD_VERSION);
+  if (!reader.ReadWord(kind)) return fail(PRESET_LOAD_TOO_SHORT);
+  if (kind > PRESET_KIND_LAST) return fail(PRESET_LOAD_BAD_KIND);
   parsed.version = version;
   parsed.kind = kind;
 
@@ -335,36 +404,36 @@ bool CPresetFile::_Parse(CReader& reader, PARSED& parsed) {
     // The sample blocks are present only after the signature pair.
     uint32_t signature = 0;
     uint32_t control = 0;
-    if (!reader.ReadWord(signature) || !reader.ReadWord(control)) return false;
+    if (!reader.ReadWord(signature) || !reader.ReadWord(control)) return fail(PRESET_LOAD_SHORT_BODY);
     if (signature == CHUNK_SIGANTURE_V2 && control == CHUNK_CONTROL_WORD_V2) {
       parsed.hasSampleBlocks = true;
       for (SAMPLE_BLOCK& block : parsed.samples) {
         uint32_t isSample = 0;
-        if (!reader.ReadWord(isSample) || isSample > 1) return false;
+        if (!reader.ReadWord(isSample) || isSample > 1) return fail(PRESET_LOAD_BAD_SAMPLE_BLOCK);
         if (isSample == 0) continue;
         block.isSample = true;
         uint32_t rate = 0;
         if (!reader.Read(block.name, SAMPLE_NAME_BYTES) || !reader.ReadWord(block.loopStart) ||
             !reader.ReadWord(block.loopEnd) || !reader.ReadWord(block.rootPitch) || !reader.ReadWord(rate) ||
             !reader.ReadWord(block.frames))
-          return false;
+          return fail(PRESET_LOAD_BAD_SAMPLE_BLOCK);
         block.name[SAMPLE_NAME_BYTES] = 0;
         block.rate = WordToFloat(rate);
         if (block.frames == 0) continue;
         // Two channels of frames floats must fit in what is left, and the
         // rate must be usable; both come from the file.
-        if (!std::isfinite(block.rate) || !(block.rate > 0.0f)) return false;
-        if (static_cast<uint64_t>(block.frames) * 8u > reader.Remaining()) return false;
+        if (!std::isfinite(block.rate) || !(block.rate > 0.0f)) return fail(PRESET_LOAD_BAD_SAMPLE_BLOCK);
+        if (static_cast<uint64_t>(block.frames) * 8u > reader.Remaining()) return fail(PRESET_LOAD_BAD_SAMPLE_BLOCK);
         block.left.reset(new (std::nothrow) float[block.frames]);
         block.right.reset(new (std::nothrow) float[block.frames]);
-        if (!block.left || !block.right) return false;
+        if (!block.left || !block.right) return fail(PRESET_LOAD_OUT_OF_MEMORY);
         if (!reader.ReadFloats(block.left.get(), block.frames) || !reader.ReadFloats(block.right.get(), block.frames))
-          return false;
+          return fail(PRESET_LOAD_BAD_SAMPLE_BLOCK);
       }
     } else if (!reader.Back(8)) {
-      return false;
+      return fail(PRESET_LOAD_SHORT_BODY);
     }
-    if (!reader.Read(parsed.author, AUTHOR_BYTES)) return false;
+    if (!reader.Read(parsed.author, AUTHOR_BYTES)) return fail(PRESET_LOAD_SHORT_BODY);
     parsed.author[AUTHOR_BYTES] = 0;
   }
 
@@ -375,14 +444,16 @@ bool CPresetFile::_Parse(CReader& reader, PARSED& parsed) {
   const unsigned int bytes = left < bodyMax ? static_cast<unsigned int>(left) : bodyMax;
   const unsigned int required =
       kind == PRESET_KIND_SYNTH ? bodyMax : CParamHandler::GetModuleBlockBytes(version, kind);
-  if (required == 0 || bytes < required) return false;
+  if (required == 0) return fail(PRESET_LOAD_BAD_KIND);
+  if (bytes < required) return fail(PRESET_LOAD_SHORT_BODY);
   parsed.body.reset(new (std::nothrow) SYNTH_PRESET);
-  if (!parsed.body) return false;
+  if (!parsed.body) return fail(PRESET_LOAD_OUT_OF_MEMORY);
   std::memcpy(parsed.body.get(), m_buffer, PRESET_BYTES);
   unsigned char* body = reinterpret_cast<unsigned char*>(parsed.body->data);
   // The image's little-endian words are the floats as they stand on the
   // little-endian hosts the instrument runs on.
-  return reader.Read(body, bytes);
+  if (!reader.Read(body, bytes)) return fail(PRESET_LOAD_SHORT_BODY);
+  return true;
 }
 
 bool CPresetFile::_Commit(ICommandHandler* handler, PARSED& parsed, const char* path) {
@@ -397,13 +468,16 @@ bool CPresetFile::_Commit(ICommandHandler* handler, PARSED& parsed, const char* 
       // Everything was checked while reading; only running out of memory
       // in the engine can refuse the sample now.
       if (!handler->LoadSampleFromMemory(osc, block.left.get(), block.right.get(), block.frames, block.rate,
-                                         block.name))
+                                         block.name)) {
+        m_loadError = PRESET_LOAD_SAMPLE_REFUSED;
         return false;
+      }
       handler->SetSampleLoop(osc, block.loopStart, block.loopEnd);
       handler->SetSampleRootPitch(osc, block.rootPitch);
     }
   }
   // The parsed image replaces the buffer.
+  m_loadError = PRESET_LOAD_OK;
   std::memcpy(m_buffer, parsed.body.get(), PRESET_BYTES);
   m_version = parsed.version;
   m_kind = parsed.kind;
@@ -476,6 +550,24 @@ bool CPresetFile::SaveToFile(ICommandHandler* handler, unsigned int kind, unsign
 
   CSafeFileWriter out(pathBuffer);
   if (!out.IsOpen()) return false;
+  _WriteImage(out, handler, kind, size);
+  if (!out.Finish()) return false;
+  m_path = pathBuffer;
+  if (kind == PRESET_KIND_SYNTH) m_name = FileUtils::ExtractFileName(pathBuffer);
+  return true;
+}
+
+bool CPresetFile::SaveToMemory(ICommandHandler* handler, unsigned int kind, unsigned int size,
+                               std::vector<unsigned char>& image) {
+  image.clear();
+  CMemoryWriter out(image);
+  _WriteImage(out, handler, kind, size);
+  m_kind = kind;
+  return true;
+}
+
+template <typename WRITER>
+void CPresetFile::_WriteImage(WRITER& out, ICommandHandler* handler, unsigned int kind, unsigned int size) {
   out.WriteWord(PRESET_VERSION_V3);
   out.WriteWord(kind);
   if (handler && kind == PRESET_KIND_SYNTH) {
@@ -515,8 +607,4 @@ bool CPresetFile::SaveToFile(ICommandHandler* handler, unsigned int kind, unsign
   }
   if (size > PRESET_BYTES) size = PRESET_BYTES;
   out.Write(m_buffer->data, size);
-  if (!out.Finish()) return false;
-  m_path = pathBuffer;
-  if (kind == PRESET_KIND_SYNTH) m_name = FileUtils::ExtractFileName(pathBuffer);
-  return true;
 }

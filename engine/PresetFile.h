@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "engine/SynthTypes.h"
 
@@ -31,6 +32,20 @@ extern const char PRESET_LOAD_FACTORY_RESET[];        // "??"
 // Words that mark the oscillator sample blocks of a preset file.
 const unsigned int CHUNK_SIGANTURE_V2 = 0x63ADEECD;
 const unsigned int CHUNK_CONTROL_WORD_V2 = 0x3B2AC934;
+
+// Why the last load failed.
+enum PRESET_LOAD_ERROR {
+  PRESET_LOAD_OK = 0,
+  PRESET_LOAD_CANNOT_OPEN,       // no such file, no access, not a regular file, path too long
+  PRESET_LOAD_TOO_SHORT,         // shorter than the version and kind words
+  PRESET_LOAD_BAD_VERSION,       // the first word is no known preset version
+  PRESET_LOAD_BAD_KIND,          // a kind no preset file holds
+  PRESET_LOAD_BAD_SAMPLE_BLOCK,  // an oscillator sample block is damaged or cut off
+  PRESET_LOAD_SHORT_BODY,        // the author or the parameter block is cut off
+  PRESET_LOAD_OUT_OF_MEMORY,
+  PRESET_LOAD_NOT_WHOLE,         // a module preset where a whole preset was asked for
+  PRESET_LOAD_SAMPLE_REFUSED,    // the engine could not take a sample
+};
 
 class CPresetFile {
  public:
@@ -58,6 +73,11 @@ class CPresetFile {
   // root pitches to 60 and keeps their samples.
   bool LoadFromFile(ICommandHandler* handler, const char* path, const char* filter, const char* extension);
 
+  // Why the last LoadFromFile or LoadFromMemory of a preset file failed
+  // (PRESET_LOAD_OK after a success), and a short text for it.
+  PRESET_LOAD_ERROR GetLoadError() const { return m_loadError; }
+  static const char* DescribeLoadError(PRESET_LOAD_ERROR error);
+
   // The same reader on a file image already in memory (path names it: the
   // preset name is taken from it).
   bool LoadFromMemory(ICommandHandler* handler, const void* data, size_t size, const char* path);
@@ -68,6 +88,10 @@ class CPresetFile {
   // Returns true only when the whole file was written.
   bool SaveToFile(ICommandHandler* handler, unsigned int kind, unsigned int size, const char* path,
                   const char* folder, const char* filter, const char* extension, const char* fileName);
+
+  // The bytes SaveToFile would write for a preset or module-preset file.
+  bool SaveToMemory(ICommandHandler* handler, unsigned int kind, unsigned int size,
+                    std::vector<unsigned char>& image);
 
   // A 12-byte built-in wave reference (kind 17, buffer word 0 = the wave
   // number) or a user wavetable WAV (kind 16: 16,384 samples and the 16-byte
@@ -99,6 +123,10 @@ class CPresetFile {
   // A preset file path (not "?", "??" or ".wav"); wholeOnly refuses every
   // kind but a whole preset.
   bool _LoadPresetPath(ICommandHandler* handler, const char* path, bool wholeOnly);
+  bool _LoadPresetPathChecked(ICommandHandler* handler, const char* path, bool wholeOnly);
+  // Writes a preset or module-preset file's bytes to a file or memory writer.
+  template <typename WRITER>
+  void _WriteImage(WRITER& out, ICommandHandler* handler, unsigned int kind, unsigned int size);
   bool _LoadDefault(ICommandHandler* handler);
 
   IGlobalSynth* m_synth;
@@ -110,4 +138,5 @@ class CPresetFile {
   std::string m_path;
   // Nesting guard of Reset: a default preset path never leads back into it.
   bool m_inDefault = false;
+  PRESET_LOAD_ERROR m_loadError = PRESET_LOAD_OK;
 };

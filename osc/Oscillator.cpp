@@ -8,7 +8,11 @@
 #include "engine/SynthTypes.h"
 #include "engine/Voice.h"
 #include "osc/OscState.h"
+#include "tables/InstrumentTables.h"
+#include "tables/NoiseLoopTables.h"
 #include "tables/Tables.h"
+#include "tables/ToneTables.h"
+#include "tables/WaveTables.h"
 
 namespace {
 
@@ -42,7 +46,12 @@ const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAM
 
 COscillator::COscillator(IGlobalSynth* synth)
     : m_synth(synth), m_pitch(synth), m_effects(synth), m_samplePlayer(synth), m_filter(synth), m_drive(synth) {
+  // The source tables of the computed modes are built once, on first use.
   Tables::Init();
+  Tables::InitWaveTables();
+  Tables::InitToneTables();
+  Tables::InitInstrumentTables();
+  Tables::InitNoiseLoopTables();
   m_buzzFade = {};
   m_morphFade = {};
   m_morphFade.loHz = MORPH_FADE_LO_HZ;

@@ -92,8 +92,6 @@ void BuildAll() {
   Build(SYN_GUITARMOD2_TABLE, SPECTRUM().Add(1, 0.747).Add(2, 0.169).Falling(3, 7, 0.045, 0.01), 8);
 }
 
-const bool INSTRUMENT_TABLES_BUILT_AT_LOAD = (InitInstrumentTables(), true);
-
 }  // namespace
 
 void InitInstrumentTables() {

@@ -1,9 +1,10 @@
 #pragma once
 // Carrier and modulator cycles of the instrument waves, generated in code
-// when the program is loaded: single cycles of 16384 points plus a guard
+// once, on first use: single cycles of 16384 points plus a guard
 // point equal to the first, peak 1, zero mean, all energy within the first
-// 48 harmonics. Readers that run from other static initialisers call
-// Tables::InitInstrumentTables() first.
+// 48 harmonics. Every reader calls
+// Tables::InitInstrumentTables() before it reads (the oscillator does so when
+// it is constructed).
 
 namespace Tables {
 

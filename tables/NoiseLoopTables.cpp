@@ -245,8 +245,6 @@ void BuildAll() {
   BuildClick();
 }
 
-const bool NOISE_LOOPS_BUILT_AT_LOAD = (InitNoiseLoopTables(), true);
-
 }  // namespace
 
 void InitNoiseLoopTables() {

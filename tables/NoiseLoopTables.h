@@ -1,6 +1,6 @@
 #pragma once
 // The noise recordings of the pitch-free oscillator modes, generated in code
-// when the program is loaded: seamless loops (the last value runs on into
+// once: seamless loops (the last value runs on into
 // the first), peak magnitude 1, zero mean, each followed by a guard value
 // equal to the first. Their level (RMS) and zero-crossing density follow
 // the character of each mode:
@@ -19,8 +19,10 @@
 // CLICK holds one click burst of 16384 values: 0 before value 1034 and after
 // value 15350, peak 1, RMS 0.008 over the whole table, 907 zero crossings
 // per 1000 values (a zero value counting as a crossing).
-// Readers that run from other static initialisers call
-// Tables::InitNoiseLoopTables() first.
+// They are built on first use, not when the program is loaded (a run that
+// only prints its options builds none): every reader calls
+// Tables::InitNoiseLoopTables() before it reads (the oscillator does so when
+// it is constructed).
 
 namespace Tables {
 

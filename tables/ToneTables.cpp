@@ -47,8 +47,6 @@ void BuildAll() {
   for (unsigned int i = 0; i <= ORGAN2_TABLE_SIZE; ++i) ORGAN2_TABLE[i] = static_cast<float>(ORGAN2_TABLE[i] / peak);
 }
 
-const bool TONE_TABLES_BUILT_AT_LOAD = (InitToneTables(), true);
-
 }  // namespace
 
 void InitToneTables() {

@@ -1,8 +1,9 @@
 #pragma once
-// Source cycles of the inharmonic and organ waves, generated in code when the
-// program is loaded (same form as the tables in Tables.h: SIZE points, then
-// one guard point equal to the first). Readers that run from other static
-// initialisers call Tables::InitToneTables() first.
+// Source cycles of the inharmonic and organ waves, generated in code once, on
+// first use (same form as the tables in Tables.h: SIZE points, then
+// one guard point equal to the first). Every reader calls
+// Tables::InitToneTables() before it reads (the oscillator does so when it is
+// constructed).
 
 namespace Tables {
 

@@ -156,10 +156,6 @@ bool BuildAll() {
   return true;
 }
 
-// Built when the program is loaded; InitWaveTables() covers readers that
-// run from other static initialisers before this one.
-const bool WAVE_TABLES_BUILT_AT_LOAD = (InitWaveTables(), true);
-
 }  // namespace
 
 void InitWaveTables() {

@@ -1,7 +1,7 @@
 #pragma once
 // Single-cycle source waves of the computed oscillator modes, 16384 points
 // each plus one guard point equal to the first, zero mean. They are summed
-// from their harmonics when the program is loaded: point i is the sum of
+// from their harmonics once, on first use: point i is the sum of
 // A sin(2 pi k i / 16384 + phase) over the wave's partials, then the wave is
 // scaled so that its named extreme is exactly +1 or -1 (the scale stays
 // within a few tenths of a percent of 1, so the partials keep their
@@ -83,7 +83,8 @@ const unsigned int SYN_GUITAR2_TABLE_SIZEM1 = WAVE_TABLE_SIZEM1;
 extern float SYN_GUITAR2_TABLE[SYN_GUITAR2_TABLE_SIZE + 1];
 
 // Fills the tables above once; safe to call any number of times from any
-// thread. They are also filled when the program is loaded.
+// thread. Every reader calls it before it reads (the oscillator does so when
+// it is constructed).
 void InitWaveTables();
 
 }  // namespace Tables

@@ -71,6 +71,17 @@ bool CBitmapResources::has(const char* name) {
   return r.resources.count(name) != 0;
 }
 
+bool CBitmapResources::size(const char* name, int& width, int& height) {
+  if (!name) return false;
+  REGISTRY& r = Registry();
+  std::lock_guard<std::mutex> guard(r.lock);
+  auto it = r.resources.find(name);
+  if (it == r.resources.end()) return false;
+  width = it->second.width;
+  height = it->second.height;
+  return true;
+}
+
 void CBitmapResources::remove(const char* name) {
   if (!name) return;
   REGISTRY& r = Registry();
@@ -146,8 +157,15 @@ cairo_surface_t* CBitmapResources::load(const char* name) {
 
 // ---------------------------------------------------------------------------
 
-CBitmap::CBitmap(const char* resourceName) : name(resourceName ? resourceName : "") {
-  surface = CBitmapResources::load(resourceName);
+CBitmap::CBitmap(const char* resourceName) : name(resourceName ? resourceName : ""), named(true) {}
+
+cairo_surface_t* CBitmap::image() const {
+  if (named)
+    std::call_once(loaded, [this] {
+      surface = CBitmapResources::load(name.c_str());
+      drawn = true;
+    });
+  return surface;
 }
 
 CBitmap::CBitmap(CCoord width, CCoord height) {
@@ -163,8 +181,18 @@ CBitmap::~CBitmap() {
   if (surface) cairo_surface_destroy(surface);
 }
 
-CCoord CBitmap::getWidth() const { return surface ? cairo_image_surface_get_width(surface) : 0; }
-CCoord CBitmap::getHeight() const { return surface ? cairo_image_surface_get_height(surface) : 0; }
+CCoord CBitmap::getWidth() const {
+  int width = 0, height = 0;
+  if (named && !drawn && CBitmapResources::size(name.c_str(), width, height)) return width;
+  cairo_surface_t* s = image();
+  return s ? cairo_image_surface_get_width(s) : 0;
+}
+CCoord CBitmap::getHeight() const {
+  int width = 0, height = 0;
+  if (named && !drawn && CBitmapResources::size(name.c_str(), width, height)) return height;
+  cairo_surface_t* s = image();
+  return s ? cairo_image_surface_get_height(s) : 0;
+}
 
 void CBitmap::draw(CDrawContext* context, const CRect& rect, const CPoint& offset) {
   if (context) context->drawBitmap(this, rect, offset, 1.f);

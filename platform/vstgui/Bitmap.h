@@ -5,9 +5,14 @@
 // loaded; the image is then shared by every bitmap of the name. A name
 // without a painter is looked up as a PNG file in the search folder, when
 // one is set. A bitmap whose name is found nowhere is not loaded: it is
-// 0 x 0 pixels and draws nothing.
+// 0 x 0 pixels and draws nothing. A named bitmap is drawn (or read) when it
+// is first drawn or its image is asked for, not when it is made, and its
+// size comes from the painter's registration: an editor that lays out its
+// panels but is never shown draws no artwork and opens no fonts.
 
+#include <atomic>
 #include <functional>
+#include <mutex>
 #include <string>
 
 #include "platform/vstgui/BaseObject.h"
@@ -35,6 +40,9 @@ class CBitmapResources {
   static void addStrip(const char* name, int frameWidth, int frameHeight, int frameCount,
                        FramePainter painter);
   static bool has(const char* name);
+  // The size a painter was registered with, without drawing; false for a
+  // name without a painter.
+  static bool size(const char* name, int& width, int& height);
   static void remove(const char* name);
   // Forgets every painter and every image drawn.
   static void clear();
@@ -56,7 +64,7 @@ class CBitmap : public CBaseObject {
   CBitmap(const CBitmap&) = delete;
   CBitmap& operator=(const CBitmap&) = delete;
 
-  bool isLoaded() const { return surface != nullptr; }
+  bool isLoaded() const { return image() != nullptr; }
   CCoord getWidth() const;
   CCoord getHeight() const;
   const char* getResourceName() const { return name.c_str(); }
@@ -76,10 +84,16 @@ class CBitmap : public CBaseObject {
   // The image, for drawing into it with CDrawContext(getSurface()). A named
   // bitmap shares its image with every bitmap of that name: draw only into
   // bitmaps made with a size.
-  cairo_surface_t* getSurface() const { return surface; }
+  cairo_surface_t* getSurface() const { return image(); }
 
  private:
+  // The image, loaded by name at the first call.
+  cairo_surface_t* image() const;
+
   std::string name;
-  cairo_surface_t* surface = nullptr;
+  mutable cairo_surface_t* surface = nullptr;
+  mutable std::once_flag loaded;
+  mutable std::atomic<bool> drawn{false};
+  bool named = false;
   bool noAlpha = false;
 };

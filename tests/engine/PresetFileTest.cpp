@@ -13,6 +13,7 @@
 #include "CommandHandlerDouble.h"
 #include "support/TempDataDir.h"
 #include "engine/GlobalSynth.h"
+#include "engine/ParamHandler.h"
 #include "engine/ParamIds.h"
 #include "engine/PresetFile.h"
 #include "engine/PresetKinds.h"
@@ -407,6 +408,63 @@ TEST_F(PresetFileDamageTest, DamagedFieldsAreRefused) {
     SetWord(b, c.at, c.word);
     ExpectRefusedWithoutChange(b, c.what);
   }
+}
+
+TEST_F(PresetFileDamageTest, RefusalsSayWhy) {
+  struct Case {
+    Bytes bytes;
+    PRESET_LOAD_ERROR reason;
+    const char* what;
+  };
+  Bytes badVersion = whole, badKind = whole, badBlock = whole, badRate = whole;
+  SetWord(badVersion, 0, 0x04005057);
+  SetWord(badKind, 4, 18);
+  SetWord(badBlock, 16, 2);
+  SetWord(badRate, 52, FloatWord(0.0f));
+  Bytes module;
+  PutWord(module, PRESET_VERSION_V3);
+  PutWord(module, 5);  // a reverb module preset, whole
+  module.resize(8 + CParamHandler::GetModuleBlockBytes(PRESET_VERSION_V3, 5));
+  const Case cases[] = {
+      {Bytes(whole.begin(), whole.begin() + 3), PRESET_LOAD_TOO_SHORT, "three bytes"},
+      {badVersion, PRESET_LOAD_BAD_VERSION, "unknown version"},
+      {badKind, PRESET_LOAD_BAD_KIND, "unknown kind"},
+      {badBlock, PRESET_LOAD_BAD_SAMPLE_BLOCK, "isSample 2"},
+      {badRate, PRESET_LOAD_BAD_SAMPLE_BLOCK, "zero rate"},
+      {Bytes(whole.begin(), whole.begin() + 70), PRESET_LOAD_BAD_SAMPLE_BLOCK, "cut in a sample"},
+      {Bytes(whole.begin(), whole.end() - 1), PRESET_LOAD_SHORT_BODY, "cut in the body"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteAll(Path("bad.p"), c.bytes);
+    EXPECT_FALSE(file.LoadFromFile(&target, Path("bad.p").c_str(), nullptr, nullptr));
+    EXPECT_EQ(file.GetLoadError(), c.reason);
+    EXPECT_FALSE(file.LoadFromMemory(&target, c.bytes.data(), c.bytes.size(), "mem.p"));
+    EXPECT_EQ(file.GetLoadError(), c.reason);
+    EXPECT_GT(std::strlen(CPresetFile::DescribeLoadError(c.reason)), 5u);
+  }
+  EXPECT_FALSE(file.LoadFromFile(&target, Path("missing.p").c_str(), nullptr, nullptr));
+  EXPECT_EQ(file.GetLoadError(), PRESET_LOAD_CANNOT_OPEN);
+  // A module preset is a readable file; only where a whole preset is asked
+  // for (the default preset) is it refused as one.
+  WriteAll(Path("reverb.mp"), module);
+  EXPECT_TRUE(file.LoadFromFile(&target, Path("reverb.mp").c_str(), nullptr, nullptr));
+  EXPECT_EQ(file.GetLoadError(), PRESET_LOAD_OK);
+  // A good load clears the reason.
+  WriteAll(Path("ok.p"), whole);
+  EXPECT_FALSE(file.LoadFromFile(&target, Path("missing.p").c_str(), nullptr, nullptr));
+  EXPECT_TRUE(file.LoadFromFile(&target, Path("ok.p").c_str(), nullptr, nullptr));
+  EXPECT_EQ(file.GetLoadError(), PRESET_LOAD_OK);
+}
+
+// The image written to memory is the file SaveToFile writes.
+TEST_F(PresetFileDamageTest, SaveToMemoryWritesTheFilesBytes) {
+  MarkBuffer();
+  ASSERT_TRUE(file.SaveToFile(&handler, 0, PRESET_BYTES, Path("again.p").c_str(), nullptr, nullptr, nullptr,
+                              nullptr));
+  std::vector<unsigned char> image;
+  ASSERT_TRUE(file.SaveToMemory(&handler, 0, PRESET_BYTES, image));
+  EXPECT_TRUE(image == ReadAll(Path("again.p")));
 }
 
 TEST_F(PresetFileDamageTest, UnterminatedSampleNameStaysInItsField) {

@@ -142,7 +142,7 @@ TEST(AuPresetFile, CorruptStatesAreRefusedWithTheProblemNamed) {
        "<plist><dict><key>type</key><integer>1</integer><key>subtype</key><integer>1</integer>"
        "<key>manufacturer</key><integer>1</integer><key>version</key><integer>1</integer>"
        "<key>name</key><string>x</string><key>data</key><data>&e;</data></dict></plist>",
-       "unexpected content"},
+       "declares entities"},
   };
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.label);
@@ -181,4 +181,80 @@ TEST(AuPresetFile, FailedWriteLeavesNoFileAndKeepsAnOldOne) {
   EXPECT_EQ(back.Find("mChunkData")->bytes.size(), 10u);
   // No temporary files are left in the folder.
   EXPECT_EQ(dir.Entries(), std::vector<std::string>{"state.aupreset"});
+}
+
+// Entity expansion in every place a state file can carry text (element text,
+// keys, the plist's attribute), nested ("billion laughs") or one large entity
+// used many times (quadratic blow-up), and a tag with a flood of attributes:
+// each is refused before the parser expands anything. A parse that expanded
+// them would need gigabytes and minutes.
+TEST(AuPresetFile, EntityExpansionAndAttributeFloodsAreRefused) {
+  CScratchDir dir;
+  std::string laughs = "<!ENTITY lol \"lol\">";
+  for (int level = 1; level <= 9; ++level) {
+    laughs += "<!ENTITY lol" + std::to_string(level) + " \"";
+    for (int k = 0; k < 10; ++k) laughs += level == 1 ? "&lol;" : "&lol" + std::to_string(level - 1) + ";";
+    laughs += "\">";
+  }
+  const std::string big = "<!ENTITY big \"" + std::string(50000, 'A') + "\">";
+  std::string uses;
+  for (int k = 0; k < 20000; ++k) uses += "&big;";
+
+  auto document = [](const std::string& entities, const std::string& version,
+                     const std::string& key, const std::string& text) {
+    return "<?xml version=\"1.0\"?>\n<!DOCTYPE plist [" + entities + "]>\n<plist version=\"" +
+           version + "\"><dict><key>type</key><integer>1</integer><key>" + key +
+           "</key><string>" + text + "</string></dict></plist>\n";
+  };
+  std::string flood = "<?xml version=\"1.0\"?><plist";
+  for (int k = 0; k < 200000; ++k) flood += " a" + std::to_string(k) + "=\"\"";
+  flood += "><dict/></plist>";
+
+  struct CASE {
+    const char* label;
+    std::string text;
+    const char* problem;
+  };
+  const CASE cases[] = {
+      {"laughs in the attribute", document(laughs, "&lol9;", "name", "x"), "declares entities"},
+      {"laughs in a key", document(laughs, "1.0", "&lol9;", "x"), "declares entities"},
+      {"laughs in text", document(laughs, "1.0", "name", "&lol9;"), "declares entities"},
+      {"quadratic in text", document(big, "1.0", "name", uses), "declares entities"},
+      {"quadratic in a key", document(big, "1.0", uses, "x"), "declares entities"},
+      {"quadratic in the attribute", document(big, uses, "name", "x"), "declares entities"},
+      {"attribute flood", flood, "too many attributes"},
+      {"undeclared entity",
+       "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>type</key><string>&lol9;"
+       "</string></dict></plist>",
+       "not a readable XML property list"},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.label);
+    const std::string path = dir.File("hostile.aupreset");
+    WriteText(path, c.text);
+    PLIST_VALUE state = PLIST_VALUE::String("untouched");
+    std::string error;
+    EXPECT_FALSE(CAuPresetFile::Read(path.c_str(), state, error));
+    EXPECT_NE(error.find(c.problem), std::string::npos) << error;
+    EXPECT_EQ(state.text, "untouched");
+  }
+
+  // A file above the size limit is refused before it is read.
+  const std::string huge = dir.File("huge.aupreset");
+  WriteText(huge, StateText("", std::string(17 * 1024 * 1024, 'A')));
+  PLIST_VALUE state;
+  std::string error;
+  EXPECT_FALSE(CAuPresetFile::Read(huge.c_str(), state, error));
+  EXPECT_NE(error.find("state file too large"), std::string::npos) << error;
+}
+
+// Many distinct keys in one dictionary read in linear time (each key is
+// checked against the others through a hash, not a scan).
+TEST(AuPresetFile, DictionaryWithManyKeysReads) {
+  std::string extra;
+  for (int k = 0; k < 50000; ++k) extra += "<key>k" + std::to_string(k) + "</key><true/>";
+  PLIST_VALUE root;
+  std::string error;
+  ASSERT_TRUE(CAuPresetFile::Parse(StateText(extra), "mem", root, error)) << error;
+  EXPECT_EQ(root.keys.size(), 50006u);
 }

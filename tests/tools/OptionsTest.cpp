@@ -49,6 +49,14 @@ TEST(Options, DefaultsAndEveryOption) {
 
   ASSERT_TRUE(ParseArgs({"--help"}, o, error));
   EXPECT_TRUE(o.help);
+
+  // Listing the parameters needs no music and no output.
+  ASSERT_TRUE(ParseArgs({"--list-params", "--preset", "p.p", "--param", "3=0.5"}, o, error))
+      << error;
+  EXPECT_TRUE(o.listParams);
+  ASSERT_TRUE(ParseArgs({"--demo", "-o", "-", "--save-preset", "s.p"}, o, error)) << error;
+  EXPECT_EQ(o.outPath, "-");
+  EXPECT_EQ(o.savePresetPath, "s.p");
 }
 
 TEST(Options, BadArgumentsGiveOneLineErrors) {
@@ -69,24 +77,28 @@ TEST(Options, BadArgumentsGiveOneLineErrors) {
       {{"--demo", "-o", "x.wav", "--midi="}, "--midi needs a file name"},
       {{"--demo", "-o", "x.wav", "--rate", "22049"}, "sample rate out of range"},
       {{"--demo", "-o", "x.wav", "--rate", "192001"}, "sample rate out of range"},
-      {{"--demo", "-o", "x.wav", "--rate", "44100.5"}, "sample rate out of range"},
+      {{"--demo", "-o", "x.wav", "--rate", "44100.5"}, "--rate '44100.5': not a whole number"},
+      {{"--demo", "-o", "x.wav", "--rate", "fast"}, "--rate 'fast': not a number"},
       {{"--demo", "-o", "x.wav", "--rate", "-44100"}, "sample rate out of range"},
       {{"--demo", "-o", "x.wav", "--block", "0"}, "block size out of range"},
       {{"--demo", "-o", "x.wav", "--block", "8193"}, "block size out of range"},
       {{"--demo", "-o", "x.wav", "--tempo", "0"}, "tempo out of range"},
-      {{"--demo", "-o", "x.wav", "--tempo", "nan"}, "tempo out of range"},
+      {{"--demo", "-o", "x.wav", "--tempo", "nan"}, "--tempo 'nan': not a number"},
       {{"--demo", "-o", "x.wav", "--tail", "-1"}, "tail out of range"},
-      {{"--demo", "-o", "x.wav", "--tail", "inf"}, "tail out of range"},
+      {{"--demo", "-o", "x.wav", "--tail", "inf"}, "--tail 'inf': not a number"},
       {{"--demo", "-o", "x.wav", "--seed", "-3"}, "--seed '-3'"},
       {{"--demo", "-o", "x.wav", "--seed", "4294967296"}, "--seed '4294967296'"},
       {{"--demo", "-o", "x.wav", "--param", "5"}, "expected ID=VALUE"},
       {{"--demo", "-o", "x.wav", "--param", "333=0.5"}, "parameter id '333' out of range (0..332)"},
       {{"--demo", "-o", "x.wav", "--param", "-1=0.5"}, "parameter id '-1' out of range"},
-      {{"--demo", "-o", "x.wav", "--param", "x=0.5"}, "parameter id 'x' out of range"},
+      {{"--demo", "-o", "x.wav", "--param", "x=0.5"}, "parameter id 'x' is not a number"},
       {{"--demo", "-o", "x.wav", "--param", "3=1.01"}, "value '1.01' out of range (0..1)"},
       {{"--demo", "-o", "x.wav", "--param", "3=-0.1"}, "value '-0.1' out of range"},
-      {{"--demo", "-o", "x.wav", "--param", "3="}, "value '' out of range"},
-      {{"--demo", "-o", "x.wav", "--param", "3=0x1"}, "value '0x1' out of range"},
+      {{"--demo", "-o", "x.wav", "--param", "3="}, "value '' is not a number"},
+      {{"--demo", "-o", "x.wav", "--param", "3=0x1"}, "value '0x1' is not a number"},
+      {{"--list-params", "--demo"}, "--list-params renders nothing: leave out --demo"},
+      {{"--list-params", "-o", "x.wav"}, "leave out -o"},
+      {{"--demo", "-o", "x.wav", "--save-preset", "x.wav"}, "name the same file"},
   };
   for (const CASE& c : cases) {
     std::string joined;

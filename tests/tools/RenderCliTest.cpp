@@ -58,6 +58,17 @@ TEST(RenderCli, BadInputGivesOneLineErrorNonZeroExitAndNoOutput) {
     ASSERT_EQ(smf_save(smf, endless.c_str()), 0);
     smf_delete(smf);
   }
+  // One note of 2 h 40 min: at 192 kHz more than a WAV file can hold.
+  const std::string longNote = dir.File("long.mid");
+  {
+    smf_t* smf = smf_new();
+    smf_track_t* track = smf_track_new();
+    smf_add_track(smf, track);
+    smf_track_add_event_seconds(track, smf_event_new_from_bytes(0x90, 60, 100), 0.0);
+    smf_track_add_event_seconds(track, smf_event_new_from_bytes(0x80, 60, 0), 9600.0);
+    ASSERT_EQ(smf_save(smf, longNote.c_str()), 0);
+    smf_delete(smf);
+  }
   const std::string badState = dir.File("bad.aupreset");
   WriteText(badState, "<?xml version=\"1.0\"?><plist><dict><key>type</key></dict></plist>");
 
@@ -75,6 +86,11 @@ TEST(RenderCli, BadInputGivesOneLineErrorNonZeroExitAndNoOutput) {
       {{"--midi", dir.File("none.mid"), "-o", out}, 1, dir.File("none.mid") + ": cannot open"},
       {{"--midi", garbage, "-o", out}, 1, garbage + ": not a valid MIDI file"},
       {{"--midi", endless, "-o", out}, 1, endless + ": the music lasts 14401 seconds"},
+      {{"--midi", longNote, "--rate", "192000", "-o", out}, 1,
+       longNote + ": the render would last 9602 seconds; a WAV file holds at most 2796 at "
+                  "192000 Hz"},
+      {{"--demo", "-o", out, "--tempo", "fast"}, 2, "--tempo 'fast': not a number"},
+      {{"--midi", garbage, "-o", garbage}, 2, "is the --midi input; refusing to overwrite it"},
       {{"--demo", "--state", badState, "-o", out}, 1, badState + ": not a valid property list"},
       {{"--demo", "--state", dir.File("none.aupreset"), "-o", out}, 1,
        dir.File("none.aupreset") + ": cannot open state file"},
@@ -94,7 +110,8 @@ TEST(RenderCli, BadInputGivesOneLineErrorNonZeroExitAndNoOutput) {
     EXPECT_FALSE(FileExists(out));
   }
   // Only the inputs made above are in the folder: nothing partial was left.
-  EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"bad.aupreset", "endless.mid", "garbage.mid"}));
+  EXPECT_EQ(dir.Entries(),
+            (std::vector<std::string>{"bad.aupreset", "endless.mid", "garbage.mid", "long.mid"}));
 }
 
 TEST(RenderCli, HelpPrintsTheUsage) {
@@ -102,5 +119,8 @@ TEST(RenderCli, HelpPrintsTheUsage) {
   const RUN_RESULT r = RunRender(dir, {"--help"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.out.find("usage: morlavine-render [--midi FILE.mid | --demo]"), std::string::npos);
+  EXPECT_NE(r.out.find("Exit status: 0 done; 1 an input could not be read, an output could not be\n"
+                       "written or the render failed; 2 bad options."),
+            std::string::npos);
   EXPECT_TRUE(r.err.empty());
 }

@@ -579,14 +579,18 @@ TEST(BitmapTest, NamedArtworkIsDrawnOnceAndSharedUnknownNamesAreEmpty) {
     c.drawRect(CRect(0, 0, w, h), kDrawFilled);
   });
   CBitmap a("Counted.png"), b("Counted.png");
-  EXPECT_EQ(paints, 1);
+  EXPECT_EQ(b.getWidth(), 8);  // the registered size, without drawing
+  EXPECT_EQ(paints, 0);        // drawn at first use, not when made
   EXPECT_TRUE(a.isLoaded());
+  EXPECT_EQ(paints, 1);
   EXPECT_EQ(a.getWidth(), 8);
   EXPECT_EQ(a.getHeight(), 4);
   EXPECT_EQ(a.getSurface(), b.getSurface());
+  EXPECT_EQ(paints, 1);
 
   CBitmapResources::add("Counted.png", 8, 4, [&](CDrawContext&, CCoord, CCoord) { paints += 10; });
   CBitmap c("Counted.png");
+  EXPECT_TRUE(c.isLoaded());
   EXPECT_EQ(paints, 11);
   EXPECT_EQ(a.getWidth(), 8);  // the old image stays with its bitmaps
 

@@ -99,6 +99,46 @@ bool CAuHost::SetParameter(uint32_t id, float value, std::string& error) {
   return true;
 }
 
+bool CAuHost::ListParameters(std::vector<PARAMETER>& list, std::string& error) {
+  list.clear();
+  UInt32 size = 0;
+  Boolean writable = false;
+  OSStatus status = AudioUnitGetPropertyInfo(m_unit, kAudioUnitProperty_ParameterList,
+                                             kAudioUnitScope_Global, 0, &size, &writable);
+  if (status != noErr) {
+    error = DescribeStatus("listing the parameters", status);
+    return false;
+  }
+  std::vector<AudioUnitParameterID> ids(size / sizeof(AudioUnitParameterID));
+  if (!ids.empty()) {
+    size = static_cast<UInt32>(ids.size() * sizeof(AudioUnitParameterID));
+    status = AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterList,
+                                  kAudioUnitScope_Global, 0, ids.data(), &size);
+    if (status != noErr) {
+      error = DescribeStatus("listing the parameters", status);
+      return false;
+    }
+    ids.resize(size / sizeof(AudioUnitParameterID));
+  }
+  for (AudioUnitParameterID id : ids) {
+    PARAMETER p = {id, "", 0.0f};
+    AudioUnitParameterInfo info;
+    UInt32 infoSize = sizeof(info);
+    if (AudioUnitGetProperty(m_unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id,
+                             &info, &infoSize) == noErr) {
+      info.name[sizeof(info.name) - 1] = 0;
+      p.name = info.name;
+      if (info.flags & kAudioUnitParameterFlag_CFNameRelease) {
+        if (info.cfNameString) CFRelease(info.cfNameString);
+        if (info.unitName) CFRelease(info.unitName);
+      }
+    }
+    if (!GetParameter(id, p.value, error)) return false;
+    list.push_back(p);
+  }
+  return true;
+}
+
 bool CAuHost::GetParameter(uint32_t id, float& value, std::string& error) {
   AudioUnitParameterValue v = 0.0f;
   const OSStatus status = AudioUnitGetParameter(m_unit, id, kAudioUnitScope_Global, 0, &v);

@@ -29,6 +29,16 @@ class CAuHost : public IRenderUnit {
   bool Initialize(std::string& error);
   void Close();
 
+  // One parameter as the unit describes it.
+  struct PARAMETER {
+    uint32_t id;
+    std::string name;
+    float value;
+  };
+  // The unit's global parameters in the order it lists them, with their
+  // names and current values.
+  bool ListParameters(std::vector<PARAMETER>& list, std::string& error);
+
   bool SetParameter(uint32_t id, float value, std::string& error);
   bool GetParameter(uint32_t id, float& value, std::string& error);
   bool SaveState(PLIST_VALUE& state, std::string& error);

@@ -10,14 +10,17 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xmlwriter.h>
 #include <sys/stat.h>
+#include <unordered_set>
 
 #include "tools/render/AtomicFile.h"
 
 namespace {
 
-// State files hold the instrument's loaded samples, so they can be large; a
-// file above this size is refused before it is read.
-const long long MAX_STATE_FILE_BYTES = 512LL * 1024 * 1024;
+// A saved state is about 400 KB of text; with loaded samples in it, more.
+// A file above this size is refused before it is read.
+const long long MAX_STATE_FILE_BYTES = 16LL * 1024 * 1024;
+// A property list's elements carry at most one attribute ("version").
+const int MAX_ATTRIBUTES_PER_TAG = 8;
 // Deeper nesting than this is not a saved unit state.
 const int MAX_PLIST_DEPTH = 64;
 
@@ -73,6 +76,69 @@ bool DecodeBase64(const char* text, std::vector<uint8_t>& out) {
 }
 
 // ---- parsing ----
+
+// Checks the raw text before the XML parser sees it, in one pass: a
+// property list declares no entities and needs no internal document type
+// subset (where entity declarations live), and its tags carry hardly any
+// attributes. This keeps every form of entity expansion (nested, or one
+// large entity used many times) and the parser's quadratic handling of
+// many attributes in one tag away from the parser.
+bool CheckMarkup(const std::string& xml, std::string& problem) {
+  const size_t n = xml.size();
+  size_t i = 0;
+  auto skipTo = [&](const char* end) {
+    const size_t at = xml.find(end, i);
+    i = at == std::string::npos ? n : at + std::strlen(end);
+  };
+  while (i < n) {
+    const size_t lt = xml.find('<', i);
+    if (lt == std::string::npos) break;
+    i = lt + 1;
+    if (xml.compare(lt, 4, "<!--") == 0) {
+      skipTo("-->");
+    } else if (xml.compare(lt, 9, "<![CDATA[") == 0) {
+      skipTo("]]>");
+    } else if (xml.compare(lt, 2, "<?") == 0) {
+      skipTo("?>");
+    } else if (xml.compare(lt, 2, "<!") == 0) {
+      // A document type declaration: only the external form is allowed.
+      char quote = 0;
+      for (; i < n; ++i) {
+        const char c = xml[i];
+        if (quote) {
+          if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+          quote = c;
+        } else if (c == '[') {
+          problem = "the document type declares entities or other markup (not allowed in a state)";
+          return false;
+        } else if (c == '>') {
+          break;
+        }
+      }
+    } else {
+      // A tag: its attributes are counted outside quoted values.
+      int attributes = 0;
+      char quote = 0;
+      for (; i < n; ++i) {
+        const char c = xml[i];
+        if (quote) {
+          if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+          quote = c;
+        } else if (c == '=') {
+          if (++attributes > MAX_ATTRIBUTES_PER_TAG) {
+            problem = "a tag with too many attributes";
+            return false;
+          }
+        } else if (c == '>') {
+          break;
+        }
+      }
+    }
+  }
+  return true;
+}
 
 struct PARSE_ERRORS {
   std::string first;
@@ -209,6 +275,7 @@ bool ConvertNode(const xmlNode* node, int depth, PLIST_VALUE& out, std::string& 
   }
   if (IsElement(node, "dict")) {
     out = PLIST_VALUE::Dict();
+    std::unordered_set<std::string> seen;
     for (const xmlNode* k = NextElement(node->children, stray); k;
          k = NextElement(k->next, stray)) {
       if (!IsElement(k, "key") || HasElementChildren(k)) {
@@ -226,7 +293,7 @@ bool ConvertNode(const xmlNode* node, int depth, PLIST_VALUE& out, std::string& 
         problem = "key \"" + key + "\" without a value in " + where;
         return false;
       }
-      if (out.Find(key)) {
+      if (!seen.insert(key).second) {
         problem = "key \"" + key + "\" given twice in " + where;
         return false;
       }
@@ -373,14 +440,22 @@ bool operator==(const PLIST_VALUE& a, const PLIST_VALUE& b) {
 
 bool CAuPresetFile::Parse(const std::string& xml, const std::string& name, PLIST_VALUE& root,
                           std::string& error) {
+  std::string markup;
+  if (!CheckMarkup(xml, markup)) {
+    error = name + ": not a readable XML property list (" + markup + ")";
+    return false;
+  }
+  if (xml.size() > static_cast<size_t>(MAX_STATE_FILE_BYTES)) {
+    error = name + ": state too large";
+    return false;
+  }
   PARSE_ERRORS errors;
   xmlSetStructuredErrorFunc(&errors, CollectXmlError);
-  // No network, no DTD loading, no entity substitution: the document type
-  // line of a property list is only a marker. Large text nodes are allowed
-  // (a state holding samples carries megabytes of base64); the file size is
-  // bounded before parsing.
+  // No network, no DTD loading, no entity substitution and the parser's own
+  // limits on input size kept: the document type line of a property list is
+  // only a marker.
   xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_HUGE);
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   xmlSetStructuredErrorFunc(nullptr, nullptr);
   if (!doc) {
     error = name + ": not a readable XML property list (" +

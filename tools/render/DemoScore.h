@@ -1,7 +1,9 @@
 #pragma once
 // The built-in phrase that `--demo` plays: four bars of 4/4 on MIDI channel 1
 // with a solo melody, chords under the sustain pedal, a pitch bend up a whole
-// tone and back, and a modulation-wheel sweep.
+// tone and back, and a modulation-wheel sweep (which moves the first macro:
+// heard only with a sound whose modulation matrix reads it, not with the
+// factory sound).
 
 #include <cstdint>
 

@@ -1,44 +1,33 @@
 #include "tools/render/MidiFileReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <glib.h>
-#include <smf.h>
-#include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 namespace {
 
 // A MIDI file larger than this is refused before it is read into memory.
 const long long MAX_MIDI_FILE_BYTES = 64LL * 1024 * 1024;
 
-// What the MIDI library reported through the GLib log while a file loaded.
-// The library reads past damage (a truncated track is cut short and loading
-// goes on) and only says so in the log, so a critical message marks the file
-// as corrupt; it becomes part of one line of ours instead of library noise.
-struct LIBRARY_LOG {
-  std::string firstCritical;
-  std::string firstOther;
+const uint8_t META = 0xFF;
+const uint8_t META_TEMPO = 0x51;
+const uint8_t META_END_OF_TRACK = 0x2F;
+const uint8_t SYSEX = 0xF0;
+const uint8_t SYSEX_ESCAPE = 0xF7;
+
+// One channel message or tempo change at its tick, in the order of the file.
+struct TICK_EVENT {
+  uint64_t tick;
+  uint32_t order;   // position in the merged file: track, then event
+  uint8_t status;   // 0 for a tempo change
+  uint8_t data1;
+  uint8_t data2;
+  uint32_t microsPerQuarter;  // tempo changes
 };
-
-void CollectLibraryMessage(const gchar* domain, GLogLevelFlags level, const gchar* message,
-                           gpointer user) {
-  LIBRARY_LOG* log = static_cast<LIBRARY_LOG*>(user);
-  if (!message) return;
-  if (level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL)) {
-    if (log->firstCritical.empty()) log->firstCritical = message;
-  } else if (level & G_LOG_LEVEL_WARNING) {
-    if (log->firstOther.empty()) log->firstOther = message;
-  }
-}
-
-bool IsTempoEvent(const smf_event_t* event) {
-  return event->midi_buffer_length >= 6 && event->midi_buffer[0] == 0xFF &&
-         event->midi_buffer[1] == 0x51;
-}
 
 // Length of a channel message from its status byte, 0 for anything else.
 int ChannelMessageLength(uint8_t status) {
@@ -49,65 +38,188 @@ int ChannelMessageLength(uint8_t status) {
   }
 }
 
-// Loads the file with the MIDI library, collecting its log.
-smf_t* LoadWithLog(const char* path, LIBRARY_LOG& log) {
-  GLogFunc previous = g_log_set_default_handler(CollectLibraryMessage, &log);
-  smf_t* smf = smf_load(path);
-  g_log_set_default_handler(previous, nullptr);
-  return smf;
-}
+// Reads the file's bytes in one pass; every read is bounds-checked, so a
+// damaged file is refused with the place where it went wrong.
+class CSmfParser {
+ public:
+  CSmfParser(const std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
 
-// The MIDI library stops the whole process (a failed assertion) on some
-// damaged files, for instance a track that ends inside an event. So a file is
-// first loaded in a child process; only when that child loads it cleanly does
-// this process load it. On refusal `detail` says why.
-bool ProbeInChildProcess(const char* path, std::string& detail) {
-  int channel[2];
-  if (pipe(channel) != 0) {
-    detail = std::string("cannot check the file: ") + std::strerror(errno);
-    return false;
-  }
-  std::fflush(stdout);
-  std::fflush(stderr);
-  const pid_t child = fork();
-  if (child < 0) {
-    detail = std::string("cannot check the file: ") + std::strerror(errno);
-    close(channel[0]);
-    close(channel[1]);
-    return false;
-  }
-  if (child == 0) {
-    close(channel[0]);
-    // The library's own failure text must not reach the user's terminal.
-    const int devNull = open("/dev/null", O_WRONLY);
-    if (devNull >= 0) dup2(devNull, STDERR_FILENO);
-    LIBRARY_LOG log;
-    smf_t* smf = LoadWithLog(path, log);
-    const bool clean = smf && log.firstCritical.empty();
-    if (!clean) {
-      const std::string& text = log.firstCritical.empty() ? log.firstOther : log.firstCritical;
-      if (!text.empty() && write(channel[1], text.data(), text.size()) < 0) _exit(1);
+  bool Parse(std::vector<TICK_EVENT>& events, int& ticksPerQuarter, std::string& problem) {
+    size_t at = 0;
+    uint32_t headerLength = 0;
+    if (!Tag(at, "MThd") || !U32(at + 4, headerLength) || headerLength < 6) {
+      problem = "no MIDI file header";
+      return false;
     }
-    _exit(clean ? 0 : 1);
+    const size_t header = at + 8;
+    if (header + headerLength > m_bytes.size()) {
+      problem = "the header is cut off";
+      return false;
+    }
+    const uint16_t format = U16At(header), tracks = U16At(header + 2),
+                   division = U16At(header + 4);
+    if (format > 2) {
+      problem = "unknown file format " + std::to_string(format);
+      return false;
+    }
+    if (division & 0x8000) {
+      problem = "SMPTE timing";  // reported by the caller as unsupported
+      ticksPerQuarter = -1;
+      return true;
+    }
+    ticksPerQuarter = division;
+    at = header + headerLength;
+    uint32_t order = 0;
+    for (uint16_t track = 0; track < tracks;) {
+      uint32_t length = 0;
+      if (at + 8 > m_bytes.size() || !U32(at + 4, length)) {
+        problem = "track " + std::to_string(track + 1) + " of " + std::to_string(tracks) +
+                  " is missing";
+        return false;
+      }
+      const bool isTrack = Tag(at, "MTrk");
+      const size_t begin = at + 8;
+      if (length > m_bytes.size() - begin) {
+        problem = isTrack ? "track " + std::to_string(track + 1) + " is cut off"
+                          : "a chunk is cut off";
+        return false;
+      }
+      at = begin + length;
+      if (!isTrack) continue;  // chunks of other kinds are skipped
+      if (!ParseTrack(begin, begin + length, track, order, events, problem)) return false;
+      ++track;
+    }
+    return true;
   }
-  close(channel[1]);
-  std::string text;
-  char buffer[256];
+
+ private:
+  bool Tag(size_t at, const char* tag) const {
+    return at + 4 <= m_bytes.size() && std::memcmp(&m_bytes[at], tag, 4) == 0;
+  }
+  bool U32(size_t at, uint32_t& v) const {
+    if (at + 4 > m_bytes.size()) return false;
+    v = (uint32_t(m_bytes[at]) << 24) | (uint32_t(m_bytes[at + 1]) << 16) |
+        (uint32_t(m_bytes[at + 2]) << 8) | m_bytes[at + 3];
+    return true;
+  }
+  uint16_t U16At(size_t at) const { return static_cast<uint16_t>((m_bytes[at] << 8) | m_bytes[at + 1]); }
+
+  // A variable-length quantity of at most four bytes.
+  bool Vlq(size_t& at, size_t end, uint32_t& v) const {
+    v = 0;
+    for (int i = 0; i < 4; ++i) {
+      if (at >= end) return false;
+      const uint8_t b = m_bytes[at++];
+      v = (v << 7) | (b & 0x7F);
+      if (!(b & 0x80)) return true;
+    }
+    return false;
+  }
+
+  bool ParseTrack(size_t at, size_t end, uint16_t track, uint32_t& order,
+                  std::vector<TICK_EVENT>& events, std::string& problem) {
+    const std::string where = "track " + std::to_string(track + 1);
+    uint64_t tick = 0;
+    uint8_t running = 0;
+    while (at < end) {
+      uint32_t delta = 0;
+      if (!Vlq(at, end, delta)) {
+        problem = where + " ends inside an event";
+        return false;
+      }
+      tick += delta;
+      if (at >= end) {
+        problem = where + " ends inside an event";
+        return false;
+      }
+      uint8_t status = m_bytes[at];
+      if (status == META) {
+        uint32_t length = 0;
+        size_t p = at + 2;
+        if (at + 1 >= end || !Vlq(p, end, length) || length > end - p) {
+          problem = where + " ends inside an event";
+          return false;
+        }
+        const uint8_t type = m_bytes[at + 1];
+        if (type == META_TEMPO && length >= 3) {
+          const uint32_t micros = (uint32_t(m_bytes[p]) << 16) | (uint32_t(m_bytes[p + 1]) << 8) |
+                                  m_bytes[p + 2];
+          events.push_back({tick, order++, 0, 0, 0, micros});
+        }
+        at = p + length;
+        running = 0;
+        if (type == META_END_OF_TRACK) return true;  // anything after it is ignored
+        continue;
+      }
+      if (status == SYSEX || status == SYSEX_ESCAPE) {
+        uint32_t length = 0;
+        size_t p = at + 1;
+        if (!Vlq(p, end, length) || length > end - p) {
+          problem = where + " ends inside an event";
+          return false;
+        }
+        at = p + length;
+        running = 0;
+        continue;
+      }
+      if (status & 0x80) {
+        ++at;
+        if (status >= 0xF0) {
+          // System common and real-time messages have no place in a file;
+          // their length cannot be known.
+          problem = where + ": unexpected status byte " + std::to_string(status);
+          return false;
+        }
+        running = status;
+      } else if (running) {
+        status = running;
+      } else {
+        problem = where + ": data byte without a status";
+        return false;
+      }
+      const int length = ChannelMessageLength(status);
+      if (at + (length - 1) > end) {
+        problem = where + " ends inside an event";
+        return false;
+      }
+      const uint8_t data1 = m_bytes[at] & 0x7F;
+      const uint8_t data2 = length == 3 ? (m_bytes[at + 1] & 0x7F) : 0;
+      at += length - 1;
+      events.push_back({tick, order++, status, data1, data2, 0});
+    }
+    return true;
+  }
+
+  const std::vector<uint8_t>& m_bytes;
+};
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& problem) {
+  FILE* file = std::fopen(path, "rb");
+  if (!file) {
+    problem = std::string("cannot open MIDI file: ") + std::strerror(errno);
+    return false;
+  }
+  // Reads straight into the vector, in steps, up to one byte past the limit.
+  const size_t STEP = 1 << 20;
+  size_t used = 0;
   for (;;) {
-    const ssize_t n = read(channel[0], buffer, sizeof(buffer));
-    if (n > 0) {
-      if (text.size() < 4096) text.append(buffer, static_cast<size_t>(n));
-    } else if (n == 0 || errno != EINTR) {
-      break;
-    }
+    bytes.resize(used + STEP);
+    const size_t n = std::fread(bytes.data() + used, 1, STEP, file);
+    used += n;
+    if (n < STEP || static_cast<long long>(used) > MAX_MIDI_FILE_BYTES) break;
   }
-  close(channel[0]);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  bytes.resize(used);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    problem = "cannot read MIDI file";
+    return false;
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
-  detail = !text.empty() ? text : "damaged beyond what the MIDI library can read";
-  return false;
+  if (static_cast<long long>(bytes.size()) > MAX_MIDI_FILE_BYTES) {
+    problem = "MIDI file too large";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -128,70 +240,65 @@ bool CMidiFileReader::Read(const char* path, double defaultBpm, CMidiScore& scor
     error = name + ": MIDI file too large";
     return false;
   }
-  FILE* probe = std::fopen(path, "rb");
-  if (!probe) {
-    error = name + ": cannot open MIDI file: " + std::strerror(errno);
+  std::vector<uint8_t> bytes;
+  bytes.reserve(static_cast<size_t>(info.st_size));
+  std::string problem;
+  if (!ReadWholeFile(path, bytes, problem)) {
+    error = name + ": " + problem;
     return false;
   }
-  std::fclose(probe);
 
-  std::string detail;
-  if (!ProbeInChildProcess(path, detail)) {
-    error = name + ": not a valid MIDI file (" + detail + ")";
+  // The shortest event takes two bytes (a delta and a running-status data
+  // byte), so this is room for all of them.
+  std::vector<TICK_EVENT> events;
+  events.reserve(bytes.size() / 2);
+  int ppqn = 0;
+  CSmfParser parser(bytes);
+  if (!parser.Parse(events, ppqn, problem)) {
+    error = name + ": not a valid MIDI file (" + problem + ")";
     return false;
   }
-  LIBRARY_LOG log;
-  smf_t* smf = LoadWithLog(path, log);
-  if (!smf || !log.firstCritical.empty()) {
-    if (smf) smf_delete(smf);
-    error = name + ": not a valid MIDI file";
-    const std::string& detail = log.firstCritical.empty() ? log.firstOther : log.firstCritical;
-    if (!detail.empty()) error += " (" + detail + ")";
-    return false;
-  }
-  if (smf->ppqn <= 0) {
-    smf_delete(smf);
+  if (ppqn <= 0) {
     error = name + ": unsupported MIDI file timing (no ticks per quarter note)";
     return false;
   }
+  std::vector<uint8_t>().swap(bytes);
 
-  const double ppqn = smf->ppqn;
+  // The tracks merged in time order; at the same tick the file's order
+  // (earlier track first) holds.
+  std::stable_sort(events.begin(), events.end(),
+                   [](const TICK_EVENT& a, const TICK_EVENT& b) { return a.tick < b.tick; });
+
   CMidiScore result;
   result.Clear(defaultBpm);
-
   // The tempo map: only when the file has tempo events of its own does it
-  // replace the default tempo (the library assumes 120 otherwise).
+  // replace the default tempo (120 BPM until the first change).
   bool fileHasTempo = false;
-  smf_rewind(smf);
-  for (smf_event_t* e = smf_get_next_event(smf); e; e = smf_get_next_event(smf))
-    if (IsTempoEvent(e)) fileHasTempo = true;
-  if (fileHasTempo) {
-    result.Clear(120.0);
-    for (int i = 0;; ++i) {
-      smf_tempo_t* tempo = smf_get_tempo_by_number(smf, i);
-      if (!tempo) break;
-      if (tempo->microseconds_per_quarter_note <= 0) continue;
-      result.AddTempo(tempo->time_pulses / ppqn, 60e6 / tempo->microseconds_per_quarter_note);
+  for (const TICK_EVENT& e : events)
+    if (e.status == 0 && e.microsPerQuarter > 0) {
+      if (!fileHasTempo) result.Clear(120.0);
+      fileHasTempo = true;
+      result.AddTempo(e.tick / static_cast<double>(ppqn), 60e6 / e.microsPerQuarter);
     }
-  }
 
-  smf_rewind(smf);
-  for (smf_event_t* e = smf_get_next_event(smf); e; e = smf_get_next_event(smf)) {
-    if (!e->midi_buffer || e->midi_buffer_length < 2) continue;
-    const uint8_t status = e->midi_buffer[0];
-    const int length = ChannelMessageLength(status);
-    if (length == 0 || e->midi_buffer_length < length) continue;
-    const uint8_t data1 = e->midi_buffer[1] & 0x7F;
-    const uint8_t data2 = length == 3 ? (e->midi_buffer[2] & 0x7F) : 0;
-    result.Add(result.SecondsOfBeat(e->time_pulses / ppqn), status, data1, data2);
+  // Times through the tempo map, walking it along with the events.
+  const std::vector<TEMPO_POINT>& tempos = result.Tempos();
+  size_t segment = 0;
+  result.Reserve(events.size());
+  for (const TICK_EVENT& e : events) {
+    if (e.status == 0) continue;
+    const double beat = e.tick / static_cast<double>(ppqn);
+    while (segment + 1 < tempos.size() && tempos[segment + 1].beat <= beat) ++segment;
+    const TEMPO_POINT& p = tempos[segment];
+    result.Add(p.seconds + (beat - p.beat) * 60.0 / p.bpm, e.status, e.data1, e.data2);
   }
-  smf_delete(smf);
+  std::vector<TICK_EVENT>().swap(events);
   result.Sort();
 
   if (!result.HasNotes()) {
     error = name + ": the MIDI file holds no notes to play";
     return false;
   }
-  score = result;
+  score = std::move(result);
   return true;
 }

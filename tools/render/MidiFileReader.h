@@ -1,8 +1,10 @@
 #pragma once
-// Reads a Standard MIDI File (formats 0 and 1, any number of tracks) into a
-// CMidiScore: the channel messages of all tracks merged in time order and the
-// file's tempo map. Meta events, system exclusive and real-time messages are
-// not played.
+// Reads a Standard MIDI File (formats 0, 1 and 2, any number of tracks) into
+// a CMidiScore: the channel messages of all tracks merged in time order and
+// the file's tempo map. Meta events and system exclusive messages are not
+// played. The file is read in one pass with every length checked, in time
+// and memory proportional to its size; a damaged or truncated file is
+// refused with the place where it went wrong.
 
 #include <string>
 

@@ -33,24 +33,33 @@ bool CMidiScore::AddTempo(double beat, double bpm) {
   return true;
 }
 
+namespace {
+
+// The last tempo point at or before `value` (the first point when none is).
+template <typename KEY>
+size_t SegmentOf(const std::vector<TEMPO_POINT>& tempos, double value, KEY key) {
+  const auto after = std::upper_bound(tempos.begin() + 1, tempos.end(), value,
+                                      [&](double v, const TEMPO_POINT& p) { return v < key(p); });
+  return static_cast<size_t>(after - tempos.begin()) - 1;
+}
+
+double BeatOf(const TEMPO_POINT& p) { return p.beat; }
+double SecondsOf(const TEMPO_POINT& p) { return p.seconds; }
+
+}  // namespace
+
 double CMidiScore::SecondsOfBeat(double beat) const {
-  size_t i = m_tempos.size() - 1;
-  while (i > 0 && m_tempos[i].beat > beat) --i;
-  const TEMPO_POINT& p = m_tempos[i];
+  const TEMPO_POINT& p = m_tempos[SegmentOf(m_tempos, beat, BeatOf)];
   return p.seconds + (beat - p.beat) * 60.0 / p.bpm;
 }
 
 double CMidiScore::BeatAtSeconds(double seconds) const {
-  size_t i = m_tempos.size() - 1;
-  while (i > 0 && m_tempos[i].seconds > seconds) --i;
-  const TEMPO_POINT& p = m_tempos[i];
+  const TEMPO_POINT& p = m_tempos[SegmentOf(m_tempos, seconds, SecondsOf)];
   return p.beat + (seconds - p.seconds) * p.bpm / 60.0;
 }
 
 double CMidiScore::TempoAtSeconds(double seconds) const {
-  size_t i = m_tempos.size() - 1;
-  while (i > 0 && m_tempos[i].seconds > seconds) --i;
-  return m_tempos[i].bpm;
+  return m_tempos[SegmentOf(m_tempos, seconds, SecondsOf)].bpm;
 }
 
 void CMidiScore::Add(double seconds, uint8_t status, uint8_t data1, uint8_t data2) {

@@ -3,6 +3,7 @@
 // times in seconds, sorted, with the tempo map that gives the host's beat
 // position and tempo at any time.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -34,11 +35,14 @@ class CMidiScore {
   // non-finite tempos are ignored and false returned.
   bool AddTempo(double beat, double bpm);
 
-  // Seconds of a beat position and back, through the tempo map.
+  // Seconds of a beat position and back, through the tempo map (a binary
+  // search of it).
   double SecondsOfBeat(double beat) const;
   double BeatAtSeconds(double seconds) const;
   double TempoAtSeconds(double seconds) const;
 
+  // Room for `count` messages.
+  void Reserve(size_t count) { m_events.reserve(count); }
   // Appends a channel message; call Sort once all are in.
   void Add(double seconds, uint8_t status, uint8_t data1, uint8_t data2);
   // Sorts by time, keeping the order of messages at the same time.

@@ -1,5 +1,6 @@
 #include "tools/render/MorlavineInstrument.h"
 
+#include "editor/Editor.h"
 #include "engine/GlobalSynth.h"
 #include "engine/PresetFile.h"
 #include "engine/VoiceManager.h"
@@ -28,6 +29,7 @@ RenderApp::INSTRUMENT Get() {
   RenderApp::INSTRUMENT instrument;
   instrument.component = CAUSynthRegister();
   instrument.loadPreset = LoadPreset;
+  instrument.savePreset = SavePreset;
   return instrument;
 }
 
@@ -42,7 +44,8 @@ bool LoadPreset(AudioUnit unit, const char* path, std::string& error) {
   // engine.
   CPresetFile file(vst->GetGlobalSynth());
   if (!file.LoadFromFile(nullptr, path, nullptr, nullptr)) {
-    error = name + ": not a readable preset file";
+    error = name + ": not a readable preset file (" +
+            CPresetFile::DescribeLoadError(file.GetLoadError()) + ")";
     return false;
   }
   if (file.GetKind() != 0) {
@@ -57,6 +60,35 @@ bool LoadPreset(AudioUnit unit, const char* path, std::string& error) {
     error = name + ": the instrument refused the preset";
     return false;
   }
+  // The preset's author and name are the sound's, as after a load in the
+  // editor.
+  if (CEditor* editor = vst->GetEditorObject()) {
+    editor->SetPresetAuthor(loaded.GetAuthor());
+    editor->SetPresetName(loaded.GetName());
+  }
+  return true;
+}
+
+bool SavePreset(AudioUnit unit, std::vector<uint8_t>& image, std::string& error) {
+  CVstSynth* vst = InstrumentOf(unit);
+  if (!vst || !vst->GetVoiceManager()) {
+    error = "the instrument is not open";
+    return false;
+  }
+  ICommandHandler* engine = vst->GetVoiceManager();
+  CPresetFile file(vst->GetGlobalSynth());
+  const unsigned int size = engine->SavePreset(file.GetBuffer(), 0, 0);
+  if (size == 0) {
+    error = "the instrument gave no preset to save";
+    return false;
+  }
+  if (CEditor* editor = vst->GetEditorObject()) file.SetAuthor(editor->GetPresetAuthor());
+  std::vector<unsigned char> bytes;
+  if (!file.SaveToMemory(engine, 0, size, bytes)) {
+    error = "the instrument's preset could not be written";
+    return false;
+  }
+  image.assign(bytes.begin(), bytes.end());
   return true;
 }
 

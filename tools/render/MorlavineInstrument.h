@@ -16,4 +16,8 @@ RenderApp::INSTRUMENT Get();
 // wavetable or a damaged file is refused and changes nothing.
 bool LoadPreset(AudioUnit unit, const char* path, std::string& error);
 
+// A whole-preset file image of the unit's current sound, written by the
+// engine's preset-file code as the editor's "save preset" writes it.
+bool SavePreset(AudioUnit unit, std::vector<uint8_t>& image, std::string& error);
+
 }  // namespace MorlavineInstrument

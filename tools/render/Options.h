@@ -16,7 +16,8 @@ struct RENDER_OPTIONS {
   std::string presetPath;     // --preset
   std::string statePath;      // --state
   std::string saveStatePath;  // --save-state
-  std::string outPath;        // -o
+  std::string savePresetPath; // --save-preset
+  std::string outPath;        // -o ("-" for standard output)
   std::vector<PARAM_SETTING> params;  // --param, in the order given
   uint32_t sampleRate = 44100;
   uint32_t blockFrames = 512;
@@ -25,6 +26,7 @@ struct RENDER_OPTIONS {
   bool seedGiven = false;
   uint32_t seed = 0;
   bool help = false;          // --help: print the usage and stop
+  bool listParams = false;    // --list-params: print the parameters and stop
 };
 
 class COptions {

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cerrno>
+#include <new>
+#include <vector>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
@@ -11,6 +13,7 @@
 #include "tools/render/DemoScore.h"
 #include "tools/render/MidiFileReader.h"
 #include "tools/render/Options.h"
+#include "tools/render/OutputFile.h"
 #include "tools/render/RenderSession.h"
 #include "tools/render/WavOut.h"
 
@@ -19,9 +22,12 @@ namespace RenderApp {
 namespace {
 
 const char PROGRAM[] = "morlavine-render";
-// Longest render accepted (score and tail): the whole render is held in
-// memory before it is written.
+// Longest render accepted (score and tail).
 const double MAX_RENDER_SECONDS = 3 * 3600.0;
+// Silence rendered after the sound is loaded and before the music starts:
+// longer than the instrument's parameter glides (30 ms) and the block that
+// applies its settings.
+const double SETTLE_SECONDS = 0.25;
 // Renders that run longer than this show their progress.
 const double PROGRESS_AFTER_SECONDS = 2.0;
 
@@ -118,8 +124,33 @@ class CProgress {
 
 }  // namespace
 
-int Run(int argc, const char* const* argv, FILE* out, FILE* messages,
-        const INSTRUMENT& instrument) {
+namespace {
+
+struct INPUT_FILE {
+  const char* option;
+  const std::string* path;
+};
+
+// Every output is opened (a temporary file made, or a stream opened) before
+// the render, and every file output renamed into place only after all of
+// them were written: all of them appear, or none.
+class COutputs {
+ public:
+  bool Commit(std::string& error) {
+    for (COutputFile* file : m_files)
+      if (!file->Finish(error)) return false;
+    for (COutputFile* file : m_files)
+      if (!file->Commit(error)) return false;
+    return true;
+  }
+  void Add(COutputFile* file) { m_files.push_back(file); }
+
+ private:
+  std::vector<COutputFile*> m_files;
+};
+
+int RunChecked(int argc, const char* const* argv, FILE* out, FILE* messages,
+               const INSTRUMENT& instrument) {
   RENDER_OPTIONS options;
   std::string error;
   if (!COptions::Parse(argc, argv, options, error)) return Fail(messages, EXIT_USAGE, error);
@@ -128,19 +159,67 @@ int Run(int argc, const char* const* argv, FILE* out, FILE* messages,
     return EXIT_OK;
   }
 
-  // Every input is read and checked before the instrument is opened, and
-  // nothing is written before the render has succeeded.
+  // An output may replace only an input of its own kind (a state saved over
+  // the state it was read from); the WAV never replaces an input.
+  const INPUT_FILE inputs[] = {{"--midi", &options.midiPath},
+                               {"--state", &options.statePath},
+                               {"--preset", &options.presetPath}};
+  const struct {
+    const char* option;
+    const std::string* path;
+    const char* sameKind;
+  } outputs[] = {{"-o", &options.outPath, nullptr},
+                 {"--save-state", &options.saveStatePath, "--state"},
+                 {"--save-preset", &options.savePresetPath, "--preset"}};
+  for (const auto& o : outputs) {
+    for (const INPUT_FILE& in : inputs) {
+      if (o.sameKind && std::strcmp(o.sameKind, in.option) == 0) continue;
+      if (IsSameFile(*o.path, *in.path))
+        return Fail(messages, EXIT_USAGE,
+                    std::string(o.option) + " " + *o.path + " is the " + in.option +
+                        " input; refusing to overwrite it");
+    }
+  }
+  for (size_t a = 0; a < 3; ++a)
+    for (size_t b = a + 1; b < 3; ++b)
+      if (IsSameFile(*outputs[a].path, *outputs[b].path))
+        return Fail(messages, EXIT_USAGE,
+                    std::string(outputs[a].option) + " and " + outputs[b].option +
+                        " name the same file " + *outputs[a].path);
+  if (!options.savePresetPath.empty() && options.savePresetPath.size() >= 4 &&
+      options.savePresetPath.compare(options.savePresetPath.size() - 4, 4, ".wav") == 0)
+    return Fail(messages, EXIT_USAGE,
+                "--save-preset " + options.savePresetPath + ": a preset file cannot end in .wav");
+
+  // Every input is read and checked before the instrument is opened.
   CMidiScore score;
-  if (options.demo) {
+  if (options.listParams) {
+    // Nothing is played.
+  } else if (options.demo) {
     CDemoScore::Build(options.tempo, score);
   } else if (!CMidiFileReader::Read(options.midiPath.c_str(), options.tempo, score, error)) {
     return Fail(messages, EXIT_FAILED, error);
   }
-  if (score.EndSeconds() + options.tailSeconds > MAX_RENDER_SECONDS) {
-    char text[160];
-    std::snprintf(text, sizeof(text), "the music lasts %.0f seconds; at most %.0f can be rendered",
-                  score.EndSeconds(), MAX_RENDER_SECONDS);
-    return Fail(messages, EXIT_FAILED, (options.demo ? "demo" : options.midiPath) + ": " + text);
+  const std::string scoreName = options.demo ? "demo" : options.midiPath;
+  CRenderSession session(options.sampleRate, options.blockFrames);
+  const uint64_t totalFrames = session.TotalFrames(score, options.tailSeconds);
+  if (!options.listParams) {
+    const double seconds = score.EndSeconds() + options.tailSeconds;
+    if (seconds > MAX_RENDER_SECONDS) {
+      char text[160];
+      std::snprintf(text, sizeof(text),
+                    "the music lasts %.0f seconds; at most %.0f can be rendered",
+                    score.EndSeconds(), MAX_RENDER_SECONDS);
+      return Fail(messages, EXIT_FAILED, scoreName + ": " + text);
+    }
+    if (totalFrames > WavOut::MaxFrames()) {
+      char text[200];
+      std::snprintf(text, sizeof(text),
+                    "the render would last %.0f seconds; a WAV file holds at most %.0f at %u Hz",
+                    seconds, WavOut::MaxFrames() / static_cast<double>(options.sampleRate),
+                    options.sampleRate);
+      return Fail(messages, EXIT_FAILED, scoreName + ": " + text);
+    }
   }
   PLIST_VALUE state;
   if (!options.statePath.empty() &&
@@ -154,9 +233,32 @@ int Run(int argc, const char* const* argv, FILE* out, FILE* messages,
   if (!options.statePath.empty() &&
       !CheckStateIdentity(state, instrument.component, options.statePath, error))
     return Fail(messages, EXIT_FAILED, error);
+  if (!options.presetPath.empty() && !instrument.loadPreset)
+    return Fail(messages, EXIT_FAILED, options.presetPath + ": this instrument loads no presets");
+  if (!options.savePresetPath.empty() && !instrument.savePreset)
+    return Fail(messages, EXIT_FAILED,
+                options.savePresetPath + ": this instrument saves no presets");
+
+  // Every output is checked and opened before the render, which may take
+  // minutes.
+  COutputFile wavFile, stateFile, presetFile;
+  COutputs all;
+  if (!options.listParams) {
+    if (!wavFile.Open(options.outPath, out, error)) return Fail(messages, EXIT_FAILED, error);
+    all.Add(&wavFile);
+  }
+  if (!options.saveStatePath.empty()) {
+    if (!stateFile.Open(options.saveStatePath, out, error))
+      return Fail(messages, EXIT_FAILED, error);
+    all.Add(&stateFile);
+  }
+  if (!options.savePresetPath.empty()) {
+    if (!presetFile.Open(options.savePresetPath, out, error))
+      return Fail(messages, EXIT_FAILED, error);
+    all.Add(&presetFile);
+  }
 
   // The unit, set up in a music host's order.
-  CRenderSession session(options.sampleRate, options.blockFrames);
   CAuHost host(&session.Transport());
   if (!host.Open(instrument.component, error) ||
       !host.Configure(options.sampleRate, options.blockFrames, error) ||
@@ -164,55 +266,95 @@ int Run(int argc, const char* const* argv, FILE* out, FILE* messages,
     return Fail(messages, EXIT_FAILED, error);
   if (!options.statePath.empty() && !host.RestoreState(state, error))
     return Fail(messages, EXIT_FAILED, options.statePath + ": " + error);
-  if (!options.presetPath.empty()) {
-    if (!instrument.loadPreset)
-      return Fail(messages, EXIT_FAILED, options.presetPath + ": this instrument loads no presets");
-    if (!instrument.loadPreset(host.Unit(), options.presetPath.c_str(), error))
-      return Fail(messages, EXIT_FAILED, error);
-  }
+  if (!options.presetPath.empty() &&
+      !instrument.loadPreset(host.Unit(), options.presetPath.c_str(), error))
+    return Fail(messages, EXIT_FAILED, error);
   for (const PARAM_SETTING& p : options.params)
     if (!host.SetParameter(p.index, p.value, error)) return Fail(messages, EXIT_FAILED, error);
 
-  // The state the render starts from is what --save-state keeps, so that
-  // rendering again from it gives the same audio.
-  PLIST_VALUE savedState;
-  if (!options.saveStatePath.empty() && !host.SaveState(savedState, error))
-    return Fail(messages, EXIT_FAILED, error);
+  if (options.listParams) {
+    std::vector<CAuHost::PARAMETER> list;
+    if (!host.ListParameters(list, error)) return Fail(messages, EXIT_FAILED, error);
+    for (const CAuHost::PARAMETER& p : list)
+      std::fprintf(out, "%3u  %-8s  %.6f\n", p.id, p.name.c_str(), static_cast<double>(p.value));
+    if (std::fflush(out) != 0)
+      return Fail(messages, EXIT_FAILED,
+                  std::string("cannot write the list: ") + std::strerror(errno));
+    return EXIT_OK;
+  }
 
   if (options.seedGiven) std::srand(options.seed);
 
+  // As a host does before playback: the loaded sound settles (its parameter
+  // glides end and the settings it applies at a block's start are in place)
+  // before the first note, so the music starts from the sound asked for
+  // whatever the block size.
+  if (!session.Settle(host, SETTLE_SECONDS, error)) return Fail(messages, EXIT_FAILED, error);
+
+  // The sound the render starts from is what --save-state and --save-preset
+  // keep, so that rendering again from either gives the same audio.
+  std::string stateText;
+  if (!options.saveStatePath.empty()) {
+    PLIST_VALUE savedState;
+    if (!host.SaveState(savedState, error)) return Fail(messages, EXIT_FAILED, error);
+    if (!CAuPresetFile::Format(savedState, stateText))
+      return Fail(messages, EXIT_FAILED,
+                  options.saveStatePath + ": cannot format the state as a property list");
+  }
+  std::vector<uint8_t> presetImage;
+  if (!options.savePresetPath.empty() &&
+      !instrument.savePreset(host.Unit(), presetImage, error))
+    return Fail(messages, EXIT_FAILED, options.savePresetPath + ": " + error);
+
   const auto started = std::chrono::steady_clock::now();
   CProgress progress(messages, options.sampleRate);
-  RENDER_RESULT audio;
-  if (!session.Run(score, options.tailSeconds, host, audio, error,
+  CWavSink sink(wavFile);
+  if (!sink.Begin(totalFrames, options.sampleRate, error) ||
+      !session.Run(score, options.tailSeconds, host, sink, error,
                    [&](uint64_t done, uint64_t total) { progress.Update(done, total); }))
     return Fail(messages, EXIT_FAILED, error);
   host.Close();
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-  const RENDER_LEVELS levels = MeasureLevels(audio);
+  const RENDER_LEVELS levels = sink.Levels().Levels();
   if (!levels.finite)
     return Fail(messages, EXIT_FAILED,
-                "the instrument produced non-finite samples; nothing was written");
-  if (!WavOut::WriteStereo(options.outPath.c_str(), audio, options.sampleRate, error))
+                wavFile.IsStream()
+                    ? "the instrument produced non-finite samples"
+                    : "the instrument produced non-finite samples; nothing was written");
+  if (!stateText.empty() && !stateFile.Write(stateText.data(), stateText.size(), error))
     return Fail(messages, EXIT_FAILED, error);
-  if (!options.saveStatePath.empty() &&
-      !CAuPresetFile::Write(options.saveStatePath.c_str(), savedState, error))
+  if (!presetImage.empty() && !presetFile.Write(presetImage.data(), presetImage.size(), error))
     return Fail(messages, EXIT_FAILED, error);
+  if (!all.Commit(error)) return Fail(messages, EXIT_FAILED, error);
 
-  const double seconds = audio.frames / static_cast<double>(options.sampleRate);
+  const double seconds = sink.FramesWritten() / static_cast<double>(options.sampleRate);
   char factor[32];
   if (elapsed > 0.0)
     std::snprintf(factor, sizeof(factor), "%.1fx real time", seconds / elapsed);
   else
     std::snprintf(factor, sizeof(factor), "faster than measurable");
+  const std::string written = options.outPath == "-" ? "standard output" : options.outPath;
   std::fprintf(messages,
                "%s: wrote %s: %.2f s of stereo 32-bit float at %u Hz, peak %.1f dBFS, "
                "RMS %.1f dBFS, rendered in %.2f s (%s)\n",
-               PROGRAM, options.outPath.c_str(), seconds, options.sampleRate, levels.peakDb,
+               PROGRAM, written.c_str(), seconds, options.sampleRate, levels.peakDb,
                levels.rmsDb, elapsed, factor);
   return EXIT_OK;
+}
+
+}  // namespace
+
+int Run(int argc, const char* const* argv, FILE* out, FILE* messages,
+        const INSTRUMENT& instrument) {
+  // No input may stop the program: running out of memory is one more
+  // failure, reported in one line.
+  try {
+    return RunChecked(argc, argv, out, messages, instrument);
+  } catch (const std::bad_alloc&) {
+    return Fail(messages, EXIT_FAILED, "out of memory");
+  }
 }
 
 }  // namespace RenderApp

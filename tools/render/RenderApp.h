@@ -1,8 +1,10 @@
 #pragma once
 // The morlavine-render program: options, inputs, rendering and output.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/au/AUComponent.h"
 
@@ -19,6 +21,9 @@ struct INSTRUMENT {
   // Loads a preset file into an open, initialized unit; null when the
   // instrument cannot load preset files.
   bool (*loadPreset)(AudioUnit unit, const char* path, std::string& error) = nullptr;
+  // The bytes of a preset file holding the unit's current sound; null when
+  // the instrument cannot save preset files.
+  bool (*savePreset)(AudioUnit unit, std::vector<uint8_t>& image, std::string& error) = nullptr;
 };
 
 // Runs the program with its arguments; the usage text of --help goes to

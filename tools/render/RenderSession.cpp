@@ -14,13 +14,26 @@ uint64_t CRenderSession::TotalFrames(const CMidiScore& score, double tailSeconds
   return std::max<uint64_t>(frames, CMidiScore::FrameOf(score.EndSeconds(), m_sampleRate) + 1);
 }
 
+bool CRenderSession::Settle(IRenderUnit& unit, double seconds, std::string& error) {
+  const uint64_t total = CMidiScore::FrameOf(seconds, m_sampleRate);
+  m_left.resize(m_blockFrames);
+  m_right.resize(m_blockFrames);
+  m_transport = HOST_TRANSPORT();
+  m_transport.tempo = 120.0;
+  for (uint64_t done = 0; done < total;) {
+    const uint32_t frames = static_cast<uint32_t>(std::min<uint64_t>(m_blockFrames, total - done));
+    if (!unit.Render(frames, m_left.data(), m_right.data(), error)) return false;
+    done += frames;
+  }
+  return true;
+}
+
 bool CRenderSession::Run(const CMidiScore& score, double tailSeconds, IRenderUnit& unit,
-                         RENDER_RESULT& result, std::string& error,
+                         IAudioSink& sink, std::string& error,
                          const std::function<void(uint64_t, uint64_t)>& progress) {
   const uint64_t total = TotalFrames(score, tailSeconds);
-  result.left.assign(total, 0.0f);
-  result.right.assign(total, 0.0f);
-  result.frames = total;
+  m_left.resize(m_blockFrames);
+  m_right.resize(m_blockFrames);
 
   const std::vector<TIMED_MIDI_EVENT>& events = score.Events();
   size_t next = 0;
@@ -44,31 +57,71 @@ bool CRenderSession::Run(const CMidiScore& score, double tailSeconds, IRenderUni
       const TIMED_MIDI_EVENT& e = events[next];
       if (!unit.SendMidi(e.status, e.data1, e.data2, offset, error)) return false;
     }
-    if (!unit.Render(frames, &result.left[position], &result.right[position], error))
-      return false;
+    if (!unit.Render(frames, m_left.data(), m_right.data(), error)) return false;
+    if (!sink.Write(m_left.data(), m_right.data(), frames, error)) return false;
     position += frames;
     if (progress) progress(position, total);
   }
   return true;
 }
 
-RENDER_LEVELS MeasureLevels(const RENDER_RESULT& result) {
-  RENDER_LEVELS levels;
-  double peak = 0.0, sum = 0.0;
-  uint64_t count = 0;
-  for (const std::vector<float>* channel : {&result.left, &result.right}) {
-    for (float s : *channel) {
+namespace {
+
+class CMemorySink : public IAudioSink {
+ public:
+  explicit CMemorySink(RENDER_RESULT& result) : m_result(result) {}
+  bool Write(const float* left, const float* right, uint32_t frames, std::string&) override {
+    m_result.left.insert(m_result.left.end(), left, left + frames);
+    m_result.right.insert(m_result.right.end(), right, right + frames);
+    m_result.frames += frames;
+    return true;
+  }
+
+ private:
+  RENDER_RESULT& m_result;
+};
+
+}  // namespace
+
+bool CRenderSession::Run(const CMidiScore& score, double tailSeconds, IRenderUnit& unit,
+                         RENDER_RESULT& result, std::string& error,
+                         const std::function<void(uint64_t, uint64_t)>& progress) {
+  result = RENDER_RESULT();
+  const uint64_t total = TotalFrames(score, tailSeconds);
+  result.left.reserve(total);
+  result.right.reserve(total);
+  CMemorySink sink(result);
+  return Run(score, tailSeconds, unit, sink, error, progress);
+}
+
+void CLevelMeter::Add(const float* left, const float* right, uint32_t frames) {
+  for (const float* channel : {left, right}) {
+    for (uint32_t i = 0; i < frames; ++i) {
+      const float s = channel[i];
       if (!std::isfinite(s)) {
-        levels.finite = false;
+        m_finite = false;
         continue;
       }
-      peak = std::max(peak, static_cast<double>(std::fabs(s)));
-      sum += static_cast<double>(s) * s;
-      ++count;
+      m_peak = std::max(m_peak, static_cast<double>(std::fabs(s)));
+      m_sum += static_cast<double>(s) * s;
+      ++m_count;
     }
   }
-  const double rms = count ? std::sqrt(sum / count) : 0.0;
-  if (peak > 0.0) levels.peakDb = 20.0 * std::log10(peak);
+}
+
+RENDER_LEVELS CLevelMeter::Levels() const {
+  RENDER_LEVELS levels;
+  levels.finite = m_finite;
+  const double rms = m_count ? std::sqrt(m_sum / m_count) : 0.0;
+  if (m_peak > 0.0) levels.peakDb = 20.0 * std::log10(m_peak);
   if (rms > 0.0) levels.rmsDb = 20.0 * std::log10(rms);
   return levels;
+}
+
+RENDER_LEVELS MeasureLevels(const RENDER_RESULT& result) {
+  CLevelMeter meter;
+  const uint64_t frames =
+      std::min<uint64_t>(result.frames, std::min(result.left.size(), result.right.size()));
+  meter.Add(result.left.data(), result.right.data(), static_cast<uint32_t>(frames));
+  return meter.Levels();
 }

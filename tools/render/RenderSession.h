@@ -2,7 +2,8 @@
 // The host's render loop: walks a score block by block, hands each message to
 // the unit with its frame offset inside the block it falls in, keeps the
 // transport (sample position, beat, tempo) that the unit's host callbacks
-// read, and collects the rendered stereo audio.
+// read, and hands each rendered block on to a sink (a file being written, or
+// memory in the tests), so that memory stays the same for any length.
 
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,15 @@ class IRenderUnit {
   virtual bool Render(uint32_t frames, float* left, float* right, std::string& error) = 0;
 };
 
+// Where the rendered blocks go, in order.
+class IAudioSink {
+ public:
+  virtual ~IAudioSink() {}
+  virtual bool Write(const float* left, const float* right, uint32_t frames,
+                     std::string& error) = 0;
+};
+
+// The whole render in memory.
 struct RENDER_RESULT {
   std::vector<float> left;
   std::vector<float> right;
@@ -46,9 +56,19 @@ class CRenderSession {
   // Total frames for a score with a tail after its last message.
   uint64_t TotalFrames(const CMidiScore& score, double tailSeconds) const;
 
-  // Renders the whole score. `progress` (may be empty) is called after each
-  // block with the frames done and the total. On failure `error` holds the
-  // unit's problem and the result is incomplete.
+  // Renders `seconds` of silence with the transport stopped and discards
+  // it: what a host does between loading a sound and starting playback. The
+  // parameter values a unit glides to, and the settings it applies at its
+  // next block, are then in place when the music starts.
+  bool Settle(IRenderUnit& unit, double seconds, std::string& error);
+
+  // Renders the whole score into `sink`. `progress` (may be empty) is called
+  // after each block with the frames done and the total. On failure `error`
+  // holds the unit's or the sink's problem and the output is incomplete.
+  bool Run(const CMidiScore& score, double tailSeconds, IRenderUnit& unit, IAudioSink& sink,
+           std::string& error,
+           const std::function<void(uint64_t done, uint64_t total)>& progress = {});
+  // The same, collecting the audio in memory.
   bool Run(const CMidiScore& score, double tailSeconds, IRenderUnit& unit, RENDER_RESULT& result,
            std::string& error,
            const std::function<void(uint64_t done, uint64_t total)>& progress = {});
@@ -60,6 +80,7 @@ class CRenderSession {
   double m_sampleRate;
   uint32_t m_blockFrames;
   HOST_TRANSPORT m_transport;
+  std::vector<float> m_left, m_right;  // one block
 };
 
 // Level figures of a render.
@@ -67,6 +88,19 @@ struct RENDER_LEVELS {
   double peakDb = -300.0;  // dBFS of the largest absolute sample
   double rmsDb = -300.0;   // dBFS of the RMS over both channels
   bool finite = true;      // no NaN or infinity anywhere
+};
+
+// Peak and RMS gathered block by block as the audio passes.
+class CLevelMeter {
+ public:
+  void Add(const float* left, const float* right, uint32_t frames);
+  RENDER_LEVELS Levels() const;
+
+ private:
+  double m_peak = 0.0;
+  double m_sum = 0.0;
+  uint64_t m_count = 0;
+  bool m_finite = true;
 };
 
 RENDER_LEVELS MeasureLevels(const RENDER_RESULT& result);

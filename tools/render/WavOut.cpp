@@ -1,35 +1,74 @@
 #include "tools/render/WavOut.h"
 
-#include <cerrno>
 #include <cstring>
 
-#include "osc/WaveLib.h"
+namespace {
+
+const uint16_t FORMAT_IEEE_FLOAT = 3;
+const uint16_t CHANNELS = 2;
+const uint32_t FRAME_BYTES = 8;
+// The RIFF size counts everything after its own field: the rest of the
+// header (38 bytes) and the samples.
+const uint64_t RIFF_OVERHEAD = WavOut::HEADER_BYTES - 8;
+
+void PutU16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutU32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+}  // namespace
 
 namespace WavOut {
 
-bool WriteStereo(const char* path, const RENDER_RESULT& audio, uint32_t sampleRate,
-                 std::string& error) {
-  const std::string name = path ? path : "";
-  if (audio.frames == 0 || audio.left.size() < audio.frames || audio.right.size() < audio.frames) {
-    error = name + ": nothing rendered to write";
-    return false;
-  }
-  // A WAV file's sizes are 32-bit: 8 bytes a frame leave room for about
-  // 536 million frames.
-  if (audio.frames > (0xFFFFFFFFull - 64) / 8) {
-    error = name + ": the render is too long for a WAV file";
-    return false;
-  }
-  float* channels[2] = {const_cast<float*>(audio.left.data()),
-                        const_cast<float*>(audio.right.data())};
-  errno = 0;
-  if (!WaveLib::saveToFile(path, channels, 2, static_cast<float>(sampleRate),
-                           static_cast<uint32_t>(audio.frames))) {
-    error = name + ": cannot write WAV file";
-    if (errno != 0) error += std::string(": ") + std::strerror(errno);
-    return false;
-  }
+uint64_t MaxFrames() { return (0xFFFFFFFFull - RIFF_OVERHEAD) / FRAME_BYTES; }
+
+bool Header(uint64_t frames, uint32_t sampleRate, uint8_t (&header)[HEADER_BYTES]) {
+  if (frames > MaxFrames() || sampleRate == 0) return false;
+  const uint32_t dataBytes = static_cast<uint32_t>(frames * FRAME_BYTES);
+  std::memcpy(header, "RIFF", 4);
+  PutU32(header + 4, static_cast<uint32_t>(dataBytes + RIFF_OVERHEAD));
+  std::memcpy(header + 8, "WAVE", 4);
+  std::memcpy(header + 12, "fmt ", 4);
+  PutU32(header + 16, 18);  // the format block with its (empty) extension size
+  PutU16(header + 20, FORMAT_IEEE_FLOAT);
+  PutU16(header + 22, CHANNELS);
+  PutU32(header + 24, sampleRate);
+  PutU32(header + 28, sampleRate * FRAME_BYTES);
+  PutU16(header + 32, FRAME_BYTES);
+  PutU16(header + 34, 32);
+  PutU16(header + 36, 0);
+  std::memcpy(header + 38, "data", 4);
+  PutU32(header + 42, dataBytes);
   return true;
 }
 
 }  // namespace WavOut
+
+bool CWavSink::Begin(uint64_t frames, uint32_t sampleRate, std::string& error) {
+  uint8_t header[WavOut::HEADER_BYTES];
+  if (!WavOut::Header(frames, sampleRate, header)) {
+    error = m_file.Name() + ": the render is too long for a WAV file";
+    return false;
+  }
+  m_written = 0;
+  return m_file.Write(header, sizeof(header), error);
+}
+
+bool CWavSink::Write(const float* left, const float* right, uint32_t frames, std::string& error) {
+  m_meter.Add(left, right, frames);
+  m_buffer.resize(static_cast<size_t>(frames) * FRAME_BYTES);
+  uint8_t* p = m_buffer.data();
+  for (uint32_t i = 0; i < frames; ++i, p += FRAME_BYTES) {
+    uint32_t l, r;
+    std::memcpy(&l, &left[i], 4);
+    std::memcpy(&r, &right[i], 4);
+    PutU32(p, l);
+    PutU32(p + 4, r);
+  }
+  m_written += frames;
+  return m_file.Write(m_buffer.data(), m_buffer.size(), error);
+}

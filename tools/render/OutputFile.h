@@ -1,0 +1,52 @@
+#pragma once
+// One output of the render program, checked and opened before anything is
+// rendered. A regular file (or a new name) is written under a temporary name
+// beside it and renamed over it only on Commit, so a failure leaves no
+// partial file and an existing file intact; a symbolic link keeps its link
+// and the file it points to is replaced. Anything else (a device, a pipe,
+// standard output given as "-") is written to directly as a stream.
+
+#include <cstdio>
+#include <string>
+#include <sys/types.h>
+
+class COutputFile {
+ public:
+  COutputFile() = default;
+  ~COutputFile() { Discard(); }
+  COutputFile(const COutputFile&) = delete;
+  COutputFile& operator=(const COutputFile&) = delete;
+
+  // Checks and opens `path`; "-" is `standardOutput`. On failure `error`
+  // holds one line naming the file and the problem.
+  bool Open(const std::string& path, FILE* standardOutput, std::string& error);
+
+  bool IsOpen() const { return m_file != nullptr; }
+  bool IsStream() const { return m_stream; }
+  const std::string& Name() const { return m_name; }
+
+  bool Write(const void* data, size_t size, std::string& error);
+  // Flushes and closes the temporary file (or flushes the stream); the
+  // temporary file is not yet renamed.
+  bool Finish(std::string& error);
+  // Renames a finished temporary file over the target.
+  bool Commit(std::string& error);
+  // Forgets a temporary file (removing it); a stream is left as it is.
+  void Discard();
+
+ private:
+  bool Fail(const std::string& what, int code, std::string& error);
+
+  std::string m_name;    // as the user gave it
+  std::string m_target;  // the file that is replaced (a link resolved)
+  std::string m_temp;    // the temporary file, empty for a stream
+  FILE* m_file = nullptr;
+  bool m_stream = false;
+  bool m_ownsFile = false;  // false for standard output
+  bool m_finished = false;
+  mode_t m_mode = 0644;
+};
+
+// Whether two paths name the same file: the same file on disk when both
+// exist, else the same folder and name once links are resolved.
+bool IsSameFile(const std::string& a, const std::string& b);
