@@ -1,11 +1,12 @@
-// Stability of the filter modes across the processing rates: every mode at
-// the bottom of its cutoff range, the notch and peak through their whole
-// low range, run for long stretches of a signal with a DC offset at 88.2 to
-// 768 kHz, so that a pole on or outside the unit circle has time to show.
+// Stability of the filter modes across the processing rates: the notch and
+// peak through their low range, every other mode at the bottom of its range,
+// run on a signal with a DC offset at 88.2 to 768 kHz for long enough that a
+// pole on or outside the unit circle shows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "FilterFixture.h"
 #include "dsp/BusFilter.h"
@@ -55,44 +56,52 @@ GROWTH Growth(const std::vector<float>& x) {
   return {PeakOf(x, 0, third), PeakOf(x, x.size() - third, x.size())};
 }
 
-// Runs one setting through the oscillator filter and through the bus filter
-// with full stereo spread (one channel a quarter of the cutoff); returns the
-// worst of the three channels.
-GROWTH RunSetting(CFilterFixture& f, int mode, float cutoff, float res, float control, const std::vector<float>& in) {
-  f.Set(PARAM_OSC_FILTER_MODE, static_cast<float>(mode));
-  f.Set(PARAM_OSC_CUTOFF, cutoff);
-  f.Set(PARAM_OSC_RES, res);
-  f.Set(PARAM_OSC_CONTROL, control);
-  f.Set(PARAM_BUS_FILTER_MODE, static_cast<float>(mode));
-  f.Set(PARAM_BUS_CUTOFF, cutoff);
-  f.Set(PARAM_BUS_RES, res);
-  f.Set(PARAM_BUS_CONTROL, control);
-  f.Set(PARAM_BUS_STEREO, 1.0f);
-  GROWTH worst{0.0f, 0.0f};
-  auto take = [&](const std::vector<float>& y) {
-    const GROWTH g = Growth(y);
-    worst.first = std::max(worst.first, g.first);
-    worst.last = std::max(worst.last, g.last);
-  };
-  COscFilter osc(&f.synth);
-  osc.SetInstance(0);
-  osc.SetSampleRate(f.Rate());
-  auto v = f.NewVoice(60);
-  osc.Reset(v.get());
-  osc.StartVoice(v.get());
-  take(f.RunMono(osc, v.get(), in));
-  CBusFilter bus(&f.synth);
-  bus.SetInstance(0);
-  bus.SetSampleRate(f.Rate());
-  auto w = f.NewVoice(60);
-  bus.Reset(w.get());
-  bus.StartVoice(w.get());
-  std::vector<float> l = in, r = in;
-  f.RunStereo(bus, w.get(), l, r);
-  take(l);
-  take(r);
-  return worst;
-}
+// An oscillator filter and a bus filter with a voice each, for one rate.
+struct RIG {
+  CFilterFixture& f;
+  COscFilter osc;
+  CBusFilter bus;
+  std::unique_ptr<CVoice> oscVoice, busVoice;
+  explicit RIG(CFilterFixture& fx) : f(fx), osc(&fx.synth), bus(&fx.synth) {
+    osc.SetInstance(0);
+    osc.SetSampleRate(f.Rate());
+    bus.SetInstance(0);
+    bus.SetSampleRate(f.Rate());
+    oscVoice = f.NewVoice(60);
+    busVoice = f.NewVoice(60);
+  }
+
+  // Runs one setting through the oscillator filter and through the bus
+  // filter with full stereo spread (one channel a quarter of the cutoff),
+  // each from a cleared state; returns the worst of the three channels.
+  GROWTH Run(int mode, float cutoff, float res, float control, const std::vector<float>& in) {
+    f.Set(PARAM_OSC_FILTER_MODE, static_cast<float>(mode));
+    f.Set(PARAM_OSC_CUTOFF, cutoff);
+    f.Set(PARAM_OSC_RES, res);
+    f.Set(PARAM_OSC_CONTROL, control);
+    f.Set(PARAM_BUS_FILTER_MODE, static_cast<float>(mode));
+    f.Set(PARAM_BUS_CUTOFF, cutoff);
+    f.Set(PARAM_BUS_RES, res);
+    f.Set(PARAM_BUS_CONTROL, control);
+    f.Set(PARAM_BUS_STEREO, 1.0f);
+    GROWTH worst{0.0f, 0.0f};
+    auto take = [&](const std::vector<float>& y) {
+      const GROWTH g = Growth(y);
+      worst.first = std::max(worst.first, g.first);
+      worst.last = std::max(worst.last, g.last);
+    };
+    osc.Reset(oscVoice.get());
+    osc.StartVoice(oscVoice.get());
+    take(f.RunMono(osc, oscVoice.get(), in));
+    bus.Reset(busVoice.get());
+    bus.StartVoice(busVoice.get());
+    std::vector<float> l = in, r = in;
+    f.RunStereo(bus, busVoice.get(), l, r);
+    take(l);
+    take(r);
+    return worst;
+  }
+};
 
 }  // namespace
 
@@ -101,12 +110,13 @@ GROWTH RunSetting(CFilterFixture& f, int mode, float cutoff, float res, float co
 TEST(Filters, NotchAndPeakStayBoundedAtEveryProcessingRate) {
   for (const RATE& rate : RATES) {
     CFilterFixture f(rate.oversampling, rate.hostRate);
-    const std::vector<float> in = OffsetSaw(static_cast<size_t>(f.Rate() * 1.0f), f.Rate());
+    RIG rig(f);
+    const std::vector<float> in = OffsetSaw(static_cast<size_t>(f.Rate() * 0.25f), f.Rate());
     for (int mode : {17, 18})
       for (float cutoff : {0.0f, 0.02f, 0.1f})
         for (float res : {0.0f, 1.0f})
           for (float control : {0.0f, 1.0f}) {
-            const GROWTH g = RunSetting(f, mode, cutoff, res, control, in);
+            const GROWTH g = rig.Run(mode, cutoff, res, control, in);
             // The peak's largest boost (+16 dB) rings on the saw's edges up
             // to about 24 at 2x; nothing may grow over the run.
             EXPECT_LT(g.last, 40.0f) << "mode " << mode << " rate " << f.Rate() << " cutoff " << cutoff << " res "
@@ -117,20 +127,24 @@ TEST(Filters, NotchAndPeakStayBoundedAtEveryProcessingRate) {
   }
 }
 
-// Every mode at the bottom of its cutoff range, at every processing rate.
-TEST(Filters, EveryModeStaysBoundedAtTheBottomOfItsRangeAtEveryRate) {
+// Every other mode at the bottom of its cutoff range, at every processing
+// rate (the notch and peak have their own sweep above).
+TEST(Filters, EveryOtherModeStaysBoundedAtTheBottomOfItsRangeAtEveryRate) {
   for (const RATE& rate : RATES) {
     CFilterFixture f(rate.oversampling, rate.hostRate);
-    const std::vector<float> in = OffsetSaw(static_cast<size_t>(f.Rate() * 0.25f), f.Rate());
-    for (int mode = 1; mode <= 24; ++mode)
+    RIG rig(f);
+    const std::vector<float> in = OffsetSaw(static_cast<size_t>(f.Rate() * 0.05f), f.Rate());
+    for (int mode = 1; mode <= 24; ++mode) {
+      if (mode == 17 || mode == 18) continue;
       for (float res : {0.0f, 1.0f})
         for (float control : {0.0f, 1.0f}) {
           // Resonant modes build up slowly from the bottom (the shelves at
           // full resonance and control ring up to about 75); a pole outside
           // the unit circle goes far beyond.
-          const GROWTH g = RunSetting(f, mode, 0.0f, res, control, in);
+          const GROWTH g = rig.Run(mode, 0.0f, res, control, in);
           EXPECT_LT(std::max(g.first, g.last), 200.0f)
               << "mode " << mode << " rate " << f.Rate() << " res " << res << " control " << control;
         }
+    }
   }
 }
