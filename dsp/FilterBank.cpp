@@ -11,6 +11,12 @@ const float TWO_PI = 6.2831853f;
 // at low processing rates the term is held just under it.
 const float MAX_SECTION_W = 1.9f;
 const float MAX_EQ_FREQ = 0.3f;
+// The notch and peak biquads hold the cosine term 1 - 2 pi^2 f^2 in single
+// precision: far below 1e-4 cycles per sample it rounds to 1 and puts a pole
+// on the unit circle (a cutoff near the bottom at 4x and 8x rates). Their
+// frequency is floored just under the lowest cutoff at the 2x rate of
+// 44.1 kHz (8.18 Hz at 88.2 kHz), where they keep a safe margin.
+const float MIN_EQ_FREQ = 9.0e-5f;
 const float MAX_ONE_POLE = 1.0f;
 // The acid low-pass loop (three one-poles and a section with negative
 // feedback) turns unstable above a frequency term of about 0.65; at the
@@ -269,10 +275,10 @@ void CFilterChannel::Compute(int mode, float f, float v, float r, float c, float
       break;
     }
     case MODE_NOTCH:
-      m_notch.SetParams(f < MAX_EQ_FREQ ? f : MAX_EQ_FREQ, r, c);
+      m_notch.SetParams(Clamp(f, MIN_EQ_FREQ, MAX_EQ_FREQ), r, c);
       break;
     case MODE_PEAK:
-      m_peak.SetParams(f < MAX_EQ_FREQ ? f : MAX_EQ_FREQ, r, c);
+      m_peak.SetParams(Clamp(f, MIN_EQ_FREQ, MAX_EQ_FREQ), r, c);
       break;
     case MODE_LOWSHELF:
     case MODE_HIGHSHELF: {

@@ -41,7 +41,12 @@ class CFilterModule {
       float g = m_glideSynth->GetParam(ID_MASTER_GLIDE);
       if (!(g > 0.0f)) g = 0.0f;
       if (g > 1.0f) g = 1.0f;
-      const float t = std::floor(g * g * g * m_rate);
+      // Steps are control ticks, one per host sample whatever the
+      // oversampling: count them as at the 2x rate so that the glide takes
+      // the same time at 2x, 4x and 8x.
+      unsigned int K, shift;
+      _ControlStep(K, shift);
+      const float t = std::floor(g * g * g * m_rate * (2.0f / static_cast<float>(K)));
       steps = t > 0.0f ? (t < 1e9f ? static_cast<unsigned int>(t) : 1000000000u) : 0;
       start = m_glideSynth->GetLastPitch();
       if (!std::isfinite(start)) start = note;

@@ -123,6 +123,7 @@ void CArpeggiator::Process(CMidiEventQueue* events, unsigned int frames) {
           NoteOff(&e);
           break;
         case MIDI_EVENT_RESET:
+        case MIDI_EVENT_DELETE_ALL:  // all notes off
           Reset(&e);
           break;
         case MIDI_EVENT_CONTROLLER:

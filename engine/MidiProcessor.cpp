@@ -134,14 +134,15 @@ void CMidiProcessor::MidiCCHandler(MIDI_EVENT* e, unsigned char controller, unsi
       ToggleSustainPedal(e, pressed);
       return;
     }
-    case 120:  // all sound off
+    case 120:  // all sound off: every voice stops at once
     case 123:  // all notes off
     case 124:  // omni off
     case 125:  // omni on
     case 126:  // mono on
     case 127:  // poly on
       if (m_events.Full()) return;
-      e->kind = MIDI_EVENT_RESET;
+      // The notes end with the short fade of voice stealing, not a cut.
+      e->kind = controller == 120 ? MIDI_EVENT_RESET : MIDI_EVENT_DELETE_ALL;
       _Push(*e);
       m_held.Clear();
       return;

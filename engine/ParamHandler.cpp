@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstring>
-#include <mutex>
 
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
@@ -18,26 +17,12 @@ const unsigned int PRESET_BYTES_V2 = 6420;
 // The plain ids that hosts see as parameters: reads give them at once
 // (SetParam and LoadPreset write them live as well).
 const unsigned int HOST_VISIBLE_PLAIN_IDS[] = {486, 487, 1577, 1578};
-
-void WriteFactoryWaveTables() {
-  char name[16] = {0};
-  std::strncpy(name, "Default Wave", sizeof(name));
-  for (unsigned int k = 0; k < 4; ++k) {
-    std::memcpy(&PRESET_FACTORY_RESET[PARAM_WAVETABLE + WAVETABLE_LENGTH * k], Tables::DEFAULT_WAVEFORM_TABLE,
-                WAVETABLE_LENGTH * sizeof(float));
-    std::memcpy(&PRESET_FACTORY_RESET[PARAM_WAVETABLE_NAME + 4 * k], name, 16);
-  }
-}
 }  // namespace
 
 CParamHandler::CParamHandler(IGlobalSynth* synth) : m_synth(synth) {
   for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f, 0.0f};
   m_live = new SYNTH_PRESET();
   m_deferred = new float[DEFERRED_COUNT]();
-  // The factory image is process-wide: fill its wavetables once, so that
-  // instances built at the same time never write it while another copies it.
-  static std::once_flag once;
-  std::call_once(once, WriteFactoryWaveTables);
   std::memcpy(m_live, &PRESET_FACTORY_RESET, PRESET_BYTES);
   LoadPreset(&PRESET_FACTORY_RESET, PRESET_VERSION_V3, 0, 0);
 }

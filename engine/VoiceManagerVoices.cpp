@@ -109,7 +109,11 @@ void CVoiceManager::CallStartVoice(CVoice* voice) {
   const unsigned int unison = voice->GetUnisonCount();
   const bool perVoiceBuses = m_synth->GetParam(PARAM_BUS_MODE) != 0.0f;
 
-  m_modMatrix.SetController(CONTROLLER_KEY, static_cast<float>(*voice->GetPitch()) / 127.0f);
+  // The key source is note / 127 held to 0..1: arpeggiator transposition
+  // reaches notes above 127.
+  float key = static_cast<float>(*voice->GetPitch()) / 127.0f;
+  key = key < 0.0f ? 0.0f : (key > 1.0f ? 1.0f : key);
+  m_modMatrix.SetController(CONTROLLER_KEY, key);
   m_modMatrix.SetController(CONTROLLER_VELOCITY, *voice->GetVelocity());
   m_modMatrix.SetController(CONTROLLER_RANDOM, static_cast<float>(std::rand()) / 2147483648.0f);
 

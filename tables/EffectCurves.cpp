@@ -23,35 +23,39 @@ void BuildGrainWindow() {
 
 // Tube 1: the negative side is a cubic soft clip from the zero at ZERO down
 // to FLOOR, reached with zero slope at KNEE and held below it; the positive
-// side is a tanh scaled to reach 1 at +1, its steepness chosen so that both
-// sides meet at the zero with the same slope.
-const double TUBE_ZERO = -0.02;
+// side is a tanh scaled to reach 1 at the last entry, its steepness chosen so
+// that both sides meet at the zero with the same slope. Entry i stands for
+// the input i / 1101 - 1, as the distortion reads it. The zero lies half an
+// entry below the centre, so the curve passes just above 0 at input 0: the
+// distortion scales its output by the curve's value at a small drive, and a
+// zero further off would outweigh the signal there.
+const double TUBE_STEP = 2.0 / static_cast<double>(TUBE_TABLE_SIZE);
+const double TUBE_ZERO = -0.5 * TUBE_STEP;
 const double TUBE_KNEE = -0.5;
 const double TUBE_FLOOR = -0.455;
+const double TUBE_TOP = static_cast<double>(TUBE_TABLE_SIZEM1) * TUBE_STEP - 1.0;  // input of the last entry
 
 double TubeCurve(double x, double k) {
-  if (x >= TUBE_ZERO) return std::tanh(k * (x - TUBE_ZERO)) / std::tanh(k * (1.0 - TUBE_ZERO));
+  if (x >= TUBE_ZERO) return std::tanh(k * (x - TUBE_ZERO)) / std::tanh(k * (TUBE_TOP - TUBE_ZERO));
   double u = (TUBE_ZERO - x) / (TUBE_ZERO - TUBE_KNEE);
   if (u > 1.0) u = 1.0;
   return TUBE_FLOOR * (1.5 * u - 0.5 * u * u * u);
 }
 
 void BuildTubeTable() {
-  // Slope of the negative side at the zero; solve k / tanh(k (1 - zero)) for it.
+  // Slope of the negative side at the zero; solve k / tanh(k (top - zero)) for it.
   const double slope = -TUBE_FLOOR * 1.5 / (TUBE_ZERO - TUBE_KNEE);
   double lo = 1.0e-3, hi = 20.0;
   for (int it = 0; it < 80; ++it) {
     const double k = 0.5 * (lo + hi);
-    if (k / std::tanh(k * (1.0 - TUBE_ZERO)) < slope)
+    if (k / std::tanh(k * (TUBE_TOP - TUBE_ZERO)) < slope)
       lo = k;
     else
       hi = k;
   }
   const double k = 0.5 * (lo + hi);
-  for (unsigned int i = 0; i < TUBE_TABLE_SIZE; ++i) {
-    const double x = 2.0 * static_cast<double>(i) / static_cast<double>(TUBE_TABLE_SIZEM1) - 1.0;
-    TUBE_TABLE[i] = static_cast<float>(TubeCurve(x, k));
-  }
+  for (unsigned int i = 0; i < TUBE_TABLE_SIZE; ++i)
+    TUBE_TABLE[i] = static_cast<float>(TubeCurve(static_cast<double>(i) * TUBE_STEP - 1.0, k));
   TUBE_TABLE[TUBE_TABLE_SIZEM1] = 1.0f;
 }
 

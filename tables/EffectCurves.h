@@ -12,8 +12,9 @@ const unsigned int GRAINWND_TABLE_SIZEM1 = GRAINWND_TABLE_SIZE - 1;
 extern float GRAINWND_TABLE[GRAINWND_TABLE_SIZE + 4];
 
 // First tube curve over inputs -1..1 (index (v + 1) x 1101): flat at -0.455
-// from -1 to -0.5, a soft knee up to its zero just below the centre (at
-// -0.02), then a saturating rise to 1.0 at +1, with a continuous slope.
+// from -1 to -0.5, a soft knee up to its zero just below the centre (half an
+// entry below input 0), then a saturating rise to 1.0 at +1, with a
+// continuous slope.
 const unsigned int TUBE_TABLE_SIZE = 2202;
 const unsigned int TUBE_TABLE_SIZEM1 = TUBE_TABLE_SIZE - 1;
 extern float TUBE_TABLE[TUBE_TABLE_SIZE];

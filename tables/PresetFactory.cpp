@@ -1,10 +1,10 @@
 // The factory default preset image and the default user wavetable.
 //
 // The image is written down as runs of equal values over ids 0-1604 (every
-// other word of that range is 0) and expanded at compile time, so the image is
-// complete before any code runs, whatever the order of static initialisation.
-// The wavetable blocks (1605-67140) and their names (67141-67156) start at 0;
-// CParamHandler writes the default wave and its name into them.
+// other word of that range is 0), followed by the four wavetable blocks
+// (1605-67140), each one sine cycle, and their names (67141-67156), each
+// "Default Wave". All of it is built at compile time, so the image is
+// complete before any code runs, whatever is constructed first.
 #include "tables/PresetFactory.h"
 
 namespace {
@@ -58,13 +58,6 @@ constexpr bool RunsAreOrdered() {
 }
 static_assert(RunsAreOrdered(), "factory runs must be ascending, disjoint and below 1605");
 
-constexpr SYNTH_PRESET BuildFactoryImage() {
-  SYNTH_PRESET p{};
-  for (const FACTORY_RUN& r : FACTORY_RUNS)
-    for (unsigned int id = r.first; id <= r.last; ++id) p.data[id] = r.value;
-  return p;
-}
-
 // sin(x) for x in [0, pi/2] by its Taylor series; the terms up to x^29 bring
 // the error far below double precision, so the table matches the C library's
 // sine after rounding to float.
@@ -100,6 +93,47 @@ constexpr WAVE_TABLE BuildSineCycle() {
 }
 
 constexpr WAVE_TABLE DEFAULT_SINE_CYCLE = BuildSineCycle();
+
+// The float whose bit pattern is b, for a normal number or 0 (a constant
+// expression cannot reinterpret bits; every other pattern stops the build).
+constexpr float FloatFromBits(unsigned int b) {
+  if (b == 0) return 0.0f;
+  const unsigned int exponent = (b >> 23) & 0xFF;
+  if (exponent == 0 || exponent == 0xFF) throw "not a normal number";
+  double v = 1.0 + static_cast<double>(b & 0x7FFFFF) / 8388608.0;
+  for (unsigned int e = exponent; e > 127; --e) v *= 2.0;
+  for (unsigned int e = exponent; e < 127; ++e) v *= 0.5;
+  return static_cast<float>((b >> 31) ? -v : v);
+}
+
+// The word that holds four characters of a name in memory order.
+constexpr unsigned int PackName(const char* c) {
+  unsigned int w = 0;
+  for (unsigned int k = 0; k < 4; ++k) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    w |= static_cast<unsigned int>(static_cast<unsigned char>(c[k])) << (8 * (3 - k));
+#else
+    w |= static_cast<unsigned int>(static_cast<unsigned char>(c[k])) << (8 * k);
+#endif
+  }
+  return w;
+}
+
+// The wavetable name: 16 bytes, zero-padded.
+constexpr char DEFAULT_WAVE_NAME[16] = "Default Wave";
+
+constexpr SYNTH_PRESET BuildFactoryImage() {
+  SYNTH_PRESET p{};
+  for (const FACTORY_RUN& r : FACTORY_RUNS)
+    for (unsigned int id = r.first; id <= r.last; ++id) p.data[id] = r.value;
+  for (unsigned int osc = 0; osc < 4; ++osc) {
+    for (unsigned int k = 0; k < WAVETABLE_LENGTH; ++k)
+      p.data[PARAM_WAVETABLE + WAVETABLE_LENGTH * osc + k] = DEFAULT_SINE_CYCLE.v[k];
+    for (unsigned int w = 0; w < 4; ++w)
+      p.data[PARAM_WAVETABLE_NAME + 4 * osc + w] = FloatFromBits(PackName(DEFAULT_WAVE_NAME + 4 * w));
+  }
+  return p;
+}
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 #pragma once
-// The factory default preset image: every id's factory value. Its wavetable
-// blocks and names are written by CParamHandler's constructor.
+// The factory default preset image: every id's factory value, the four
+// default sine wavetables and their names, complete from program load.
 #include "engine/SynthTypes.h"
 
 extern SYNTH_PRESET PRESET_FACTORY_RESET;

@@ -460,7 +460,8 @@ TEST(OscFilter, KeyTrackingGlidesOnlyWhenAskedAndNeverOnTheFirstNote) {
   SetOsc(f, 17, 0.0f, 1.0f, 0.0f);
   f.Set(PARAM_OSC_FILTER_KEYSCALE, 1.0f);
   f.Set(PARAM_MASTER_GLIDE, 0.1f);
-  const unsigned int steps = static_cast<unsigned int>(std::floor(0.1f * 0.1f * 0.1f * f.Rate()));
+  // Control ticks as at the 2x rate (the fixture runs at 4x).
+  const unsigned int steps = static_cast<unsigned int>(std::floor(0.1f * 0.1f * 0.1f * f.Rate() * 0.5f));
   COscFilter filter(&f.synth);
   filter.SetInstance(0);
   filter.SetSampleRate(f.Rate());
@@ -501,6 +502,38 @@ TEST(OscFilter, KeyTrackingGlidesOnlyWhenAskedAndNeverOnTheFirstNote) {
   f.RunMono(filter, glide.get(), std::vector<float>(4 * (steps / 2), 0.0f));
   EXPECT_NEAR(glide->GetOscFXState(0)->filterGlidePitch, 60.0f, 0.2f);
   EXPECT_EQ(glide->GetOscFXState(0)->filterGlideSteps, steps - steps / 2);
+}
+
+// The glide's steps are control ticks, one per host sample: counted at the
+// oversampled rate they made the same preset glide 2, 4 or 8 times as long
+// as at 2x, depending on the oversampling switch.
+TEST(OscFilter, KeyTrackingGlideTakesTheSameTimeAtEveryOversampling) {
+  const float glide = 0.3f;  // 0.027 s per unit; at 2x twice that: 2381 host samples at 44.1 kHz
+  for (unsigned int os : {2u, 4u, 8u}) {
+    CFilterFixture f(os, 44100.0f);
+    SetOsc(f, 6, 0.0f, 0.0f, 0.0f);
+    f.Set(PARAM_OSC_FILTER_KEYSCALE, 1.0f);
+    f.Set(PARAM_MASTER_GLIDE, glide);
+    f.Set(PARAM_FILTER_GLIDE, 1.0f);
+    OscRig rig(f, 48);  // the first note never glides
+    f.synth.SetLastPitch(48.0f);
+    auto voice = f.NewVoice(72);
+    voice->SetLegato(true);
+    rig.filter.Reset(voice.get());
+    rig.filter.StartVoice(voice.get());
+    OSC_FX_STATE* s = voice->GetOscFXState(0);
+    // Host blocks of silence until the tracked pitch reaches the note.
+    unsigned int hostSamples = 0;
+    float halfWay = 0.0f;
+    while (s->filterGlideSteps > 0 && hostSamples < 20000) {
+      f.RunMono(rig.filter, voice.get(), std::vector<float>(f.Block(), 0.0f));
+      hostSamples += CFilterFixture::HOST_BLOCK;
+      if (hostSamples == 1216) halfWay = s->filterGlidePitch;  // 19 blocks, about half the glide
+    }
+    const double expected = 2.0 * glide * glide * glide * 44100.0;
+    EXPECT_NEAR(hostSamples, expected, CFilterFixture::HOST_BLOCK) << os << "x";
+    EXPECT_NEAR(halfWay, 48.0f + 24.0f * 1216.0f / static_cast<float>(expected), 0.05f) << os << "x";
+  }
 }
 
 TEST(OscFilter, ResetClearsTheKernelWordsOrTheWholeCombBlock) {

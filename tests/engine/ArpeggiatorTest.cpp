@@ -245,6 +245,24 @@ TEST_F(ArpeggiatorTest, ReleasingTheLastKeyStopsTheNoteAndTheClock) {
             "8:64=1 8:64=0");
 }
 
+// All Sound Off (a reset) and All Notes Off (delete all voices) pass to the
+// voices and end the pattern: the held keys are gone.
+TEST_F(ArpeggiatorTest, AllNotesOffAndAllSoundOffEndThePattern) {
+  for (unsigned char cc : {120, 123}) {
+    SCOPED_TRACE(static_cast<int>(cc));
+    out.clear();
+    const unsigned int press = now;
+    Keys(press, {60, 64});
+    At(press + 2 * STEP_1_16 + 100, 0xB0, cc, 0);
+    RunUntil(press + 6 * STEP_1_16);
+    const unsigned int kind = cc == 120 ? MIDI_EVENT_RESET : MIDI_EVENT_DELETE_ALL;
+    ASSERT_EQ(Kind(kind).size(), 1u);
+    EXPECT_EQ(Kind(kind)[0].time, press + 2 * STEP_1_16 + 100);
+    for (const TIMED_EVENT& t : Kind(MIDI_EVENT_NOTE_ON)) EXPECT_LT(t.time, press + 2 * STEP_1_16 + 100);
+    EXPECT_GE(Kind(MIDI_EVENT_NOTE_ON).size(), 2u);
+  }
+}
+
 TEST_F(ArpeggiatorTest, HeldKeyLimitDropsTheOldestExceptInMonoMode) {
   ctx.Set(PARAM_MAX_VOICES, 2.0f);
   ctx.Set(PARAM_RATE, RATE_1_64);

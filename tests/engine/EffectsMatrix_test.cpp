@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -258,6 +260,73 @@ TEST_F(EffectsMatrixTest, EffectIdsMakeTheirClassesAndOtherIdsLeaveCellsEmpty) {
   for (unsigned int c = 4; c < 9; ++c) EXPECT_EQ(matrix.GetCell(c), nullptr) << c;
   EXPECT_TRUE(is(9, (CEqualizer*)nullptr));  // 20.7 truncates to 20
   EXPECT_EQ(matrix.GetCell(10), nullptr);
+}
+
+// Odd effect ids make instance 0 of their type, even ids instance 1: each
+// cell's effect must sound exactly like an effect of that instance built
+// directly, and unlike the other instance, whose parameters differ.
+TEST_F(EffectsMatrixTest, OddIdsPlayInstanceZeroAndEvenIdsInstanceOne) {
+  using MAKE = IEffectModule* (*)(IGlobalSynth*, unsigned int);
+  const MAKE makers[10] = {
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CReverb(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CDelay(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CEchoes(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CGrainShifter(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CChorus(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CFlanger(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CPhaser(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CDistortion(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CTremolo(s, i); },
+      [](IGlobalSynth* s, unsigned int i) -> IEffectModule* { return new CEqualizer(s, i); },
+  };
+  // Every effect parameter (ids 185-330, two instances interleaved) at its
+  // own value, settled past its smoothing ramp.
+  unsigned int seed = 12345;
+  for (unsigned int id = 185; id <= 330; ++id) {
+    seed = seed * 1103515245u + 12345u;
+    params.SetParam(id, 0.1f + 0.8f * static_cast<float>((seed >> 8) & 0xFFFF) / 65535.0f);
+  }
+  params.Update();
+  params.ClearStatus();
+  for (unsigned int id = 185; id <= 330; ++id) params.UpdateParam(id, 512);
+
+  const unsigned int n = 512;
+  auto play = [&](IEffectModule* fx) {
+    std::vector<float> l(2 * n), r(2 * n);
+    for (unsigned int i = 0; i < 2 * n; ++i) {
+      l[i] = 0.5f * std::sin(0.05f * static_cast<float>(i)) + (i % 97 == 0 ? 0.5f : 0.0f);
+      r[i] = 0.5f * std::sin(0.031f * static_cast<float>(i));
+    }
+    std::srand(7);  // the grain shifter draws its pitch deviations
+    for (unsigned int b = 0; b < 2; ++b) {
+      fx->UpdateParams(n);
+      fx->Process(l.data() + b * n, r.data() + b * n, n);
+    }
+    l.insert(l.end(), r.begin(), r.end());
+    return l;
+  };
+  for (unsigned int type = 0; type < 10; ++type) {
+    SCOPED_TRACE(type);
+    CEffectsMatrix matrix(&synth);
+    matrix.SetSampleRate(44100.0f);
+    matrix.SetBlockSize(n);
+    Set(PARAM_FXMTX_CELL_FX + 0, static_cast<float>(2 * type + 1));
+    Set(PARAM_FXMTX_CELL_FX + 1, static_cast<float>(2 * type + 2));
+    matrix.RebuildMatrix();
+    std::vector<float> reference[2];
+    for (unsigned int instance = 0; instance < 2; ++instance) {
+      std::unique_ptr<IEffectModule> fx(makers[type](&synth, instance));
+      fx->SetSampleRate(44100.0f);
+      fx->SetBlockSize(n);
+      fx->Reset();
+      reference[instance] = play(fx.get());
+    }
+    ASSERT_NE(reference[0], reference[1]);  // the instances' settings tell them apart
+    for (unsigned int cell = 0; cell < 2; ++cell) {
+      ASSERT_NE(matrix.GetCell(cell), nullptr);
+      EXPECT_EQ(play(matrix.GetCell(cell)), reference[cell]) << "effect id " << 2 * type + 1 + cell;
+    }
+  }
 }
 
 TEST_F(EffectsMatrixTest, KeyPressAndFreePhaseReachEveryEffect) {

@@ -148,13 +148,15 @@ TEST_F(MidiProcessorTest, ResetAllControllersKeepsThePedalState) {
   Play({{CC, 64, 0, "8:64=0 2:60"}});
 }
 
-TEST_F(MidiProcessorTest, ChannelModeMessagesResetAndEmptyTheHeldKeys) {
+// All Sound Off resets; All Notes Off and the mode messages delete every
+// voice (with the voices' short fade). Either way the held keys are gone.
+TEST_F(MidiProcessorTest, ChannelModeMessagesEndTheVoicesAndEmptyTheHeldKeys) {
   for (unsigned char c : {120, 123, 124, 125, 126, 127}) {
     SCOPED_TRACE(static_cast<int>(c));
     Play({
         {NOTE_ON, 60, 100, "9 1:60"},
         {NOTE_ON, 64, 100, "1:64L"},
-        {CC, c, 0, "3"},
+        {CC, c, 0, c == 120 ? "3" : "7"},
         {NOTE_OFF, 60, 0, ""},
     });
     EXPECT_EQ(proc.GetHeldNoteCount(), 0u);

@@ -89,6 +89,57 @@ TEST_F(ModulationMatrixTest, SharedBuffersAndControllerSlots) {
   EXPECT_EQ(matrix.GetModulation(PARAM_ENV_DECAY), ld);
 }
 
+// A slot that modulated a parameter by a controller and is then pointed
+// elsewhere, or given an audio-rate source, leaves the parameter's buffer at
+// the modulated value unless the store ramps it back: the change starts a
+// ramp to the parameter's own value, from where the smoothed value stands.
+TEST_F(ModulationMatrixTest, ChangedSlotRampsItsOldTargetBack) {
+  const struct {
+    const char* what;
+    unsigned int id;
+    float value;
+  } changes[] = {
+      {"new target", PARAM_MOD_TARGET, 0.0f},  // filled in below
+      {"audio-rate source", PARAM_MOD_SOURCE, static_cast<float>(MOD_SOURCE_LFO1)},
+  };
+  const float* buffer = synth.GetParamPointer(PARAM_ENV_DECAY);
+  // Block starts, each filling the buffer of the parameter.
+  auto blocks = [&](unsigned int count) {
+    for (unsigned int k = 0; k < count; ++k) {
+      params.Update();
+      params.ClearStatus();
+      params.UpdateParam(PARAM_ENV_DECAY, kBlock);
+    }
+  };
+  for (auto change : changes) {
+    SCOPED_TRACE(change.what);
+    if (change.id == PARAM_MOD_TARGET) change.value = static_cast<float>(TargetOf(PARAM_ENV_ATTACK));
+    SetModulatable(PARAM_ENV_DECAY, 0.3f);
+    SetSlot(0, static_cast<float>(MOD_SOURCE_CONTROLLER), static_cast<float>(TargetOf(PARAM_ENV_DECAY)));
+    matrix.SetController(1, 0.5f);  // mod wheel: 0.3 + 0.5
+    // A held controller restarts the ramp every block, so the value closes
+    // in on its target a fraction of the way per block.
+    blocks(800);
+    const float start = buffer[kBlock - 1];
+    ASSERT_NEAR(start, 0.8f, 1e-3f);
+
+    // The change, then the next block start with the rebuilt routing.
+    params.SetParam(change.id, change.value);
+    params.Update();
+    matrix.RebuildMatrix();
+    params.ClearStatus();
+    ASSERT_EQ(matrix.GetController(PARAM_ENV_DECAY)->count, 0u);
+    params.UpdateParam(PARAM_ENV_DECAY, kBlock);
+    // A ramp from where the value stood, not a jump, and not standing still.
+    EXPECT_LT(buffer[0], start);
+    EXPECT_GT(buffer[0], start - 0.01f);
+    for (unsigned int i = 1; i < kBlock; ++i) ASSERT_LT(buffer[i], buffer[i - 1]) << i;
+    blocks(2000 / kBlock + 1);  // past the 30 ms ramp
+    EXPECT_FLOAT_EQ(buffer[kBlock - 1], 0.3f);
+    SetSlot(0, 0.0f, 0.0f);
+  }
+}
+
 TEST_F(ModulationMatrixTest, Controllers) {
   EXPECT_EQ(matrix.GetControllerValue(124), 1.0f);
   for (unsigned int id = 120; id <= 133; ++id) {

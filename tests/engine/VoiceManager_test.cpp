@@ -228,6 +228,20 @@ TEST_F(VoiceManagerTest, MuteAndUnmute) {
   EXPECT_FALSE(other->muteRequest);
 }
 
+// Arpeggiator transposition takes notes above 127; the key source stays in
+// 0..1 (note 170 once gave 1.339, which the pitch module read as it was).
+TEST_F(VoiceManagerTest, KeyControllerStaysInUnitRange) {
+  KeepFactorFour();
+  const struct {
+    int note;
+    float key;
+  } cases[] = {{0, 0.0f}, {60, 60.0f / 127.0f}, {127, 1.0f}, {128, 1.0f}, {170, 1.0f}};
+  for (const auto& c : cases) {
+    vm.StartVoice(c.note, 0.8f, false);
+    EXPECT_FLOAT_EQ(vm.GetModulationMatrix()->GetControllerValue(CONTROLLER_KEY), c.key) << "note " << c.note;
+  }
+}
+
 TEST_F(VoiceManagerTest, FinishedVoicesAreDeletedAtTheEndOfTheBlock) {
   KeepFactorFour();
   for (int note : {60, 62, 64}) vm.StartVoice(note, 0.8f, false);

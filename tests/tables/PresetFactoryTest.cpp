@@ -2,9 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <memory>
 
 #include "engine/ParamIds.h"
 #include "engine/Params.h"
+#include "engine/PresetConverter.h"
+#include "engine/PresetFile.h"
 #include "tables/PresetFactory.h"
 
 TEST(PresetFactory, ParameterWordsHoldTheirFactoryValues) {
@@ -78,4 +82,32 @@ TEST(PresetFactory, DefaultWaveIsOneSineCycle) {
   EXPECT_EQ(w[WAVETABLE_LENGTH / 4], 1.0f);
   EXPECT_EQ(w[WAVETABLE_LENGTH / 2], 0.0f);
   EXPECT_EQ(w[3 * WAVETABLE_LENGTH / 4], -1.0f);
+}
+
+// Nothing in this test program builds a parameter store: the image must hold
+// its wavetables and their names from program load, for whoever reads it
+// first (a preset file object, a conversion of an older preset).
+TEST(PresetFactory, ImageHoldsTheDefaultWavesBeforeAnyParameterStoreExists) {
+  const char name[16] = "Default Wave";
+  auto holdsDefaultWaves = [&](const SYNTH_PRESET& p) {
+    for (unsigned int osc = 0; osc < 4; ++osc) {
+      if (std::memcmp(&p.data[PARAM_WAVETABLE + WAVETABLE_LENGTH * osc], Tables::DEFAULT_WAVEFORM_TABLE,
+                      WAVETABLE_LENGTH * sizeof(float)) != 0)
+        return false;
+      if (std::memcmp(&p.data[PARAM_WAVETABLE_NAME + 4 * osc], name, 16) != 0) return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(holdsDefaultWaves(PRESET_FACTORY_RESET));
+  EXPECT_EQ(PRESET_FACTORY_RESET[PARAM_WAVETABLE + WAVETABLE_LENGTH / 4], 1.0f);
+  EXPECT_EQ(PRESET_FACTORY_RESET[PARAM_WAVETABLE_NAME + 3], 0.0f);  // the name's zero padding
+
+  CPresetFile file(nullptr);
+  EXPECT_TRUE(holdsDefaultWaves(*file.GetBuffer()));
+
+  // A version 2 preset has no wavetables: the conversion gives it the default ones.
+  auto old = std::make_unique<SYNTH_PRESET>();
+  CPresetConverter converter;
+  converter.Convert(old.get(), PRESET_VERSION_V2, 0);
+  EXPECT_TRUE(holdsDefaultWaves(*old));
 }

@@ -1,13 +1,15 @@
 // Artwork drawn by code: a knob strip registered by frames, a knob-like
 // control drawing its frame and an antialiased ring, text in the three
-// alignments. Checked by pixels; the image is also written for a look.
+// alignments. Checked by pixels; the image is also written out as a PNG file.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 #include "platform/vstgui/vstgui.h"
+#include "support/TempDataDir.h"
 
 namespace {
 
@@ -107,8 +109,17 @@ TEST(ArtworkTest, KnobStripRingAndTextRender) {
   EXPECT_GT(inkIn(200, 229, 97, 111), 5);
   EXPECT_EQ(inkIn(11, 40, 97, 111), 0);
 
-  std::string path = ::testing::TempDir() + "vstgui_artwork.png";
+  // Written into the test's own temporary folder, removed afterwards.
+  CTempDataDir dir;
+  EXPECT_TRUE(dir.Valid());
+  const std::string path = dir.Path() + "/vstgui_artwork.png";
   EXPECT_TRUE(frame.writePNG(path.c_str()));
+  char signature[8] = {};
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    EXPECT_EQ(std::fread(signature, 1, 8, file), 8u);
+    std::fclose(file);
+  }
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
   CBitmapResources::clear();
 }
 

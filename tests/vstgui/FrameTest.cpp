@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/vst/AudioEffectX.h"
 #include "platform/vstgui/vstgui.h"
+#include "support/TempDataDir.h"
 
 namespace {
 
@@ -247,8 +249,17 @@ TEST_F(FrameTest, RendersBackgroundBitmapsControlsAndText) {
   frame->idle();
   EXPECT_EQ(frame->getRedrawCount(), redraws + 1);  // nothing dirty
 
-  std::string path = ::testing::TempDir() + "vstgui_frame.png";
+  // Written into the test's own temporary folder, removed afterwards.
+  CTempDataDir dir;
+  EXPECT_TRUE(dir.Valid());
+  const std::string path = dir.Path() + "/vstgui_frame.png";
   EXPECT_TRUE(frame->writePNG(path.c_str()));
+  char signature[8] = {};
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    EXPECT_EQ(std::fread(signature, 1, 8, file), 8u);
+    std::fclose(file);
+  }
+  EXPECT_EQ(std::string(signature + 1, 3), "PNG");
 }
 
 TEST_F(FrameTest, ChildDrawingIsClippedToItsRectangle) {

@@ -2,6 +2,7 @@
 // host time, MIDI learn, and a whole note played through the AEffect.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <thread>
@@ -12,6 +13,7 @@
 #include "engine/GlobalSynth.h"
 #include "engine/MidiProcessor.h"
 #include "engine/ModulationMatrix.h"
+#include "engine/ParamIds.h"
 #include "engine/VoiceManager.h"
 #include "editor/Editor.h"
 
@@ -167,9 +169,58 @@ TEST(VstBlockDriver, FreePhasesRealignOnTheFirstKeyWhileTheTransportRuns) {
   host.Render(64);
   EXPECT_FALSE(host.effect->IsResumed());
 
-  host.SendMidi({Cc(123, 0, 0)});  // all notes off: a reset event
+  host.SendMidi({Cc(120, 0, 0)});  // all sound off: a reset event
   host.Render(64);
   EXPECT_TRUE(host.effect->IsResumed());
+}
+
+// All Notes Off and the mode messages end the voices with the short fade of
+// voice stealing: a sine voice once stopped in a single step of its whole
+// level. All Sound Off (120) still stops them at once.
+TEST(VstBlockDriver, AllNotesOffFadesTheVoicesOutWithoutAStep) {
+  for (int cc : {120, 123, 124, 125, 126, 127}) {
+    SCOPED_TRACE(cc);
+    CVstTestHost host;
+    host.Start(64);
+    CGlobalSynth* synth = host.effect->GetGlobalSynth();
+    synth->SetParam(PARAM_OSC_MODE, 0.0f);  // a sine
+    host.Render(64);
+    host.SendMidi({{0x90, 57, 100, 0}, {0x90, 64, 100, 0}});
+    std::vector<float> before;
+    for (int b = 0; b < 300; ++b) {  // 0.44 s: past the attack
+      host.Render(64);
+      before.insert(before.end(), host.left.begin(), host.left.end());
+    }
+    ASSERT_EQ(host.effect->GetVoiceManager()->GetVoiceCount(), 2u);
+    // The signal's own largest step over the sustained part.
+    float ownStep = 0.0f, level = 0.0f;
+    for (size_t i = before.size() - 8192; i < before.size(); ++i) {
+      ownStep = std::max(ownStep, std::fabs(before[i] - before[i - 1]));
+      level = std::max(level, std::fabs(before[i]));
+    }
+    ASSERT_GT(level, 0.05f);
+
+    host.SendMidi({Cc(cc, 0, 20)});
+    host.Render(64);
+    std::vector<float> after(1, before.back());
+    after.insert(after.end(), host.left.begin(), host.left.end());
+    const unsigned int voicesAfterEvent = host.effect->GetVoiceManager()->GetVoiceCount();
+    for (int b = 0; b < 20; ++b) {  // 29 ms
+      host.Render(64);
+      after.insert(after.end(), host.left.begin(), host.left.end());
+    }
+    float step = 0.0f;
+    for (size_t i = 1; i < after.size(); ++i) step = std::max(step, std::fabs(after[i] - after[i - 1]));
+    EXPECT_EQ(host.effect->GetMidiProcessor()->GetHeldNoteCount(), 0u);
+    EXPECT_EQ(host.effect->GetVoiceManager()->GetVoiceCount(), 0u);  // every voice has ended
+    if (cc == 120) {
+      EXPECT_EQ(voicesAfterEvent, 0u);
+      EXPECT_GT(step, 2.0f * ownStep);  // the cut
+    } else {
+      EXPECT_EQ(voicesAfterEvent, 2u);  // fading
+      EXPECT_LE(step, 1.02f * ownStep);
+    }
+  }
 }
 
 TEST(VstBlockDriver, MidiLearnBindsAndSetsInTheSameBlock) {
