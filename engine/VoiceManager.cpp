@@ -212,6 +212,8 @@ void CVoiceManager::_RenderSlice(float* left, float* right, unsigned int n) {
   m_busMix[0].Clear(frames);
   m_busMix[1].Clear(frames);
 
+  // Every parameter ramp advances once in this slice, whoever reads it.
+  m_params.BeginBlock();
   m_modMatrix.UpdateParams(n);
   for (COscillator* osc : m_oscTable) osc->UpdateParams(n);
   m_bus[0].UpdateParams(n);
@@ -233,6 +235,7 @@ void CVoiceManager::_RenderSlice(float* left, float* right, unsigned int n) {
   m_fxMatrix.Process(m_busMix, left, right, n);
   m_master.UpdateParams(n);
   m_master.Process(nullptr, left, right, n);
+  m_params.EndBlock();
   // The recorder captures the final outputs, or replaces them while it plays.
   m_recorder.Process(left, right, n);
 }
