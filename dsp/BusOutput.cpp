@@ -20,16 +20,19 @@ void CBusOutput::UpdateParams(unsigned int n) {
 
 void CBusOutput::Process(float* left, float* right, unsigned int n) {
   const unsigned int k = m_synth->GetOversampling() ? m_synth->GetOversampling() : 1;
-  float gl = 0.0f, gr = 0.0f;
-  for (unsigned int i = 0; i < n; ++i) {
-    if (i % k == 0) {
-      float l = m_level.GetValue(i);
-      float p = m_pan.GetValue(i);
-      float g = 4.0f * l * l;
-      gl = (1.0f - p) * g;
-      gr = p * g;
+  // The gains change once per control step of k samples, or not at all in
+  // a block where level and pan hold still.
+  const unsigned int step = m_level.constant && m_pan.constant ? n : k;
+  for (unsigned int i = 0; i < n; i += step) {
+    const float l = m_level.GetValue(i);
+    const float p = m_pan.GetValue(i);
+    const float g = 4.0f * l * l;
+    const float gl = (1.0f - p) * g;
+    const float gr = p * g;
+    const unsigned int end = i + step < n ? i + step : n;
+    for (unsigned int j = i; j < end; ++j) {
+      left[j] *= gl;
+      right[j] *= gr;
     }
-    left[i] *= gl;
-    right[i] *= gr;
   }
 }

@@ -154,20 +154,20 @@ void COscEffects::ProcessOutput(CVoice* voice, float* buffer, float* right, unsi
   // their pan shift.
   const float shift = 0.5f * m_synth->GetUnisonPanShift(voice->GetUnisonVoice());
   const unsigned int K = m_synth->GetOversampling() ? m_synth->GetOversampling() : 1;
-  float gl = 0.0f, gr = 0.0f;
-  unsigned int step = 0;
-  for (unsigned int i = 0; i < n; ++i) {
-    if (step == 0) {
-      step = K;
-      const float l = ClampUnit(m_level.GetValue(i));
-      const float p = ClampUnit(m_pan.GetValue(i) + shift);
-      const float g = 4.0f * l * l;
-      gl = (1.0f - p) * g;
-      gr = p * g;
+  // The gains change once per control step of K samples, or not at all in
+  // a block where level and pan hold still.
+  const unsigned int step = m_level.constant && m_pan.constant ? n : K;
+  for (unsigned int i = 0; i < n; i += step) {
+    const float l = ClampUnit(m_level.GetValue(i));
+    const float p = ClampUnit(m_pan.GetValue(i) + shift);
+    const float g = 4.0f * l * l;
+    const float gl = (1.0f - p) * g;
+    const float gr = p * g;
+    const unsigned int end = i + step < n ? i + step : n;
+    for (unsigned int j = i; j < end; ++j) {
+      const float x = buffer[j];
+      buffer[j] = gl * x;
+      right[j] = gr * x;
     }
-    --step;
-    const float x = buffer[i];
-    buffer[i] = gl * x;
-    right[i] = gr * x;
   }
 }
