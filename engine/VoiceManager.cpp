@@ -33,6 +33,15 @@ unsigned int OversamplingFromParam(float v) {
   return 2;
 }
 
+// Adds a sub-voice's bus input into the mix (distinct buffers).
+void AddInto(float* __restrict ml, float* __restrict mr, const float* __restrict il, const float* __restrict ir,
+             unsigned int n) {
+  for (unsigned int j = 0; j < n; ++j) {
+    ml[j] += il[j];
+    mr[j] += ir[j];
+  }
+}
+
 }  // namespace
 
 CVoiceManager::CVoiceManager(IGlobalSynth* synth)
@@ -269,16 +278,9 @@ void CVoiceManager::_RenderVoices(unsigned int n, unsigned int frames, bool perV
       }
       m_ampEnv.Process(sub, m_busIn[0].GetLeftBuffer(), m_busIn[0].GetRightBuffer(), frames);
       m_ampEnv.Process(sub, m_busIn[1].GetLeftBuffer(), m_busIn[1].GetRightBuffer(), frames);
-      for (unsigned int b = 0; b < 2; ++b) {
-        float* ml = m_busMix[b].GetLeftBuffer();
-        float* mr = m_busMix[b].GetRightBuffer();
-        const float* il = m_busIn[b].GetLeftBuffer();
-        const float* ir = m_busIn[b].GetRightBuffer();
-        for (unsigned int j = 0; j < frames; ++j) {
-          ml[j] += il[j];
-          mr[j] += ir[j];
-        }
-      }
+      for (unsigned int b = 0; b < 2; ++b)
+        AddInto(m_busMix[b].GetLeftBuffer(), m_busMix[b].GetRightBuffer(), m_busIn[b].GetLeftBuffer(),
+                m_busIn[b].GetRightBuffer(), frames);
     }
   }
 
