@@ -1,6 +1,19 @@
 #include "dsp/BusOutput.h"
 
 #include "engine/ParamIds.h"
+#include "engine/Vectorize.h"
+
+namespace {
+
+MORLAVINE_VECTORIZE void ScaleStereo(float* __restrict left, float* __restrict right, float gl, float gr,
+                                     unsigned int from, unsigned int to) {
+  for (unsigned int j = from; j < to; ++j) {
+    left[j] *= gl;
+    right[j] *= gr;
+  }
+}
+
+}  // namespace
 
 CBusOutput::CBusOutput(IGlobalSynth* synth) : m_synth(synth) {
   m_level.Init(synth, PARAM_BUS_LEVEL);
@@ -29,10 +42,6 @@ void CBusOutput::Process(float* left, float* right, unsigned int n) {
     const float g = 4.0f * l * l;
     const float gl = (1.0f - p) * g;
     const float gr = p * g;
-    const unsigned int end = i + step < n ? i + step : n;
-    for (unsigned int j = i; j < end; ++j) {
-      left[j] *= gl;
-      right[j] *= gr;
-    }
+    ScaleStereo(left, right, gl, gr, i, i + step < n ? i + step : n);
   }
 }

@@ -4,6 +4,7 @@
 
 #include "engine/Buffers.h"
 #include "engine/ParamIds.h"
+#include "engine/Vectorize.h"
 
 CBusRouter::CBusRouter(IGlobalSynth* synth) : m_synth(synth) {
   for (unsigned int o = 0; o < 4; ++o) {
@@ -18,7 +19,7 @@ void CBusRouter::UpdateParams(unsigned int n) {
 
 namespace {
 
-void MixInto(float* __restrict b1l, float* __restrict b1r, float* __restrict b2l, float* __restrict b2r,
+MORLAVINE_VECTORIZE void MixInto(float* __restrict b1l, float* __restrict b1r, float* __restrict b2l, float* __restrict b2r,
              const float* __restrict ol, const float* __restrict orr, float w, float b, unsigned int from,
              unsigned int to) {
   for (unsigned int i = from; i < to; ++i) {
@@ -29,7 +30,7 @@ void MixInto(float* __restrict b1l, float* __restrict b1r, float* __restrict b2l
   }
 }
 
-void CopyInto(float* __restrict b1l, float* __restrict b1r, float* __restrict b2l, float* __restrict b2r,
+MORLAVINE_VECTORIZE void CopyInto(float* __restrict b1l, float* __restrict b1r, float* __restrict b2l, float* __restrict b2r,
               const float* __restrict ol, const float* __restrict orr, float w, float b, unsigned int from,
               unsigned int to) {
   for (unsigned int i = from; i < to; ++i) {

@@ -9,7 +9,22 @@
 #include "dsp/SubOsc.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/ParamIds.h"
+#include "engine/Vectorize.h"
 #include "engine/Voice.h"
+
+namespace {
+
+// The mono signal in buffer becomes the left side, right receives the right.
+MORLAVINE_VECTORIZE void Pan(float* __restrict buffer, float* __restrict right, float gl, float gr,
+                             unsigned int from, unsigned int to) {
+  for (unsigned int j = from; j < to; ++j) {
+    const float x = buffer[j];
+    buffer[j] = gl * x;
+    right[j] = gr * x;
+  }
+}
+
+}  // namespace
 
 COscEffects::COscEffects(IGlobalSynth* synth) : m_synth(synth) {
   for (unsigned int s = 0; s < OSC_FX_SLOTS; ++s) {
@@ -163,11 +178,6 @@ void COscEffects::ProcessOutput(CVoice* voice, float* buffer, float* right, unsi
     const float g = 4.0f * l * l;
     const float gl = (1.0f - p) * g;
     const float gr = p * g;
-    const unsigned int end = i + step < n ? i + step : n;
-    for (unsigned int j = i; j < end; ++j) {
-      const float x = buffer[j];
-      buffer[j] = gl * x;
-      right[j] = gr * x;
-    }
+    Pan(buffer, right, gl, gr, i, i + step < n ? i + step : n);
   }
 }

@@ -7,6 +7,7 @@
 #include "engine/IGlobalSynth.h"
 #include "engine/MemoryPool.h"
 #include "engine/ParamIds.h"
+#include "engine/Vectorize.h"
 #include "engine/Voice.h"
 
 namespace {
@@ -34,7 +35,7 @@ unsigned int OversamplingFromParam(float v) {
 }
 
 // Adds a sub-voice's bus input into the mix (distinct buffers).
-void AddInto(float* __restrict ml, float* __restrict mr, const float* __restrict il, const float* __restrict ir,
+MORLAVINE_VECTORIZE void AddInto(float* __restrict ml, float* __restrict mr, const float* __restrict il, const float* __restrict ir,
              unsigned int n) {
   for (unsigned int j = 0; j < n; ++j) {
     ml[j] += il[j];
