@@ -1,6 +1,7 @@
 // What the instrument costs a host, measured through the Audio Unit: the
 // reference score (eight held notes, a new one every 0.1 s) at the factory
-// preset with 2x, 4x and 8x oversampling and unison 1 and 8, as nanoseconds
+// preset with 2x, 4x and 8x oversampling and unison 1 and 8, and with the
+// heavy bench sound (bench/BenchSounds.h) at 2x, 4x and 8x, as nanoseconds
 // per host sample and real-time factor; the cost of a preset load, of an
 // oversampling switch and of a state save and restore; and block times
 // during a release tail and after it (the denormal check of the timing).
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <memory>
 
+#include "bench/BenchSounds.h"
 #include "bench/ReferenceScore.h"
 #include "engine/ICommandHandler.h"
 #include "engine/ParamIds.h"
@@ -39,11 +41,12 @@ CTempDataDir& DataDir() {
   return dir;
 }
 
-std::unique_ptr<CHostHarness> OpenHost(int oversampling, unsigned int unison) {
+std::unique_ptr<CHostHarness> OpenHost(int oversampling, unsigned int unison, bool heavy = false) {
   DataDir();
   std::unique_ptr<CHostHarness> host(new CHostHarness);
   host->Start(RATE, BLOCK);
   if (ICommandHandler* commands = host->Commands()) {
+    if (heavy) BenchSounds::ApplyHeavySound(commands);
     commands->SetFloatParam(PARAM_OVERSAMPLING, OversamplingValue(oversampling));
     commands->SetIntParam(PARAM_UNISON_COUNT, unison);
   }
@@ -65,9 +68,9 @@ void SetRateCounters(benchmark::State& state, double frames, double seconds) {
 }
 
 // args: oversampling factor, unison voices. One iteration: 0.5 s of the score.
-void BM_ReferenceScore(benchmark::State& state) {
+void RunReferenceScore(benchmark::State& state, bool heavy) {
   std::unique_ptr<CHostHarness> host =
-      OpenHost(static_cast<int>(state.range(0)), static_cast<unsigned int>(state.range(1)));
+      OpenHost(static_cast<int>(state.range(0)), static_cast<unsigned int>(state.range(1)), heavy);
   CReferenceScore score(*host, BLOCK);
   score.Begin();
   score.Play(static_cast<uint64_t>(RATE));  // past the attacks of the first notes
@@ -79,6 +82,14 @@ void BM_ReferenceScore(benchmark::State& state) {
   SetRateCounters(state, static_cast<double>(frames) * static_cast<double>(state.iterations()),
                   Now() - start);
 }
+void BM_ReferenceScore(benchmark::State& state) { RunReferenceScore(state, false); }
+void BM_ReferenceScoreHeavy(benchmark::State& state) { RunReferenceScore(state, true); }
+BENCHMARK(BM_ReferenceScoreHeavy)
+    ->ArgNames({"oversampling", "unison"})
+    ->Args({2, 4})
+    ->Args({4, 4})
+    ->Args({8, 4})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReferenceScore)
     ->ArgNames({"oversampling", "unison"})
     ->Args({2, 1})

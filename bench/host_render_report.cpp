@@ -3,7 +3,10 @@
 // function MorlavineRenderScore is collected, so opening the instrument and
 // building its tables do not count.
 //
-//   host_render_report [oversampling 2|4|8] [unison 1-8] [seconds]
+//   host_render_report [oversampling 2|4|8] [unison 1-8] [seconds] [factory|heavy]
+//
+// "heavy" plays the heavy bench sound of BenchSounds.h (with the unison
+// count given) instead of the factory preset.
 //
 // Prints the frames rendered and the peak level (so the render cannot be
 // left out by the compiler).
@@ -11,7 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
+#include "bench/BenchSounds.h"
 #include "bench/ReferenceScore.h"
 #include "engine/ICommandHandler.h"
 #include "engine/ParamIds.h"
@@ -44,9 +49,10 @@ int main(int argc, char** argv) {
   const int oversampling = argc > 1 ? std::atoi(argv[1]) : 4;
   const int unison = argc > 2 ? std::atoi(argv[2]) : 1;
   const double seconds = argc > 3 ? std::atof(argv[3]) : 0.25;
+  const std::string sound = argc > 4 ? argv[4] : "factory";
   if ((oversampling != 2 && oversampling != 4 && oversampling != 8) || unison < 1 || unison > 8 ||
-      !(seconds > 0.0 && seconds <= 60.0)) {
-    std::fprintf(stderr, "usage: %s [oversampling 2|4|8] [unison 1-8] [seconds]\n", argv[0]);
+      !(seconds > 0.0 && seconds <= 60.0) || (sound != "factory" && sound != "heavy")) {
+    std::fprintf(stderr, "usage: %s [oversampling 2|4|8] [unison 1-8] [seconds] [factory|heavy]\n", argv[0]);
     return 2;
   }
   CTempDataDir dataDir;
@@ -56,8 +62,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   ICommandHandler* commands = host.Commands();
-  // Parameter 1581: 2 gives 2x, 0 gives 4x, 1 gives 8x.
-  commands->SetFloatParam(PARAM_OVERSAMPLING, oversampling == 8 ? 1.0f : oversampling == 4 ? 0.0f : 2.0f);
+  if (sound == "heavy") BenchSounds::ApplyHeavySound(commands);
+  commands->SetFloatParam(PARAM_OVERSAMPLING, BenchSounds::OversamplingSetting(static_cast<unsigned int>(oversampling)));
   commands->SetIntParam(PARAM_UNISON_COUNT, static_cast<unsigned int>(unison));
   host.Render(1);  // applies the settings outside the counted function
 

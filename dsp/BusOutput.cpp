@@ -1,6 +1,19 @@
 #include "dsp/BusOutput.h"
 
 #include "engine/ParamIds.h"
+#include "engine/Vectorize.h"
+
+namespace {
+
+MORLAVINE_VECTORIZE void ScaleStereo(float* __restrict left, float* __restrict right, float gl, float gr,
+                                     unsigned int from, unsigned int to) {
+  for (unsigned int j = from; j < to; ++j) {
+    left[j] *= gl;
+    right[j] *= gr;
+  }
+}
+
+}  // namespace
 
 CBusOutput::CBusOutput(IGlobalSynth* synth) : m_synth(synth) {
   m_level.Init(synth, PARAM_BUS_LEVEL);
@@ -20,16 +33,15 @@ void CBusOutput::UpdateParams(unsigned int n) {
 
 void CBusOutput::Process(float* left, float* right, unsigned int n) {
   const unsigned int k = m_synth->GetOversampling() ? m_synth->GetOversampling() : 1;
-  float gl = 0.0f, gr = 0.0f;
-  for (unsigned int i = 0; i < n; ++i) {
-    if (i % k == 0) {
-      float l = m_level.GetValue(i);
-      float p = m_pan.GetValue(i);
-      float g = 4.0f * l * l;
-      gl = (1.0f - p) * g;
-      gr = p * g;
-    }
-    left[i] *= gl;
-    right[i] *= gr;
+  // The gains change once per control step of k samples, or not at all in
+  // a block where level and pan hold still.
+  const unsigned int step = m_level.constant && m_pan.constant ? n : k;
+  for (unsigned int i = 0; i < n; i += step) {
+    const float l = m_level.GetValue(i);
+    const float p = m_pan.GetValue(i);
+    const float g = 4.0f * l * l;
+    const float gl = (1.0f - p) * g;
+    const float gr = p * g;
+    ScaleStereo(left, right, gl, gr, i, i + step < n ? i + step : n);
   }
 }

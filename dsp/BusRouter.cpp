@@ -4,6 +4,7 @@
 
 #include "engine/Buffers.h"
 #include "engine/ParamIds.h"
+#include "engine/Vectorize.h"
 
 CBusRouter::CBusRouter(IGlobalSynth* synth) : m_synth(synth) {
   for (unsigned int o = 0; o < 4; ++o) {
@@ -15,6 +16,32 @@ CBusRouter::CBusRouter(IGlobalSynth* synth) : m_synth(synth) {
 void CBusRouter::UpdateParams(unsigned int n) {
   for (auto& p : m_bus) p.Update(n);
 }
+
+namespace {
+
+MORLAVINE_VECTORIZE void MixInto(float* __restrict b1l, float* __restrict b1r, float* __restrict b2l, float* __restrict b2r,
+             const float* __restrict ol, const float* __restrict orr, float w, float b, unsigned int from,
+             unsigned int to) {
+  for (unsigned int i = from; i < to; ++i) {
+    b1l[i] += w * ol[i];
+    b1r[i] += w * orr[i];
+    b2l[i] += b * ol[i];
+    b2r[i] += b * orr[i];
+  }
+}
+
+MORLAVINE_VECTORIZE void CopyInto(float* __restrict b1l, float* __restrict b1r, float* __restrict b2l, float* __restrict b2r,
+              const float* __restrict ol, const float* __restrict orr, float w, float b, unsigned int from,
+              unsigned int to) {
+  for (unsigned int i = from; i < to; ++i) {
+    b1l[i] = w * ol[i];
+    b1r[i] = w * orr[i];
+    b2l[i] = b * ol[i];
+    b2r[i] = b * orr[i];
+  }
+}
+
+}  // namespace
 
 void CBusRouter::Route(CStereoBuffer* osc, CStereoBuffer* bus, unsigned int n) {
   const unsigned int k = m_synth->GetOversampling() ? m_synth->GetOversampling() : 1;
@@ -28,23 +55,17 @@ void CBusRouter::Route(CStereoBuffer* osc, CStereoBuffer* bus, unsigned int n) {
     const float* ol = osc[o].GetLeftBuffer();
     const float* orr = osc[o].GetRightBuffer();
     const MODULATED_PARAM& p = *m_busParam[o];
-    float b = 0.0f, w = 1.0f;
-    for (unsigned int i = 0; i < n; ++i) {
-      if (i % k == 0) {
-        b = p.GetValue(i);
-        w = 1.0f - b;
-      }
-      if (written) {
-        b1l[i] += w * ol[i];
-        b1r[i] += w * orr[i];
-        b2l[i] += b * ol[i];
-        b2r[i] += b * orr[i];
-      } else {
-        b1l[i] = w * ol[i];
-        b1r[i] = w * orr[i];
-        b2l[i] = b * ol[i];
-        b2r[i] = b * orr[i];
-      }
+    // The send changes once per control step of k samples, or not at all
+    // in a block where it holds still.
+    const unsigned int step = p.constant ? n : k;
+    for (unsigned int i = 0; i < n; i += step) {
+      const float b = p.GetValue(i);
+      const float w = 1.0f - b;
+      const unsigned int end = i + step < n ? i + step : n;
+      if (written)
+        MixInto(b1l, b1r, b2l, b2r, ol, orr, w, b, i, end);
+      else
+        CopyInto(b1l, b1r, b2l, b2r, ol, orr, w, b, i, end);
     }
     written = true;
   }

@@ -17,6 +17,24 @@ void CChip::Process(CVoice* voice, float* x, unsigned int n) {
   const unsigned int half = K / 2 ? K / 2 : 1;
   const float k0 = 0.01f / static_cast<float>(half);
   float p = phase;
+  if (bypassed) {
+    // The signal stays as it is; the gate's phase moves on at the rate the
+    // signal and the amount give it.
+    unsigned int control = 0;
+    for (unsigned int i = 0; i < n; i += K, ++control) {
+      const float pinc = SanitizeIncrement(pitch ? pitch[control] : 0.0f);
+      const float d = 1.0f - _Amount(i);
+      const float base = (128.0f * d * d + 0.0001f) * pinc;
+      const unsigned int end = i + K < n ? i + K : n;
+      for (unsigned int j = i; j < end; ++j) {
+        float inc = k0 * x[j] + base;
+        inc = inc > 0.0f ? (inc < 1.0f ? inc : 1.0f) : 0.0f;
+        p = WrapPhase(p + inc);
+      }
+    }
+    phase = p;
+    return;
+  }
   float d = 1.0f, base = 0.0f, m = 1.0f;
   unsigned int step = 0, control = 0;
   for (unsigned int i = 0; i < n; ++i) {
@@ -32,7 +50,7 @@ void CChip::Process(CVoice* voice, float* x, unsigned int n) {
     --step;
     float inc = k0 * x[i] + base;
     inc = inc > 0.0f ? (inc < 1.0f ? inc : 1.0f) : 0.0f;
-    if (!bypassed) x[i] = (1.0f - d) * (x[i] + 1.0f) * BandLimitedGate(blImp, p, m, inc) + d * x[i];
+    x[i] = (1.0f - d) * (x[i] + 1.0f) * BandLimitedGate(blImp, p, m, inc) + d * x[i];
     p = WrapPhase(p + inc);
   }
   phase = p;

@@ -9,7 +9,22 @@
 #include "dsp/SubOsc.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/ParamIds.h"
+#include "engine/Vectorize.h"
 #include "engine/Voice.h"
+
+namespace {
+
+// The mono signal in buffer becomes the left side, right receives the right.
+MORLAVINE_VECTORIZE void Pan(float* __restrict buffer, float* __restrict right, float gl, float gr,
+                             unsigned int from, unsigned int to) {
+  for (unsigned int j = from; j < to; ++j) {
+    const float x = buffer[j];
+    buffer[j] = gl * x;
+    right[j] = gr * x;
+  }
+}
+
+}  // namespace
 
 COscEffects::COscEffects(IGlobalSynth* synth) : m_synth(synth) {
   for (unsigned int s = 0; s < OSC_FX_SLOTS; ++s) {
@@ -154,20 +169,15 @@ void COscEffects::ProcessOutput(CVoice* voice, float* buffer, float* right, unsi
   // their pan shift.
   const float shift = 0.5f * m_synth->GetUnisonPanShift(voice->GetUnisonVoice());
   const unsigned int K = m_synth->GetOversampling() ? m_synth->GetOversampling() : 1;
-  float gl = 0.0f, gr = 0.0f;
-  unsigned int step = 0;
-  for (unsigned int i = 0; i < n; ++i) {
-    if (step == 0) {
-      step = K;
-      const float l = ClampUnit(m_level.GetValue(i));
-      const float p = ClampUnit(m_pan.GetValue(i) + shift);
-      const float g = 4.0f * l * l;
-      gl = (1.0f - p) * g;
-      gr = p * g;
-    }
-    --step;
-    const float x = buffer[i];
-    buffer[i] = gl * x;
-    right[i] = gr * x;
+  // The gains change once per control step of K samples, or not at all in
+  // a block where level and pan hold still.
+  const unsigned int step = m_level.constant && m_pan.constant ? n : K;
+  for (unsigned int i = 0; i < n; i += step) {
+    const float l = ClampUnit(m_level.GetValue(i));
+    const float p = ClampUnit(m_pan.GetValue(i) + shift);
+    const float g = 4.0f * l * l;
+    const float gl = (1.0f - p) * g;
+    const float gr = p * g;
+    Pan(buffer, right, gl, gr, i, i + step < n ? i + step : n);
   }
 }

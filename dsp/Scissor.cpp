@@ -16,6 +16,17 @@ void CScissor::Process(CVoice* voice, float* x, unsigned int n) {
   const bool bypassed = _Bypassed();
   const unsigned int K = _Oversampling();
   float p = phase;
+  if (bypassed) {
+    // The signal stays as it is; only the gate's phase moves on.
+    unsigned int control = 0;
+    for (unsigned int i = 0; i < n; i += K, ++control) {
+      const float inc = 4.0f * SanitizeIncrement(pitch ? pitch[control] : 0.0f);
+      const unsigned int end = i + K < n ? i + K : n;
+      for (unsigned int j = i; j < end; ++j) p = WrapPhase(p + inc);
+    }
+    phase = p;
+    return;
+  }
   float inc = 0.0f, mix = 0.0f, m = 1.0f;
   unsigned int step = 0, control = 0;
   for (unsigned int i = 0; i < n; ++i) {
@@ -28,7 +39,7 @@ void CScissor::Process(CVoice* voice, float* x, unsigned int n) {
       m = a * a * a + 1.0f;
     }
     --step;
-    if (!bypassed) x[i] = BandLimitedGate(blImp, p, m, inc) * x[i] * mix + (1.0f - mix) * x[i];
+    x[i] = BandLimitedGate(blImp, p, m, inc) * x[i] * mix + (1.0f - mix) * x[i];
     p = WrapPhase(p + inc);
   }
   phase = p;

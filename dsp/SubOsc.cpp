@@ -18,6 +18,17 @@ void CSubOsc::Process(CVoice* voice, float* x, unsigned int n) {
   const bool bypassed = _Bypassed();
   const unsigned int K = _Oversampling();
   float p = phase;
+  if (bypassed) {
+    // The signal stays as it is; only the sub's phase moves on.
+    unsigned int control = 0;
+    for (unsigned int i = 0; i < n; i += K, ++control) {
+      const float inc = m_ratio * SanitizeIncrement(pitch ? pitch[control] : 0.0f);
+      const unsigned int end = i + K < n ? i + K : n;
+      for (unsigned int j = i; j < end; ++j) p = WrapPhase(p + inc);
+    }
+    phase = p;
+    return;
+  }
   float inc = 0.0f, a = 0.0f, norm = 1.0f;
   unsigned int step = 0, control = 0;
   for (unsigned int i = 0; i < n; ++i) {
@@ -29,13 +40,11 @@ void CSubOsc::Process(CVoice* voice, float* x, unsigned int n) {
       norm = 1.0f / (1.0f + a);
     }
     --step;
-    if (!bypassed) {
-      const float w = 4.0f * inc;
-      const float p2 = WrapPhase(p + 0.5f);
-      // Two saws half a cycle apart make a band-limited +-1 square.
-      const float square = OscFrame::BandLimitedSaw(blSaw, p, w) - OscFrame::BandLimitedSaw(blSaw, p2, w);
-      x[i] = (a * square + x[i]) * norm;
-    }
+    const float w = 4.0f * inc;
+    const float p2 = WrapPhase(p + 0.5f);
+    // Two saws half a cycle apart make a band-limited +-1 square.
+    const float square = OscFrame::BandLimitedSaw(blSaw, p, w) - OscFrame::BandLimitedSaw(blSaw, p2, w);
+    x[i] = (a * square + x[i]) * norm;
     p = WrapPhase(p + inc);
   }
   phase = p;

@@ -3,11 +3,27 @@
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "engine/ModulationMatrix.h"
+#include "engine/Vectorize.h"
 #include "engine/Voice.h"
 
 CAmpEnv::CAmpEnv(IGlobalSynth* synth) : m_synth(synth) {}
 
 CAmpEnv::~CAmpEnv() {}
+
+namespace {
+
+// The envelope times the voice switch, one value per control step, on the
+// oversampled samples.
+MORLAVINE_VECTORIZE void ApplyEnvelope(float* __restrict left, float* __restrict right, const float* __restrict env,
+                                       const float* __restrict sw, unsigned int shift, unsigned int n) {
+  for (unsigned int i = 0; i < n; ++i) {
+    const float gain = env[i >> shift] * sw[i >> shift];
+    left[i] *= gain;
+    right[i] *= gain;
+  }
+}
+
+}  // namespace
 
 void CAmpEnv::Process(CVoice* voice, float* left, float* right, unsigned int n) {
   IModulation* mod = m_synth->GetIModulation();
@@ -31,9 +47,5 @@ void CAmpEnv::Process(CVoice* voice, float* left, float* right, unsigned int n) 
     }
     return;
   }
-  for (unsigned int i = 0; i < n; ++i) {
-    float gain = env[i >> shift] * sw[i >> shift];
-    left[i] *= gain;
-    right[i] *= gain;
-  }
+  ApplyEnvelope(left, right, env, sw, shift, n);
 }

@@ -100,6 +100,83 @@ void CEnvelope::Generate(CVoice* voice, float* out, unsigned int n) {
   float position = st->position;
   float level = st->level;
   unsigned int stage = st->stage;
+  if (m_attack.constant && m_decay.constant && m_sustain.constant && m_release.constant && m_slope.constant) {
+    // Settled times and levels: each stage's step is one division per block
+    // instead of one per sample, with the same quotient; a held sustain and
+    // the end fill the rest of the block.
+    const float a = m_attack.GetConstantValue();
+    const float d = m_decay.GetConstantValue();
+    const float s = m_sustain.GetConstantValue();
+    const float rel = m_release.GetConstantValue();
+    const float slope = m_slope.GetConstantValue();
+    const float sustain = peak * s * s;
+    float tA = a * a * a * r + 0.0005f;
+    if (expMode) tA = tA * 2.0f;
+    const float incA = step / tA;
+    const float incD = step / (d * d * r + 0.004f);
+    float tR = rel * rel * r + 0.0005f + declick;
+    if (expMode) tR = tR * 2.0f;
+    const float incR = step / tR;
+    for (unsigned int i = 0; i < n; ++i) {
+      if (stage >= ENV_STAGE_DONE) {
+        for (unsigned int j = i; j < n; ++j) out[j] = 0.0f;
+        break;
+      }
+      switch (stage) {
+        case ENV_STAGE_ATTACK:
+          position += incA;
+          if (position > 1.0f) {
+            level = peak;
+            stage = ENV_STAGE_DECAY;
+            position = 0.0f;
+            out[i] = peak;
+          } else {
+            level = position * peak;
+            out[i] = level;
+          }
+          break;
+        case ENV_STAGE_DECAY:
+          position += incD;
+          if (position > 1.0f) {
+            level = sustain;
+            stage = ENV_STAGE_SUSTAIN;
+            out[i] = sustain;
+          } else {
+            level = sustain + (peak - sustain) * FallCurve(expMode, position, slope);
+            out[i] = level;
+          }
+          break;
+        case ENV_STAGE_SUSTAIN:
+          if (gate) {
+            for (unsigned int j = i; j < n; ++j) out[j] = sustain;
+            level = sustain;
+            i = n;
+            continue;
+          }
+          out[i] = sustain;
+          level = sustain;
+          break;
+        default:  // release
+          position += incR;
+          if (!(position > 1.0f)) {
+            out[i] = FallCurve(expMode, position, slope) * level;
+          } else {
+            out[i] = 0.0f;
+            stage = ENV_STAGE_DONE;
+          }
+          break;
+      }
+      if (stage < ENV_STAGE_RELEASE && !gate) {
+        stage = ENV_STAGE_RELEASE;
+        position = 0.0f;
+      }
+    }
+    st->position = position;
+    st->level = level;
+    st->stage = stage;
+    if (stage == ENV_STAGE_DONE) st->finished = 1;
+    return;
+  }
   for (unsigned int i = 0; i < n; ++i) {
     float a = m_attack.GetValue(i);
     float d = m_decay.GetValue(i);

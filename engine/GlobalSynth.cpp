@@ -63,6 +63,9 @@ void CGlobalSynth::SetSampleRate(float rate) {
 SYNTH_PRESET* CGlobalSynth::GetPreset() { return m_params ? m_params->GetPreset() : nullptr; }
 float CGlobalSynth::GetParam(unsigned int id) { return m_params ? m_params->GetParam(id) : 0.0f; }
 float* CGlobalSynth::GetParamPointer(unsigned int id) { return m_params ? m_params->GetParamBuffer(id) : nullptr; }
+bool CGlobalSynth::IsParamSettled(unsigned int id, unsigned int frames) {
+  return m_params && m_params->IsSettled(id, frames);
+}
 void CGlobalSynth::UpdateParam(unsigned int id, unsigned int frames) {
   if (m_params) m_params->UpdateParam(id, frames);
 }

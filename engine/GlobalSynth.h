@@ -34,6 +34,7 @@ class CGlobalSynth final : public IGlobalSynth {
   float GetParam(unsigned int id) override;
   float* GetParamPointer(unsigned int id) override;
   void UpdateParam(unsigned int id, unsigned int frames) override;
+  bool IsParamSettled(unsigned int id, unsigned int frames) override;
   IModulation* GetIModulation() override { return m_modulation; }
   float* GetPitchModulation(unsigned int osc) override { return m_pitchMod[osc & 3]; }
   float* GetBuzzParam(unsigned int osc) override { return m_buzz[osc & 3]; }

@@ -24,6 +24,10 @@ class IGlobalSynth {
   virtual float GetParam(unsigned int id) = 0;
   virtual float* GetParamPointer(unsigned int id) = 0;
   virtual void UpdateParam(unsigned int id, unsigned int frames) = 0;
+  // True when the first frames samples of the buffer of id (0-360), as the
+  // last UpdateParam left them, all hold one value: the parameter's ramp
+  // has ended. Stages use it to skip per-sample work; false is always safe.
+  virtual bool IsParamSettled(unsigned int id, unsigned int frames) { return false; }
   virtual IModulation* GetIModulation() = 0;
   virtual float* GetPitchModulation(unsigned int osc) = 0;
   virtual float* GetBuzzParam(unsigned int osc) = 0;

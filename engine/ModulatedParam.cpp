@@ -12,6 +12,7 @@ void MODULATED_PARAM::Init(IGlobalSynth* s, unsigned int id) {
   synth = s;
   paramId = id;
   values = nullptr;
+  constant = 0;
   useOversamplingShift = 1;
   shift = s ? s->GetOversamplingShift() : 0;
   list = GetEmptyModSourceList();
@@ -25,9 +26,11 @@ void MODULATED_PARAM::SetUseOversamplingShift(bool use) {
 void MODULATED_PARAM::Update(unsigned int n) {
   if (synth) synth->UpdateParam(paramId, n);
   Refresh();
+  constant = synth && values && list->count == 0 && synth->IsParamSettled(paramId, n) ? 1 : 0;
 }
 
 void MODULATED_PARAM::Refresh() {
+  constant = 0;
   if (!synth) return;
   values = synth->GetParamPointer(paramId);
   IModulation* mod = synth->GetIModulation();

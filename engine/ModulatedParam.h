@@ -19,6 +19,9 @@ struct MODULATED_PARAM {
   unsigned int shift;                 // i >> shift indexes values and the source buffers
   unsigned char useOversamplingShift;  // 1: shift = oversampling shift, 0: shift = 0
   MOD_SOURCE_LIST* list;              // never null after Init
+  // Set by Update: the value is the same at every sample of the block
+  // (values[0]): the ramp has ended and no audio-rate source is routed.
+  unsigned char constant;
 
   // Binds the record to the synth; id 0, flag set, shift = current
   // oversampling shift, an empty source list and no value buffer yet.
@@ -49,6 +52,9 @@ struct MODULATED_PARAM {
     if (!(v >= 0.0f)) return 0.0f;  // also maps NaN to 0
     return v;
   }
+
+  // The block's one value when constant is set.
+  float GetConstantValue() const { return values ? values[0] : 0.0f; }
 
   // Whether the parameter has audio-rate sources in the current routing.
   bool IsModulated() const { return list->count != 0; }

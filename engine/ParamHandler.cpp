@@ -20,7 +20,7 @@ const unsigned int HOST_VISIBLE_PLAIN_IDS[] = {486, 487, 1577, 1578};
 }  // namespace
 
 CParamHandler::CParamHandler(IGlobalSynth* synth) : m_synth(synth) {
-  for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f, 0.0f};
+  for (auto& r : m_ramps) r = PARAM_RAMP{0, 20.0f, 0, 0.0f, 0.0f, 0.0f, 0, 0, 0};
   m_live = new SYNTH_PRESET();
   m_deferred = new float[DEFERRED_COUNT]();
   std::memcpy(m_live, &PRESET_FACTORY_RESET, PRESET_BYTES);
@@ -40,7 +40,13 @@ float CParamHandler::GetParamDeffered(unsigned int id) {
 
 void CParamHandler::StartRamp(unsigned int id, float target) {
   PARAM_RAMP& r = m_ramps[id];
-  if (r.started) {
+  if (r.started && target == r.current && target >= 0.0f && target <= 1.0f) {
+    // A ramp to where the value already stands writes that value at every
+    // step: the parameter simply stays settled.
+    r.remaining = 0;
+    r.increment = 0.0f;
+    r.target = target;
+  } else if (r.started) {
     unsigned int steps = static_cast<unsigned int>(std::floor(r.steps));
     if (steps == 0) steps = 1;
     r.remaining = steps;
@@ -51,6 +57,7 @@ void CParamHandler::StartRamp(unsigned int id, float target) {
     r.started = 1;
     r.remaining = 0;
     r.increment = 0.0f;
+    r.settled = 0;
   }
 }
 
@@ -108,9 +115,28 @@ void CParamHandler::UpdateStatus(unsigned int id, float value) {
   }
 }
 
+void CParamHandler::BeginBlock() {
+  ++m_block;
+  m_blockOpen = true;
+}
+
 void CParamHandler::UpdateParam(unsigned int id, unsigned int n) {
   if (id >= MODULATABLE_PARAM_COUNT) return;
-  if (m_modulation) {
+  PARAM_RAMP& r = m_ramps[id];
+  float* buffer = m_values[id].GetBuffer();
+  if (n > m_values[id].GetSamplesCount()) n = m_values[id].GetSamplesCount();
+  unsigned int from = 0;
+  if (m_blockOpen) {
+    if (r.block == m_block) {
+      // Another stage has read the parameter in this block already.
+      if (n <= r.filled) return;
+      from = r.filled;
+    } else {
+      r.block = m_block;
+      r.filled = 0;
+    }
+  }
+  if (from == 0 && m_modulation) {
     MOD_CONTROLLER_LIST* list = m_modulation->GetController(id);
     if (list && list->count) {
       float s = (*m_live)[id];
@@ -125,27 +151,43 @@ void CParamHandler::UpdateParam(unsigned int id, unsigned int n) {
       StartRamp(id, t);
     }
   }
-  PARAM_RAMP& r = m_ramps[id];
-  float* buffer = m_values[id].GetBuffer();
   if (!buffer) return;
-  if (n > m_values[id].GetSamplesCount()) n = m_values[id].GetSamplesCount();
+  FillRamp(r, buffer, from, n);
+  if (m_blockOpen) r.filled = n;
+}
+
+void CParamHandler::FillRamp(PARAM_RAMP& r, float* buffer, unsigned int from, unsigned int n) {
+  if (from >= n) return;
+  const float c0 = r.current;
+  if (r.remaining == 0) {
+    // Settled: only the samples not yet known to hold the value.
+    if (from <= r.settled) {
+      for (unsigned int i = r.settled; i < n; ++i) buffer[i] = c0;
+      if (n > r.settled) r.settled = n;
+    } else {
+      for (unsigned int i = from; i < n; ++i) buffer[i] = c0;
+    }
+    return;
+  }
   // The running part of the ramp, then the settled value for the rest.
-  unsigned int ramp = r.remaining < n ? r.remaining : n;
-  float c = r.current;
-  for (unsigned int i = 0; i < ramp; ++i) {
-    c += r.increment;
+  const unsigned int ramp = r.remaining < n - from ? r.remaining : n - from;
+  const float inc = r.increment;
+  float c = c0;
+  for (unsigned int i = from; i < from + ramp; ++i) {
+    c += inc;
     c = c < 0.0f ? 0.0f : (c > 1.0f ? 1.0f : c);
     buffer[i] = c;
   }
   r.remaining -= ramp;
   // Rounding in the running sum must not leave the value short of its
   // target (a pan of 0 must silence one side completely).
-  if (ramp > 0 && r.remaining == 0) {
+  if (r.remaining == 0) {
     c = r.target;
-    buffer[ramp - 1] = c;
+    buffer[from + ramp - 1] = c;
   }
   r.current = c;
-  for (unsigned int i = ramp; i < n; ++i) buffer[i] = c;
+  r.settled = 0;
+  for (unsigned int i = from + ramp; i < n; ++i) buffer[i] = c;
 }
 
 void CParamHandler::Update() {
@@ -190,6 +232,10 @@ void CParamHandler::SetBlockSize(unsigned int n) {
     unsigned int old = b.GetSamplesCount();
     b.SetSamplesCount(n);
     if (old != n) b.Clear(n);
+  }
+  for (auto& r : m_ramps) {
+    r.settled = 0;
+    r.filled = 0;
   }
 }
 

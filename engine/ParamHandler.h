@@ -39,6 +39,13 @@ struct PARAM_RAMP {
   float increment;
   float current;
   float target;  // where the running ramp ends; its last step lands exactly here
+  // Inside a block (BeginBlock .. EndBlock): the block whose samples the
+  // buffer holds, and how many of them have been written.
+  unsigned long long block;
+  unsigned int filled;
+  // Leading samples of the buffer known to hold current while no ramp
+  // runs: a settled parameter's buffer is not written again.
+  unsigned int settled;
 };
 
 class CParamHandler {
@@ -53,7 +60,21 @@ class CParamHandler {
   // The value last set: live for 0-360, the deferred copy above.
   float GetParamDeffered(unsigned int id);
   void SetParam(unsigned int id, float value);
+  // Fills the first n samples of the buffer of id (0-360) for the coming
+  // block. Inside a block every ramp advances once, by the block's length,
+  // however many stages read the parameter: the first reader advances it
+  // and the others find the buffer filled. Outside a block each call is a
+  // block of its own.
   void UpdateParam(unsigned int id, unsigned int n);
+  // The voice manager opens a block before its stages read their
+  // parameters and closes it after the block's last stage.
+  void BeginBlock();
+  // Whether the first n samples of the buffer of id hold one value (no ramp
+  // ran through them).
+  bool IsSettled(unsigned int id, unsigned int n) const {
+    return id < MODULATABLE_PARAM_COUNT && m_ramps[id].remaining == 0 && m_ramps[id].settled >= n && n > 0;
+  }
+  void EndBlock() { m_blockOpen = false; }
   float* GetParamBuffer(unsigned int id) { return m_values[id].GetBuffer(); }
 
   // Block-start protocol of the voice manager.
@@ -96,6 +117,8 @@ class CParamHandler {
  private:
   void UpdateStatus(unsigned int id, float value);
   void StartRamp(unsigned int id, float target);
+  // Writes samples from..n-1 of the buffer, advancing the ramp.
+  void FillRamp(PARAM_RAMP& r, float* buffer, unsigned int from, unsigned int n);
   void SetDeferred(unsigned int id, float value) { m_deferred[id - MODULATABLE_PARAM_COUNT] = value; }
   // Module presets (kinds 1-17), in ParamHandlerModules.cpp.
   bool _LoadModulePreset(SYNTH_PRESET* buffer, unsigned int version, unsigned int kind, unsigned int instance,
@@ -114,5 +137,7 @@ class CParamHandler {
   unsigned int m_cellMask = 0;
   unsigned int m_oscMask = 0;
   unsigned int m_quality = 0;
+  unsigned long long m_block = 0;
+  bool m_blockOpen = false;
   CAccessLock m_lock;
 };

@@ -7,6 +7,7 @@
 #include "engine/IGlobalSynth.h"
 #include "engine/MemoryPool.h"
 #include "engine/ParamIds.h"
+#include "engine/Vectorize.h"
 #include "engine/Voice.h"
 
 namespace {
@@ -31,6 +32,15 @@ unsigned int OversamplingFromParam(float v) {
   if (v > -1.0f && v < 1.0f) return 4;
   if (v >= 1.0f && v < 2.0f) return 8;
   return 2;
+}
+
+// Adds a sub-voice's bus input into the mix (distinct buffers).
+MORLAVINE_VECTORIZE void AddInto(float* __restrict ml, float* __restrict mr, const float* __restrict il, const float* __restrict ir,
+             unsigned int n) {
+  for (unsigned int j = 0; j < n; ++j) {
+    ml[j] += il[j];
+    mr[j] += ir[j];
+  }
 }
 
 }  // namespace
@@ -212,6 +222,8 @@ void CVoiceManager::_RenderSlice(float* left, float* right, unsigned int n) {
   m_busMix[0].Clear(frames);
   m_busMix[1].Clear(frames);
 
+  // Every parameter ramp advances once in this slice, whoever reads it.
+  m_params.BeginBlock();
   m_modMatrix.UpdateParams(n);
   for (COscillator* osc : m_oscTable) osc->UpdateParams(n);
   m_bus[0].UpdateParams(n);
@@ -233,6 +245,7 @@ void CVoiceManager::_RenderSlice(float* left, float* right, unsigned int n) {
   m_fxMatrix.Process(m_busMix, left, right, n);
   m_master.UpdateParams(n);
   m_master.Process(nullptr, left, right, n);
+  m_params.EndBlock();
   // The recorder captures the final outputs, or replaces them while it plays.
   m_recorder.Process(left, right, n);
 }
@@ -266,16 +279,9 @@ void CVoiceManager::_RenderVoices(unsigned int n, unsigned int frames, bool perV
       }
       m_ampEnv.Process(sub, m_busIn[0].GetLeftBuffer(), m_busIn[0].GetRightBuffer(), frames);
       m_ampEnv.Process(sub, m_busIn[1].GetLeftBuffer(), m_busIn[1].GetRightBuffer(), frames);
-      for (unsigned int b = 0; b < 2; ++b) {
-        float* ml = m_busMix[b].GetLeftBuffer();
-        float* mr = m_busMix[b].GetRightBuffer();
-        const float* il = m_busIn[b].GetLeftBuffer();
-        const float* ir = m_busIn[b].GetRightBuffer();
-        for (unsigned int j = 0; j < frames; ++j) {
-          ml[j] += il[j];
-          mr[j] += ir[j];
-        }
-      }
+      for (unsigned int b = 0; b < 2; ++b)
+        AddInto(m_busMix[b].GetLeftBuffer(), m_busMix[b].GetRightBuffer(), m_busIn[b].GetLeftBuffer(),
+                m_busIn[b].GetRightBuffer(), frames);
     }
   }
 

@@ -47,10 +47,11 @@ struct SAW_WAVE {
     wr = w * r;
   }
   float Step(float p, const OSC_FRAME&, OSC_STATE*) {
-    float S = BandLimitedSaw(blSaw, p, w);
     float q = Wrap1(p + 0.5f) * r;
     float T = q <= 1.0f ? BandLimitedSaw(blSaw, q, wr) : 0.0f;
-    return T + v * S;
+    // Without Morph Y the first saw adds nothing (it is always finite).
+    if (v == 0.0f) return T;
+    return T + v * BandLimitedSaw(blSaw, p, w);
   }
 };
 

@@ -86,6 +86,9 @@ void COscillator::SetSampleRate(float rate) {
 }
 
 void COscillator::SetBlockSize(unsigned int n) {
+  // The output buffers may have been made anew.
+  m_silentLeft = m_silentRight = nullptr;
+  m_silentCount = 0;
   m_pitch.SetBlockSize(n);
   m_effects.SetBlockSize(n);
   m_samplePlayer.SetBlockSize(n);
@@ -188,10 +191,18 @@ void COscillator::Generate(CVoice* voice, float* left, float* right, float* scra
   int mode = IntSetting(m_synth->GetParam(ID_MODE + m_osc));
   bool on = m_synth->GetParam(ID_ON + m_osc) != 0.0f;
   if (!on && !_RendersForPartner()) {
+    // Only this oscillator writes its output buffers: silence written by
+    // the last call is still there.
+    if (left == m_silentLeft && right == m_silentRight && n <= m_silentCount) return;
     std::memset(left, 0, n * sizeof(float));
     std::memset(right, 0, n * sizeof(float));
+    m_silentLeft = left;
+    m_silentRight = right;
+    m_silentCount = n;
     return;
   }
+  m_silentLeft = m_silentRight = nullptr;
+  m_silentCount = 0;
   m_fmSource = (m_osc & 1) == 0 ? scratch : nullptr;
   m_pitch.Generate(voice, n);
   m_auxPhase = &voice->GetOscState(m_osc)->auxPhase1;

@@ -216,4 +216,9 @@ class COscillator {
   // Filter and drive of the wave path.
   COscFilter m_filter;
   COscDrive m_drive;
+  // Output buffers this oscillator last filled with silence while off, and
+  // how many samples of them.
+  const float* m_silentLeft = nullptr;
+  const float* m_silentRight = nullptr;
+  unsigned int m_silentCount = 0;
 };

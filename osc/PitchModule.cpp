@@ -174,6 +174,30 @@ void CPitchModule::Generate(CVoice* voice, unsigned int n) {
   if (pitchMod) pitchModCount = pitchMod->count < MOD_SLOT_COUNT ? pitchMod->count : MOD_SLOT_COUNT;
   float oscRate = static_cast<float>(N) * m_baseRate;
 
+  // Nothing moves in this block: the coarse ramp has no way to go, no glide, settled and
+  // unmodulated controls, no pitch modulation and a vibrato depth of 0 (a
+  // finite vibrato adds 0 then). The first step's pitch serves them all.
+  const float vibratoDepth = m_vibrato.constant ? m_vibrato.GetConstantValue() : 1.0f;
+  bool still = m_increment == 0.0f && state->glideStepsLeft == 0 && pitchModCount == 0 && m_detune.constant &&
+               m_masterDetune.constant && m_vibrato.constant && m_keyScale.constant && vibratoDepth == 0.0f;
+  if (still && vibrato) {
+    for (unsigned int k = 0; k < count && still; ++k) still = std::isfinite(vibrato[k]);
+  }
+  if (still) {
+    // The ramp's steps add 0: only its count runs down.
+    m_remaining = m_remaining > count ? m_remaining - count : 0;
+    const float S = m_current;
+    const float d = m_detune.GetConstantValue();
+    const float m = m_masterDetune.GetConstantValue();
+    const float s = m_keyScale.GetConstantValue();
+    const float g = state->glideTarget;
+    float pitch = m + d + uniShift - 1.0f + 0.0f + fixedSemis + 12.0f * S + s * (g - 64.0f) + 64.0f;
+    pitch = pitch > 0.0f ? (pitch < MAX_PITCH ? pitch : MAX_PITCH) : 0.0f;  // NaN gives 0
+    const float inc = oscRate > 0.0f ? Tables::TunePitchToHz(pitch) / oscRate : 0.0f;
+    for (unsigned int k = 0; k < count; ++k) increments[k] = inc;
+    return;
+  }
+
   for (unsigned int k = 0; k < count; ++k) {
     if (m_remaining > 0) {
       m_remaining -= 1;

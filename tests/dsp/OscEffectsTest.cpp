@@ -249,6 +249,36 @@ TEST_F(OscEffectsTest, ZeroDepthSourceEngagesTheEffectAtAmountZero) {
   }
 }
 
+TEST_F(OscEffectsTest, ZeroAmountSlotsMoveTheirPhasesAsAnEngagedSlotAtZero) {
+  // A bypassed slot skips its gate or saw but must leave its phases where
+  // the effect running at a = 0 leaves them, so that raising the amount
+  // later in the note sounds the same either way.
+  for (unsigned int t : {1u, 2u, 5u, 6u}) {
+    SCOPED_TRACE(t);
+    SetType(0, static_cast<float>(t));
+    auto phasesAfter = [&](bool engaged, int blocks) {
+      mod.Clear();
+      if (engaged) mod.AddSource(PARAM_OSC_FX_AMOUNT + OSC, 0.7f, 0.5f);
+      auto chain = Chain();
+      auto v = NewVoice();
+      chain->Reset(v.get());
+      IOscEffect* e = chain->GetSlot(0);
+      std::vector<float> in = Sine(N(), 313.0, Rate(), 0.7);
+      for (int b = 0; b < blocks; ++b) {
+        std::vector<float> x = in;
+        e->UpdateParams(HOST_N);
+        e->Process(v.get(), x.data(), N());
+      }
+      const OSC_FX_STATE* s = v->GetOscFXState(OSC);
+      return std::vector<float>{s->scissorPhase[0], s->subPhase[0], s->ringer[0][0], s->ringer[0][1],
+                                s->chipPhase[0]};
+    };
+    const std::vector<float> bypassed = phasesAfter(false, 5);
+    EXPECT_EQ(bypassed, phasesAfter(true, 5));
+    EXPECT_NE(bypassed, phasesAfter(false, 0));  // the phases did move
+  }
+}
+
 TEST_F(OscEffectsTest, RebuildKeepsSoundingStateAndASlotTypedLaterStartsClean) {
   SetType(0, 1.0f);
   SetAmount(0, 0.5f);

@@ -122,6 +122,37 @@ TEST_F(VoiceManagerTest, OversamplingSelectorTable) {
   }
 }
 
+TEST_F(VoiceManagerTest, RampTakesTheSameTimeWhateverTheNumberOfReaders) {
+  // Readers per block: oscillator 1's detune and Morph X one each (its pitch
+  // module, its render), its level two (effect chain and sample player),
+  // Master Detune four (one pitch module per oscillator), a modulation
+  // depth one (the matrix).
+  const unsigned int ids[] = {PARAM_OSC_DETUNE, PARAM_OSC_MORPH_X, PARAM_OSC_LEVEL, PARAM_MASTER_DETUNE,
+                              PARAM_MOD_DEPTH + 3};
+  KeepFactorFour();
+  for (unsigned int k = 0; k < 30; ++k) Block(64);  // start-up ramps end
+  std::vector<float> targets;
+  for (unsigned int id : ids) {
+    targets.push_back(synth.GetParam(id) < 0.5f ? 0.9f : 0.1f);
+    synth.SetParam(id, targets.back());
+  }
+  // 30 ms at 44.1 kHz is 1323 samples: 21 blocks of 64.
+  std::vector<unsigned int> settledAfter(targets.size(), 0);
+  for (unsigned int block = 1; block <= 40; ++block) {
+    Block(64);
+    for (size_t k = 0; k < targets.size(); ++k)
+      if (!settledAfter[k] && synth.GetParamPointer(ids[k])[63] == targets[k]) settledAfter[k] = block;
+  }
+  for (size_t k = 0; k < targets.size(); ++k) EXPECT_EQ(settledAfter[k], 21u) << "id " << ids[k];
+  // Halfway through, every ramp stands at the same fraction of its way.
+  for (unsigned int id : ids) synth.SetParam(id, 0.5f);
+  for (unsigned int block = 0; block < 10; ++block) Block(64);
+  for (size_t k = 0; k < targets.size(); ++k) {
+    const float done = (synth.GetParamPointer(ids[k])[63] - targets[k]) / (0.5f - targets[k]);
+    EXPECT_NEAR(done, 640.0f / 1323.0f, 1e-4) << "id " << ids[k];
+  }
+}
+
 TEST_F(VoiceManagerTest, StealingWithFourVoices) {
   KeepFactorFour();
   synth.SetParam(PARAM_MAX_VOICES, 4.0f);
