@@ -13,10 +13,16 @@ changes takes hours: it is a tool run by hand, not part of CI.
   tools/mutation-sweep.py [--count N] [--seed S] [--folders osc dsp fx]
                           [--files osc/Fatty.cpp ...] [--list]
                           [--work DIR] [--jobs J] [--timeout SECONDS]
-                          [--report FILE]
+                          [--report FILE] [--rerun REPORT]
 
 --list prints the candidate changes and exits. --report writes one line per
-change (caught or MISSED, file:line, old -> new, the source line).
+change (caught or MISSED, file:line:column, old -> new, the source line).
+--rerun REPORT tries again only the changes that REPORT marks MISSED (after
+new tests are committed: the copy is taken from --rev).
+
+Each change builds and runs the test executable of its own folder first
+(osc -> test_osc, dsp -> test_dsp, fx -> test_fx) and the others only while
+no test has failed, so a caught change costs one build and one run.
 """
 
 import argparse
@@ -117,15 +123,26 @@ def main():
     ap.add_argument("--rev", default="HEAD")
     ap.add_argument("--work", default=os.path.join(ROOT, "build-mutation"))
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
-    ap.add_argument("--timeout", type=int, default=300, help="seconds per test executable")
+    ap.add_argument("--timeout", type=int, default=180, help="seconds per test executable")
     ap.add_argument("--list", action="store_true")
     ap.add_argument("--report")
+    ap.add_argument("--rerun", help="report of an earlier sweep: try only its MISSED changes")
     args = ap.parse_args()
 
     files = args.files or sorted(
         os.path.join(d, f) for d in args.folders for f in os.listdir(os.path.join(ROOT, d)) if f.endswith((".cpp", ".h")))
     found = candidates(files)
-    if args.count and args.count < len(found):
+    if args.rerun:
+        wanted = set()
+        with open(args.rerun, encoding="utf-8") as f:
+            for entry in f:
+                m = re.match(r"MISSED\s+(\S+?):(\d+):(\d+):\s+(\S+) ->", entry)
+                if m:
+                    wanted.add((m.group(1), int(m.group(2)), int(m.group(3)) - 1, m.group(4)))
+        found = [c for c in found if (c[0], c[1], c[2], c[3]) in wanted]
+        if len(found) != len(wanted):
+            print(f"{len(wanted) - len(found)} changes of {args.rerun} no longer match the sources", file=sys.stderr)
+    elif args.count and args.count < len(found):
         random.Random(args.seed).shuffle(found)
         found = sorted(found[: args.count])
     if args.list:
@@ -174,26 +191,28 @@ def main():
         text[n - 1] = original[:col] + new + original[col + len(old):]
         with open(target, "w", encoding="utf-8") as f:
             f.writelines(text)
+        own = {"osc": "test_osc", "dsp": "test_dsp", "fx": "test_fx"}.get(path.split("/")[0])
+        order = ([own] if own in targets else []) + [t for t in targets if t != own]
         try:
-            if run(["cmake", "--build", build, "-j", str(args.jobs), "--target"] + targets, src) != 0:
-                verdict = "nobuild"
-                skipped += 1
+            verdict = "MISSED"
+            for t in order:
+                if run(["cmake", "--build", build, "-j", str(args.jobs), "--target", t], src) != 0:
+                    verdict = "nobuild"
+                    break
+                if run([os.path.join(build, "tests", t)], build, timeout=args.timeout) != 0:
+                    verdict = "caught"
+                    break
+            if verdict == "caught":
+                caught += 1
+            elif verdict == "MISSED":
+                missed += 1
             else:
-                verdict = "MISSED"
-                for t in targets:
-                    rc = run([os.path.join(build, "tests", t)], build, timeout=args.timeout)
-                    if rc != 0:
-                        verdict = "caught"
-                        break
-                if verdict == "caught":
-                    caught += 1
-                else:
-                    missed += 1
+                skipped += 1
         finally:
             text[n - 1] = original
             with open(target, "w", encoding="utf-8") as f:
                 f.writelines(text)
-        entry = f"{verdict:8s} {path}:{n}: {old} -> {new}   | {line.strip()}"
+        entry = f"{verdict:8s} {path}:{n}:{col + 1}: {old} -> {new}   | {line.strip()}"
         print(f"[{i}/{len(found)} {time.time() - start:6.0f}s] {entry}", flush=True)
         if report:
             report.write(entry + "\n")
