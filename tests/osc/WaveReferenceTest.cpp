@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "WaveRun.h"
+#include "tables/InstrumentTables.h"
 #include "tables/Tables.h"
+#include "tables/ToneTables.h"
 #include "tables/WaveTables.h"
 
 namespace {
@@ -32,6 +34,10 @@ double WSAW(double q) { return Read(Tables::WEAKSAW_TABLE, 16383, q); }
 double WTRI(double q) { return Read(Tables::WEAKTRIANGLE_TABLE, 16383, q); }
 double RES2(double q) { return Read(Tables::RESONANT2_TABLE, 16383, q); }
 double FLUTE(double q) { return Read(Tables::SYN_FLUTE1_TABLE, 16383, q); }
+double W16(const float* t, double q) { return Read(t, 16383, q); }
+double BELL(double q) { return Read(Tables::BELL_TABLE, 32768, q); }
+double INH1(double q) { return Read(Tables::INHARM1_TABLE, 32768, q); }
+double INH2(double q) { return Read(Tables::INHARM2_TABLE, 32768, q); }
 
 double WrapR(double x) { return (x > 1.0 || x < 0.0) ? x - std::floor(x) : x; }
 double Wrap1R(double x) { return x > 1.0 ? x - std::floor(x) : x; }
@@ -70,6 +76,50 @@ struct WAVE {
   float loHz, hiHz;  // key range of the morphs (0, 0: none)
   STEP step;
 };
+
+// Instrument waves: a modulator read at p bends the carrier's phase.
+// Two-stage (cello, oboe): the bent phase is warped once more before the
+// carrier reads it, two samples late.
+STEP TwoStage(const float* mod, const float* car, double dx, double d0, double dy, double offset) {
+  return [=](double p, double X, double Y, double k, double, AUX& a) {
+    double d = (dx * X + d0) * k, D = dy * Y * k + 0.01;
+    double M = W16(mod, p), c = W16(car, a.a2);
+    a.a2 = Warp(a.a1, D);
+    a.a1 = WrapR(p + d * M + offset);
+    return c;
+  };
+}
+STEP Brass(const float* mod, const float* car) {
+  return [=](double p, double X, double Y, double k, double, AUX& a) {
+    double d = (0.03 * X + 0.01) * k, m = 0.85 * Y * k + 0.0001;
+    double g = m < 0.5 ? 1.0 / (4 * m * (1 - m)) : 1.0;
+    double c = W16(car, a.a1);
+    double r = m * W16(mod, p);
+    if (r > 1 || r < -1) r -= std::floor(r);
+    a.a1 = WrapR(p + d * g * 4 * r * (1 - std::fabs(r)));
+    return c;
+  };
+}
+// Plain modulator; shape(c, M, W, Y) gives the output.
+STEP Plain(const float* mod, const float* car, double dx, double d0, double (*shape)(double, double, double, double)) {
+  return [=](double p, double X, double Y, double k, double, AUX& a) {
+    double d = (dx * X + d0) * k;
+    double c = W16(car, a.a1), M = W16(mod, p);
+    a.a1 = WrapR(p + d * M);
+    return shape(c, M, WSAW(p), Y);
+  };
+}
+// Inharmonic 1 to 3: base b at p, depth table m at mm p, mix n at nm p.
+STEP Inharmonic(double (*b)(double), double (*mt)(double), double (*nt)(double), double mm, double nm, double ws,
+                double w0) {
+  return [=](double p, double X, double Y, double, double, AUX& a) {
+    double w = ws * X + w0;
+    double B = b(p), m = mt(a.a1), n = nt(a.a2);
+    a.a1 = Wrap1R(mm * p);
+    a.a2 = Wrap1R(nm * p);
+    return (1 - w + w * m) * (B + Y * n) / (1 + Y);
+  };
+}
 
 const WAVE WAVES[] = {
     {4, 300, 5000,
@@ -168,6 +218,40 @@ const WAVE WAVES[] = {
        a.a3 = Wrap1R(p + 0.75);
        return sa * (sb + 1) * (sc + 1) * 0.325;
      }},
+    {26, 500, 4000, TwoStage(Tables::RESONANT2_TABLE, Tables::SYN_CELLO_TABLE, 0.2, 0.03, 5, 0.4)},
+    {27, 500, 4000, Brass(Tables::RESONANT1_TABLE, Tables::SYN_BRASS2_TABLE)},
+    {28, 500, 4000, Brass(Tables::RESONANT4_TABLE, Tables::SYN_BRASS1_TABLE)},
+    {29, 1000, 6000,
+     Plain(Tables::SYN_GUITARMOD1_TABLE, Tables::SYN_GUITAR1_TABLE, 0.15, 0.0,
+           [](double c, double M, double, double Y) { return (0.4 * Y * M + 1 - 0.4 * Y) * c; })},
+    {30, 2000, 7000,
+     Plain(Tables::SYN_GUITARMOD2_TABLE, Tables::SYN_GUITAR2_TABLE, 0.08, 0.005,
+           [](double c, double, double W, double Y) { return (Y * W + 1 - Y) * c; })},
+    {31, 2000, 7000, TwoStage(Tables::RESONANT2_TABLE, Tables::SYN_OBOE_TABLE, 0.1, 0.02, 2, 0.0)},
+    {32, 2000, 7000,
+     Plain(Tables::RESONANT1_TABLE, Tables::SYN_FLUTE1_TABLE, 0.03, 0.005,
+           [](double c, double, double, double Y) { return (0.25 * Y * c + 1 - 0.25 * Y) * c; })},
+    {33, 2000, 7000,
+     [](double p, double X, double Y, double k, double, AUX& a) {
+       double d = (0.025 * Y + 0.005) * k;
+       double c = W16(Tables::SYN_FLUTE2_TABLE, a.a1), T = WTRI(a.a1);
+       double M = W16(Tables::RESONANT3_TABLE, a.a2);
+       double P = 2 * p;
+       if (P > 1) P -= std::floor(P);
+       a.a2 = P;
+       a.a1 = WrapR(P + d * M);
+       return T + (c - T) * X * k;
+     }},
+    {36, 0, 0, Inharmonic(INH1, BELL, BELL, 3, 7, 0.5, 0.5)},
+    {37, 0, 0, Inharmonic(INH1, INH2, INH2, 2, 6, 0.99, 0.01)},
+    {38, 0, 0, Inharmonic(BELL, INH1, INH2, 3, 8, 0.9, 0.1)},
+    {39, 0, 0,
+     [](double p, double X, double Y, double, double, AUX& a) {
+       double b = BELL(p), m = INH1(a.a1);
+       a.a1 = Wrap1R(3 * p);
+       double u = b * (1 - Y + Y * m);
+       return 0.5 * (u + m * (1 - X + X * m * u));
+     }},
 };
 
 typedef void (COscillator::*ROUTINE)(CVoice*, float*, unsigned int);
@@ -178,7 +262,15 @@ ROUTINE RoutineOf(float mode) {
       &COscillator::GeneratePowerWave7, &COscillator::GenerateResonant1,  &COscillator::GenerateResonant2,
       &COscillator::GenerateResonant3,  &COscillator::GenerateResonant4,  &COscillator::GenerateResonant5,
       &COscillator::GenerateSync1,      &COscillator::GenerateSync2,      &COscillator::GenerateSync3,
-      &COscillator::GenerateSync4,      &COscillator::GenerateSync5,      &COscillator::GenerateSync6};
+      &COscillator::GenerateSync4,      &COscillator::GenerateSync5,      &COscillator::GenerateSync6,
+      &COscillator::GenerateFormant1,   &COscillator::GenerateFormant2,   &COscillator::GenerateFormant3,
+      &COscillator::GenerateFormant4,   &COscillator::GenerateSynCello,   &COscillator::GenerateSynBrass1,
+      &COscillator::GenerateSynBrass2,  &COscillator::GenerateSynGuitar1, &COscillator::GenerateSynGuitar2,
+      &COscillator::GenerateSynOboe,    &COscillator::GenerateSynFlute1,  &COscillator::GenerateSynFlute2,
+      &COscillator::GenerateOrgan1,     &COscillator::GenerateOrgan2,     &COscillator::GenerateInharmonic1,
+      &COscillator::GenerateInharmonic2, &COscillator::GenerateInharmonic3, &COscillator::GenerateInharmonic4,
+      &COscillator::GenerateHarmonic1,  &COscillator::GenerateHarmonic2,  &COscillator::GenerateHarmonic3,
+      &COscillator::GenerateHarmonic4};
   return ROUTINES[static_cast<int>(mode) - 4];
 }
 
