@@ -78,7 +78,7 @@ CEditor::CEditor(AudioEffect* effect, ICommandHandler* commands, IGlobalSynth* s
     InitStringLists();
     CRect size(0, 0, EDITOR_WIDTH, EDITOR_HEIGHT);
     m_presetBrowser = MakeOverlay<CPresetBrowser>("GuiPresetBrowser.png", size, this, commands);
-    m_waveTableEditor = MakeOverlay<CWaveTableEditor>("GuiWaveTableEditor.png", size, commands);
+    m_waveTableEditor = MakeOverlay<CWaveTableEditor>("GuiWaveTableEditor.png", size, this, commands);
     m_recorder = MakeOverlay<CRecorder>("GuiRecorder.png", size, commands, synth);
     m_sampleEditor = MakeOverlay<CSampleEditor>("GuiSampleEditor.png", size, commands);
     DoLoadPreset(PRESET_LOAD_FROM_DEFAULT_PRESET, true, FileSpec::PresetDlgFilter, nullptr);

@@ -21,20 +21,6 @@ class COverlayPanel : public CViewContainer {
   unsigned int m_updates = 0;
 };
 
-class CWaveTableEditor : public COverlayPanel {
- public:
-  CWaveTableEditor(ICommandHandler* commands, const CRect& size, CFrame* frame, CBitmap* background)
-      : COverlayPanel(size, frame, background) {}
-  void SetOscInstance(unsigned int osc) {
-    m_osc = osc;
-    Update();
-  }
-  unsigned int GetOscInstance() const { return m_osc; }
-
- private:
-  unsigned int m_osc = 0;
-};
-
 class CSampleEditor : public COverlayPanel {
  public:
   CSampleEditor(ICommandHandler* commands, const CRect& size, CFrame* frame, CBitmap* background)
@@ -54,3 +40,6 @@ class CRecorder : public COverlayPanel {
   CRecorder(ICommandHandler* commands, IGlobalSynth* synth, const CRect& size, CFrame* frame, CBitmap* background)
       : COverlayPanel(size, frame, background) {}
 };
+
+// The wavetable editor panel has its own files.
+#include "editor/pages/WaveTableEditor.h"
