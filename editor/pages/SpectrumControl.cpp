@@ -109,7 +109,7 @@ void CSpectrumControl::_Analyse() {
   fftw_one(m_forward, m_input, m_output);
   m_magnitude[0] = m_phase[0] = 0.0f;
   float peak = 0.0f;
-  for (unsigned int k = 1; k < N; ++k) {
+  for (unsigned int k = 1; k <= HALF; ++k) {
     const double re = m_output[k].re, im = m_output[k].im;
     const float magnitude = static_cast<float>(std::sqrt(re * re + im * im));
     double angle = std::atan2(im, re) - SINE_ANGLE;
@@ -117,6 +117,13 @@ void CSpectrumControl::_Analyse() {
     m_magnitude[k] = magnitude;
     m_phase[k] = static_cast<float>(angle / TWO_PI);
     if (magnitude > peak) peak = magnitude;
+  }
+  // A real wave's upper bins mirror the lower ones (conjugates): the same
+  // magnitude, the angle negated, which is half a turn minus the phase.
+  for (unsigned int k = HALF + 1; k < N; ++k) {
+    m_magnitude[k] = m_magnitude[N - k];
+    const float mirrored = 0.5f - m_phase[N - k];
+    m_phase[k] = mirrored < 0.0f ? mirrored + 1.0f : mirrored;
   }
   if (peak > 1e-12f) {
     const float scale = 1.0f / peak;

@@ -1,5 +1,6 @@
 #include "editor/pages/WaveTableArtwork.h"
 
+#include <cmath>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -80,6 +81,35 @@ void AddSelector(const char* name, int width, int height, const std::vector<cons
   });
 }
 
+// The effect knobs: a value arc in the wave colour around a dark body.
+void AddKnob(const char* name, int size) {
+  CBitmapResources::addStrip(name, size, size, 96, [](CDrawContext& c, const CRect& r, int frame, int count) {
+    const double v = count > 1 ? frame / double(count - 1) : 0.0;
+    CRect ring = r;
+    ring.inset(2, 2);
+    c.setDrawMode(kAntialias);
+    c.setLineWidth(2);
+    c.setFrameColor(CColor(0, 0, 0, 140));
+    c.drawArc(ring, 135.f, 405.f);
+    if (v > 0) {
+      c.setFrameColor(WAVE_ACCENT);
+      c.drawArc(ring, 135.f, static_cast<float>(135.0 + 270.0 * v));
+    }
+    CRect body = r;
+    body.inset(5, 5);
+    c.setFillColor(CColor(66, 70, 77, 255));
+    c.setFrameColor(CColor(18, 20, 23, 255));
+    c.setLineWidth(1);
+    c.drawEllipse(body, kDrawFilledAndStroked);
+    const double a = (135.0 + 270.0 * v) * 3.14159265358979 / 180.0;
+    const double cx = r.left + r.width() / 2, cy = r.top + r.height() / 2, len = body.width() / 2 - 1;
+    c.setFrameColor(CColor(240, 240, 240, 255));
+    c.setLineWidth(2);
+    c.drawLine(CPoint(cx + std::cos(a) * len * 0.3, cy + std::sin(a) * len * 0.3),
+               CPoint(cx + std::cos(a) * len, cy + std::sin(a) * len));
+  });
+}
+
 void PaintPanel(CDrawContext& c, CCoord, CCoord) {
   c.setDrawMode(kAntialias);
   // The panel over the window, framed in the editor's accent.
@@ -91,24 +121,19 @@ void PaintPanel(CDrawContext& c, CCoord, CCoord) {
   Label(c, "WAVE EFFECTS", CRect(106, 120, 320, 132), LABEL, 7, kBoldFace, kLeftText);
   for (int k = 0; k < 8; ++k) {
     const CCoord x = 117 + 53 * (k % 4), y = 135 + 60 * (k / 4);
-    // A faint disc behind the knob's ring.
-    c.setFillColor(CColor(20, 22, 26, 255));
-    c.setFrameColor(CColor(60, 64, 70, 255));
-    c.drawEllipse(CRect(x - 2, y - 2, x + 30, y + 30), kDrawFilledAndStroked);
     Label(c, EFFECT_NAMES[k], CRect(x - 12, y + 31, x + 40, y + 42), LABEL, 7);
   }
   // The table's name, in a display.
   Box(c, CRect(340, 96, 475, 114), CColor(12, 14, 17, 255), EDGE);
   // The view: a dark field with a centre line, a frame around both views.
   Box(c, CRect(338, 133, 897, 486), CColor(16, 18, 21, 255), EDGE);
-  c.setFrameColor(CColor(60, 64, 70, 255));
-  c.drawLine(CPoint(340, 309), CPoint(895, 309));
   Label(c, "TOOLS", CRect(580, 498, 624, 512), LABEL, 7, kBoldFace, kRightText);
   Label(c, "VIEW", CRect(740, 498, 778, 512), LABEL, 7, kBoldFace, kRightText);
 }
 
 void RegisterAll() {
   CBitmapResources::add("GuiWaveTableEditor.png", 977, 695, &PaintPanel);
+  AddKnob("GuiWTEffectKnob.png", 28);
   AddButton("GuiPBCloseButton.png", 14, 14, "X", CColor(255, 70, 60, 255), true);
   AddButton("GuiLoadButton.png", 32, 14, "LOAD", ACCENT, true);
   AddButton("GuiSaveButton.png", 32, 14, "SAVE", ACCENT, true);

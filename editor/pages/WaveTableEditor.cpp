@@ -125,6 +125,7 @@ void CWaveTableEditor::_BuildControls() {
     const CCoord x = 117 + 53 * (k % 4), y = 135 + 60 * (k / 4);
     m_knobs[k] = new CModulatedKnob(CRect(x, y, x + 28, y + 28), self, nullptr, TAG_WT_EFFECT_KNOB + k, nullptr,
                                     nullptr, 7, 0.f);
+    m_knobs[k]->SetFrameBitmap(new CBitmap("GuiWTEffectKnob.png"), 96);
     m_knobs[k]->setValue(0.f);
     addView(m_knobs[k]);
   }
