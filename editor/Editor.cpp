@@ -310,7 +310,11 @@ void CEditor::ShowRecorder() {
   if (m_commands) m_commands->ArmRecording();
 }
 
-void CEditor::CloseWaveTableEditor() { _detach(m_waveTableEditor); }
+void CEditor::CloseWaveTableEditor() {
+  // Closing keeps the wave as heard: the effects are committed first.
+  if (m_waveTableEditor && _isAttached(m_waveTableEditor)) m_waveTableEditor->CommitOnClose();
+  _detach(m_waveTableEditor);
+}
 
 void CEditor::CloseSampleEditor() { _detach(m_sampleEditor); }
 

@@ -288,8 +288,11 @@ void CWaveTableEditor::valueChanged(CControl* control) {
   switch (tag) {
     case TAG_WT_CLOSE:
       if (!released) break;
-      _Commit();
-      if (m_editor) m_editor->CloseWaveTableEditor();
+      if (m_editor) {
+        m_editor->CloseWaveTableEditor();  // commits first
+      } else {
+        _Commit();
+      }
       break;
     case TAG_WT_WAVEFORM:
     case TAG_WT_SPECTRUM:

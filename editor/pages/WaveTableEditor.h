@@ -60,6 +60,10 @@ class CWaveTableEditor : public COverlayPanel, private CControlListener {
   void CommitEffects();
   // The shown oscillator's effect amounts and knobs to 0.
   void ResetEffects();
+  // Commits the work wave and zeroes the knobs, so that a wave edited with
+  // effects stays as heard; the editor calls it whenever it closes the
+  // panel.
+  void CommitOnClose() { _Commit(); }
 
   void valueChanged(CControl* control) override;
   bool isTypeOf(const char* type) const override;

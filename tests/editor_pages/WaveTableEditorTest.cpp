@@ -168,6 +168,13 @@ TEST_F(WaveTableEditorTest, CloseCommitsWhatIsHeard) {
   // Reopened: the same wave, no effect left to apply.
   Change(TAG_OSC_EDIT, 1.f);
   EXPECT_EQ(Work(), heard);
+  // Closed by the editor itself (any other way of closing): committed too.
+  Set(DRIVE, 0.5f);
+  const std::vector<float> driven = Engine(0);
+  editor->CloseWaveTableEditor();
+  EXPECT_FALSE(frame->isChild(panel));
+  EXPECT_EQ(Committed(0), driven);
+  EXPECT_EQ(panel->GetEffectAmount(CWTEditorEffects::EFFECT_DRIVE, 0), 0.f);
 }
 
 TEST_F(WaveTableEditorTest, ToolsMenuEntriesDependOnTheViewAndPasteWaitsForACopy) {
