@@ -12,6 +12,7 @@
 #include "editor/pages/SpectrumControl.h"
 #include "editor/pages/WaveTableEditor.h"
 #include "editor/pages/WaveformControl.h"
+#include "engine/CommandHandlerDouble.h"
 #include "engine/SynthTypes.h"
 #include "tables/PresetFactory.h"
 
@@ -315,6 +316,45 @@ TEST_F(WaveTableEditorTest, TheOpenPanelDrawsBothViews) {
   EXPECT_GT(orangePixels(461), 200);
   EXPECT_NE(orangePixels(461), waveform);
   if (const char* out = std::getenv("MORLAVINE_WTSPECTRUM_PNG")) EXPECT_TRUE(frame->writePNG(out));
+}
+
+// Counts what reaches the engine.
+struct COUNTING_COMMANDS : CCommandHandlerDouble {
+  float GetFloatParam(unsigned int id) override {
+    ++reads;
+    return CCommandHandlerDouble::GetFloatParam(id);
+  }
+  void SetOscWaveTable(float* table, char*, unsigned int osc) override {
+    ++sends;
+    lastOsc = osc;
+    sent.assign(table, table + N);
+  }
+  int reads = 0, sends = 0;
+  unsigned int lastOsc = 99;
+  std::vector<float> sent;
+};
+
+TEST(WaveTableEditorPanel, AKnobMoveReachesTheEngineAsOneWaveCopyAndNothingElse) {
+  // The effects and the analysis run on the editor's side; the engine only
+  // receives the finished wave (copied under its lock), so a drag never
+  // makes the audio wait for the effects.
+  COUNTING_COMMANDS commands;
+  const std::vector<float> wave = Wave(0.3);
+  for (unsigned int k = 0; k < N; ++k) commands.params[PARAM_WAVETABLE + 2 * N + k] = wave[k];
+  CWaveTableEditor* panel = new CWaveTableEditor(nullptr, &commands, CRect(0, 0, 977, 695), nullptr, nullptr);
+  panel->SetOscInstance(2);
+  EXPECT_EQ(commands.sends, 0);  // opening sends nothing the engine holds already
+  commands.reads = 0;
+  for (int move = 1; move <= 5; ++move) {
+    CControl* knob = panel->GetEffectKnob(CWTEditorEffects::EFFECT_WIDTH);
+    knob->setValue(0.1f * move);
+    panel->valueChanged(knob);
+    EXPECT_EQ(commands.sends, move);
+  }
+  EXPECT_EQ(commands.reads, 0);
+  EXPECT_EQ(commands.lastOsc, 2u);
+  EXPECT_EQ(commands.sent, std::vector<float>(panel->GetWorkWave(), panel->GetWorkWave() + N));
+  panel->forget();
 }
 
 }  // namespace
