@@ -142,7 +142,7 @@ void RegisterAll() {
   AddButton("GuiSmoothButton.png", 40, 14, "SMOOTH", WAVE_ACCENT);
   AddButton("GuiSharpButton.png", 36, 14, "SHARP", WAVE_ACCENT);
   AddButton("GuiBalanceButton.png", 44, 14, "BALANCE", WAVE_ACCENT);
-  AddMenuButton("GuiWTToolsMenu.png", 56, 14, "TOOLS");
+  if (!CBitmapResources::has("GuiWTToolsMenu.png")) AddMenuButton("GuiWTToolsMenu.png", 56, 14, "TOOLS");
   AddSelector("GuiWaveTableViewMode.png", 112, 14, {"WAVE", "SPECTRUM"});
 }
 
@@ -153,6 +153,6 @@ void RegisterAll() {
 void RegisterWaveTableArtwork() {
   static std::mutex lock;
   std::lock_guard<std::mutex> guard(lock);
-  if (CBitmapResources::has("GuiWTToolsMenu.png")) return;
+  if (CBitmapResources::has("GuiWTEffectKnob.png")) return;
   RegisterAll();
 }
