@@ -19,6 +19,7 @@
 #include "editor/pages/PresetBrowser.h"
 #include "editor/pages/Recorder.h"
 #include "editor/pages/SampleEditor.h"
+#include "editor/pages/WaveTableEditor.h"
 #include "engine/FolderLayout.h"
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"
@@ -80,7 +81,7 @@ CEditor::CEditor(AudioEffect* effect, ICommandHandler* commands, IGlobalSynth* s
     InitStringLists();
     CRect size(0, 0, EDITOR_WIDTH, EDITOR_HEIGHT);
     m_presetBrowser = MakeOverlay<CPresetBrowser>("GuiPresetBrowser.png", size, this, commands);
-    m_waveTableEditor = MakeOverlay<CWaveTableEditor>("GuiWaveTableEditor.png", size, commands);
+    m_waveTableEditor = MakeOverlay<CWaveTableEditor>("GuiWaveTableEditor.png", size, this, commands);
     m_recorder = MakeOverlay<CRecorder>("GuiRecorder.png", size, this, commands, synth);
     m_sampleEditor = MakeOverlay<CSampleEditor>("GuiSampleEditor.png", size, this, commands);
     DoLoadPreset(PRESET_LOAD_FROM_DEFAULT_PRESET, true, FileSpec::PresetDlgFilter, nullptr);
@@ -313,7 +314,11 @@ void CEditor::ShowRecorder() {
   if (m_commands) m_commands->ArmRecording();
 }
 
-void CEditor::CloseWaveTableEditor() { _detach(m_waveTableEditor); }
+void CEditor::CloseWaveTableEditor() {
+  // Closing keeps the wave as heard: the effects are committed first.
+  if (m_waveTableEditor && _isAttached(m_waveTableEditor)) m_waveTableEditor->CommitOnClose();
+  _detach(m_waveTableEditor);
+}
 
 void CEditor::CloseSampleEditor() { _detach(m_sampleEditor); }
 

@@ -16,6 +16,7 @@
 #include "editor/pages/Overlays.h"
 #include "editor/pages/Recorder.h"
 #include "editor/pages/SampleEditor.h"
+#include "editor/pages/WaveTableEditor.h"
 #include "editor/pages/Pages.h"
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"

@@ -32,6 +32,27 @@ const long TAG_BROWSER_PREV = 68215;
 const long TAG_BROWSER_NEXT = 68216;
 const long TAG_BROWSER_REFRESH = 68217;
 
+// The wavetable editor panel's controls.
+const long TAG_WT_CLOSE = 68219;
+const long TAG_WT_WAVEFORM = 68220;
+const long TAG_WT_SPECTRUM = 68221;
+const long TAG_WT_EFFECT_KNOB = 68234;  // + effect 0-7
+const long TAG_WT_APPLY = 68242;
+const long TAG_WT_RESET_EFFECTS = 68243;
+const long TAG_WT_SMOOTH = 68244;
+const long TAG_WT_SHARP = 68245;
+const long TAG_WT_BALANCE = 68246;
+const long TAG_WT_TOOLS = 68247;
+const long TAG_WT_NAME = 68248;
+const long TAG_WT_NEXT = 68249;
+const long TAG_WT_PREV = 68250;
+const long TAG_WT_LOAD = 68251;
+const long TAG_WT_SAVE = 68252;
+const long TAG_WT_RESET_TABLE = 68253;
+const long TAG_WT_VIEW_MODE = 68254;
+const long TAG_WT_SCROLL = 68255;
+const long TAG_WT_ZOOM = 68256;
+
 inline bool IsXYPadTag(long tag) { return tag >= TAG_OSC_XY && tag <= TAG_MORPH_XY; }
 
 // The effect panels' module-preset buttons (the effects-matrix page).

@@ -9,6 +9,8 @@ float SINE_TABLE[SINE_TABLE_SIZE + 4];
 float EXP_TABLE[EXP_TABLE_SIZE + 1];
 float FASTFADEIN_TABLE[FASTFADEIN_TABLE_SIZE + 1];
 float BUZZ_TABLE[BUZZ_TABLE_SIZE + 1];
+float LOG_SCALE_TABLE[LOG_SCALE_TABLE_SIZE + 1];
+float ILOG_SCALE_TABLE[LOG_SCALE_TABLE_SIZE + 1];
 
 namespace {
 
@@ -64,12 +66,22 @@ void BuildBuzzTable() {
   delete[] tmp;
 }
 
+void BuildLogScaleTables() {
+  for (unsigned int i = 0; i <= LOG_SCALE_TABLE_SIZE; ++i) {
+    const double x = i >= LOG_SCALE_TABLE_SIZEM1 ? 1.0 : static_cast<double>(i) / LOG_SCALE_TABLE_SIZEM1;
+    const double db = x > 0.0 ? 1.0 + std::log10(x) / 4.0 : 0.0;
+    LOG_SCALE_TABLE[i] = static_cast<float>(db > 0.0 ? db : 0.0);
+    ILOG_SCALE_TABLE[i] = i == 0 ? 0.0f : static_cast<float>(std::pow(10.0, 4.0 * (x - 1.0)));
+  }
+}
+
 bool BuildAll() {
   BuildTuneTable();
   BuildSineTable();
   BuildExpTable();
   BuildFastFadeInTable();
   BuildBuzzTable();
+  BuildLogScaleTables();
   return true;
 }
 

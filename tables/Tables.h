@@ -32,6 +32,15 @@ const unsigned int FASTFADEIN_TABLE_SIZE = 4096;
 const unsigned int FASTFADEIN_TABLE_SIZEM1 = FASTFADEIN_TABLE_SIZE - 1;
 extern float FASTFADEIN_TABLE[FASTFADEIN_TABLE_SIZE + 1];
 
+// Display scale of a magnitude 0..1 over 80 dB, and its inverse, both read
+// at trunc(x * SIZEM1): LOG_SCALE = max(0, 1 + log10(x) / 4) (0 below 1e-4,
+// 1 at 1); ILOG_SCALE = 10^(4 (x - 1)) with entry 0 exactly 0, so a value
+// drawn at the bottom is silence. 1 from entry 100002 on.
+const unsigned int LOG_SCALE_TABLE_SIZE = 100003;
+const unsigned int LOG_SCALE_TABLE_SIZEM1 = LOG_SCALE_TABLE_SIZE - 1;
+extern float LOG_SCALE_TABLE[LOG_SCALE_TABLE_SIZE + 1];
+extern float ILOG_SCALE_TABLE[LOG_SCALE_TABLE_SIZE + 1];
+
 // One cycle of the buzz phase-modulation wave: a zero-mean narrow pulse
 // built from its first harmonics.
 const unsigned int BUZZ_TABLE_SIZE = 16384;

@@ -1,6 +1,10 @@
 #pragma once
 // Root of the framework's objects: a reference count (remember/forget) and
-// the notify message entry used by timers.
+// the notify message entry used by timers. The count is atomic: shared
+// objects (the standard fonts) are remembered by editors that instances
+// build on different threads.
+
+#include <atomic>
 
 #include "platform/vstgui/Types.h"
 
@@ -17,7 +21,7 @@ class CBaseObject {
   virtual void forget() {
     if (nbReference > 0 && --nbReference == 0) delete this;
   }
-  long getNbReference() const { return nbReference; }
+  long getNbReference() const { return nbReference.load(); }
 
   // A message from another object (a timer sends CVSTGUITimer::kMsgTimer).
   virtual CMessageResult notify(CBaseObject* sender, const char* message) {
@@ -25,5 +29,5 @@ class CBaseObject {
   }
 
  private:
-  long nbReference = 1;
+  std::atomic<long> nbReference{1};
 };

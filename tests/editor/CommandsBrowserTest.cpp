@@ -15,6 +15,7 @@
 #include "editor/pages/Overlays.h"
 #include "editor/pages/Recorder.h"
 #include "editor/pages/SampleEditor.h"
+#include "editor/pages/WaveTableEditor.h"
 #include "editor/pages/Pages.h"
 #include "editor/pages/PresetBrowser.h"
 #include "engine/FolderLayout.h"

@@ -1,0 +1,158 @@
+#include "editor/pages/WaveTableArtwork.h"
+
+#include <cmath>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/vstgui/vstgui.h"
+
+namespace {
+
+const CColor PANEL(26, 29, 34, 250);
+const CColor EDGE(70, 75, 82, 255);
+const CColor ACCENT(0, 168, 255, 255);
+const CColor WAVE_ACCENT(255, 156, 68, 255);
+const CColor LABEL(150, 156, 164, 255);
+const CColor BUTTON_TEXT(205, 208, 214, 255);
+
+const char* const EFFECT_NAMES[8] = {"COMB", "SYNC", "MULTIPLY", "DECIMATE", "VOWEL", "DRIVE", "FOLD", "WIDTH"};
+
+void Box(CDrawContext& c, const CRect& r, const CColor& fill, const CColor& edge) {
+  c.setFillColor(fill);
+  c.setFrameColor(edge);
+  c.setLineWidth(1);
+  c.drawRect(r, kDrawFilledAndStroked);
+}
+
+void Label(CDrawContext& c, const char* text, const CRect& r, const CColor& colour, CCoord size,
+           long style = kBoldFace, CHoriTxtAlign align = kCenterText) {
+  CFontDesc font("Arial", size, style);
+  c.setFont(&font);
+  c.setFontColor(colour);
+  c.drawString(text, r, false, align);
+}
+
+// Released on top, pressed below.
+void AddButton(const char* name, int width, int height, const char* label, const CColor& lit, bool shared = false) {
+  if (shared && CBitmapResources::has(name)) return;
+  std::string text = label;
+  CBitmapResources::add(name, width, height * 2, [=](CDrawContext& c, CCoord, CCoord) {
+    for (int state = 0; state < 2; ++state) {
+      CRect r(0, height * state, width, height * (state + 1));
+      r.inset(0.5, 0.5);
+      Box(c, r, state ? CColor(lit.red / 3, lit.green / 3, lit.blue / 3, 255) : CColor(45, 48, 54, 255),
+          state ? lit : CColor(95, 100, 108, 255));
+      Label(c, text.c_str(), r, state ? lit : BUTTON_TEXT, 7);
+    }
+  });
+}
+
+// The tools button: a caption and a small downward triangle.
+void AddMenuButton(const char* name, int width, int height, const char* label) {
+  std::string text = label;
+  CBitmapResources::add(name, width, height * 2, [=](CDrawContext& c, CCoord, CCoord) {
+    for (int state = 0; state < 2; ++state) {
+      CRect r(0, height * state, width, height * (state + 1));
+      r.inset(0.5, 0.5);
+      Box(c, r, state ? CColor(0, 56, 85, 255) : CColor(45, 48, 54, 255), state ? ACCENT : CColor(95, 100, 108, 255));
+      Label(c, text.c_str(), CRect(r.left, r.top, r.right - 10, r.bottom), state ? ACCENT : BUTTON_TEXT, 7);
+      const CCoord cx = r.right - 8, cy = r.top + height / 2.0;
+      CPoint tri[3] = {CPoint(cx - 3, cy - 2), CPoint(cx + 3, cy - 2), CPoint(cx, cy + 2)};
+      c.setFillColor(state ? ACCENT : BUTTON_TEXT);
+      c.drawPolygon(tri, 3, kDrawFilled);
+    }
+  });
+}
+
+// One image per value, stacked: the lit segment is the value's.
+void AddSelector(const char* name, int width, int height, const std::vector<const char*>& labels) {
+  CBitmapResources::add(name, width, height * static_cast<int>(labels.size()), [=](CDrawContext& c, CCoord, CCoord) {
+    const int count = static_cast<int>(labels.size());
+    for (int image = 0; image < count; ++image) {
+      for (int s = 0; s < count; ++s) {
+        CRect seg(width * s / count, height * image, width * (s + 1) / count, height * (image + 1));
+        seg.inset(1, 1);
+        const bool lit = s == image;
+        Box(c, seg, lit ? CColor(150, 80, 20, 255) : CColor(40, 43, 48, 255), lit ? WAVE_ACCENT : EDGE);
+        Label(c, labels[s], seg, lit ? CColor(255, 255, 255, 255) : CColor(160, 165, 170, 255), 7);
+      }
+    }
+  });
+}
+
+// The effect knobs: a value arc in the wave colour around a dark body.
+void AddKnob(const char* name, int size) {
+  CBitmapResources::addStrip(name, size, size, 96, [](CDrawContext& c, const CRect& r, int frame, int count) {
+    const double v = count > 1 ? frame / double(count - 1) : 0.0;
+    CRect ring = r;
+    ring.inset(2, 2);
+    c.setDrawMode(kAntialias);
+    c.setLineWidth(2);
+    c.setFrameColor(CColor(0, 0, 0, 140));
+    c.drawArc(ring, 135.f, 405.f);
+    if (v > 0) {
+      c.setFrameColor(WAVE_ACCENT);
+      c.drawArc(ring, 135.f, static_cast<float>(135.0 + 270.0 * v));
+    }
+    CRect body = r;
+    body.inset(5, 5);
+    c.setFillColor(CColor(66, 70, 77, 255));
+    c.setFrameColor(CColor(18, 20, 23, 255));
+    c.setLineWidth(1);
+    c.drawEllipse(body, kDrawFilledAndStroked);
+    const double a = (135.0 + 270.0 * v) * 3.14159265358979 / 180.0;
+    const double cx = r.left + r.width() / 2, cy = r.top + r.height() / 2, len = body.width() / 2 - 1;
+    c.setFrameColor(CColor(240, 240, 240, 255));
+    c.setLineWidth(2);
+    c.drawLine(CPoint(cx + std::cos(a) * len * 0.3, cy + std::sin(a) * len * 0.3),
+               CPoint(cx + std::cos(a) * len, cy + std::sin(a) * len));
+  });
+}
+
+void PaintPanel(CDrawContext& c, CCoord, CCoord) {
+  c.setDrawMode(kAntialias);
+  // The panel over the window, framed in the editor's accent.
+  Box(c, CRect(90, 80, 917, 535), PANEL, ACCENT);
+  Label(c, "WAVETABLE EDITOR", CRect(104, 86, 330, 106), ACCENT, 12, kBoldFace, kLeftText);
+
+  // Effects: eight knobs in two rows, each with its caption below.
+  Box(c, CRect(100, 118, 330, 285), CColor(34, 37, 43, 255), EDGE);
+  Label(c, "WAVE EFFECTS", CRect(106, 120, 320, 132), LABEL, 7, kBoldFace, kLeftText);
+  for (int k = 0; k < 8; ++k) {
+    const CCoord x = 117 + 53 * (k % 4), y = 135 + 60 * (k / 4);
+    Label(c, EFFECT_NAMES[k], CRect(x - 12, y + 31, x + 40, y + 42), LABEL, 7);
+  }
+  // The table's name, in a display.
+  Box(c, CRect(340, 96, 475, 114), CColor(12, 14, 17, 255), EDGE);
+  // The view: a dark field with a centre line, a frame around both views.
+  Box(c, CRect(338, 133, 897, 486), CColor(16, 18, 21, 255), EDGE);
+  Label(c, "TOOLS", CRect(580, 498, 624, 512), LABEL, 7, kBoldFace, kRightText);
+  Label(c, "VIEW", CRect(740, 498, 778, 512), LABEL, 7, kBoldFace, kRightText);
+}
+
+void RegisterAll() {
+  CBitmapResources::add("GuiWaveTableEditor.png", 977, 695, &PaintPanel);
+  AddKnob("GuiWTEffectKnob.png", 28);
+  AddButton("GuiPBCloseButton.png", 14, 14, "X", CColor(255, 70, 60, 255), true);
+  AddButton("GuiLoadButton.png", 32, 14, "LOAD", ACCENT, true);
+  AddButton("GuiSaveButton.png", 32, 14, "SAVE", ACCENT, true);
+  AddButton("GuiResetButton.png", 32, 14, "RESET", ACCENT, true);
+  AddButton("GuiApplyButton.png", 40, 14, "APPLY", WAVE_ACCENT);
+  AddButton("GuiSmoothButton.png", 40, 14, "SMOOTH", WAVE_ACCENT);
+  AddButton("GuiSharpButton.png", 36, 14, "SHARP", WAVE_ACCENT);
+  AddButton("GuiBalanceButton.png", 44, 14, "BALANCE", WAVE_ACCENT);
+  if (!CBitmapResources::has("GuiWTToolsMenu.png")) AddMenuButton("GuiWTToolsMenu.png", 56, 14, "TOOLS");
+  AddSelector("GuiWaveTableViewMode.png", 112, 14, {"WAVE", "SPECTRUM"});
+}
+
+}  // namespace
+
+// Under a lock, as editors may be built on several threads; again after the
+// registry was cleared.
+void RegisterWaveTableArtwork() {
+  static std::mutex lock;
+  std::lock_guard<std::mutex> guard(lock);
+  if (CBitmapResources::has("GuiWTEffectKnob.png")) return;
+  RegisterAll();
+}
