@@ -81,6 +81,11 @@ CEditor::CEditor(AudioEffect* effect, ICommandHandler* commands, IGlobalSynth* s
     m_waveTableEditor = MakeOverlay<CWaveTableEditor>("GuiWaveTableEditor.png", size, commands);
     m_recorder = MakeOverlay<CRecorder>("GuiRecorder.png", size, commands, synth);
     m_sampleEditor = MakeOverlay<CSampleEditor>("GuiSampleEditor.png", size, commands);
+    // What the overlays' close controls and keys do.
+    m_presetBrowser->SetCloseHandler([this] { ClosePresetBrowser(false); });
+    m_waveTableEditor->SetCloseHandler([this] { CloseWaveTableEditor(); });
+    m_recorder->SetCloseHandler([this] { CloseRecorder(); });
+    m_sampleEditor->SetCloseHandler([this] { CloseSampleEditor(); });
     DoLoadPreset(PRESET_LOAD_FROM_DEFAULT_PRESET, true, FileSpec::PresetDlgFilter, nullptr);
     effect->setEditor(this);
   }

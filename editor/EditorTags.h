@@ -26,6 +26,12 @@ const long TAG_VIEW_PAGE = 68187;
 
 const long TAG_COMMAND_LAST = TAG_VIEW_PAGE;
 
+// Close buttons of the overlay panels.
+const long TAG_PB_CLOSE = 68214;
+const long TAG_WT_CLOSE = 68219;
+const long TAG_REC_CLOSE = 68222;
+const long TAG_SMP_CLOSE = 68226;
+
 inline bool IsXYPadTag(long tag) { return tag >= TAG_OSC_XY && tag <= TAG_MORPH_XY; }
 
 // Browser categories: 0-15 are the module-preset kinds, then the oscillator

@@ -2,29 +2,20 @@
 // Placeholders for the wavetable editor, sample editor and recorder panels
 // until those pages land: view containers over the editor's rectangle that
 // keep their oscillator and count their refreshes. They draw their
-// background only.
+// background and their close button only.
 
-#include "platform/vstgui/vstgui.h"
+#include "editor/EditorTags.h"
+#include "editor/pages/OverlayPanel.h"
 
 class ICommandHandler;
 class IGlobalSynth;
 
-class COverlayPanel : public CViewContainer {
- public:
-  COverlayPanel(const CRect& size, CFrame* frame, CBitmap* background) : CViewContainer(size, frame, background) {}
-
-  // Rereads what the panel shows from the engine.
-  void Update() { ++m_updates; }
-  unsigned int GetUpdateCount() const { return m_updates; }
-
- private:
-  unsigned int m_updates = 0;
-};
-
 class CWaveTableEditor : public COverlayPanel {
  public:
   CWaveTableEditor(ICommandHandler* commands, const CRect& size, CFrame* frame, CBitmap* background)
-      : COverlayPanel(size, frame, background) {}
+      : COverlayPanel(size, frame, background) {
+    AddCloseButton(TAG_WT_CLOSE);
+  }
   void SetOscInstance(unsigned int osc) {
     m_osc = osc;
     Update();
@@ -38,7 +29,9 @@ class CWaveTableEditor : public COverlayPanel {
 class CSampleEditor : public COverlayPanel {
  public:
   CSampleEditor(ICommandHandler* commands, const CRect& size, CFrame* frame, CBitmap* background)
-      : COverlayPanel(size, frame, background) {}
+      : COverlayPanel(size, frame, background) {
+    AddCloseButton(TAG_SMP_CLOSE);
+  }
   void SetOscInstance(unsigned int osc) {
     m_osc = osc;
     Update();
@@ -52,5 +45,7 @@ class CSampleEditor : public COverlayPanel {
 class CRecorder : public COverlayPanel {
  public:
   CRecorder(ICommandHandler* commands, IGlobalSynth* synth, const CRect& size, CFrame* frame, CBitmap* background)
-      : COverlayPanel(size, frame, background) {}
+      : COverlayPanel(size, frame, background) {
+    AddCloseButton(TAG_REC_CLOSE);
+  }
 };

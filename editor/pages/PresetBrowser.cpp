@@ -6,14 +6,17 @@
 #include <cstring>
 
 #include "editor/Editor.h"
+#include "editor/EditorTags.h"
 
 CPresetBrowser::CPresetBrowser(CEditor* editor, ICommandHandler* commands, const CRect& size, CFrame* frame,
                                CBitmap* background)
-    : CViewContainer(size, frame, background), m_editor(editor), m_commands(commands) {}
+    : COverlayPanel(size, frame, background), m_editor(editor), m_commands(commands) {
+  AddCloseButton(TAG_PB_CLOSE, CLOSE_BUTTON_X, 91);
+}
 
 bool CPresetBrowser::isTypeOf(const char* type) const {
   if (type && std::strcmp(type, "CPresetBrowser") == 0) return true;
-  return CViewContainer::isTypeOf(type);
+  return COverlayPanel::isTypeOf(type);
 }
 
 void CPresetBrowser::InitRoot(const std::string& path, const std::string& name) {

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/vstgui/vstgui.h"
+#include "editor/pages/OverlayPanel.h"
 
 class CEditor;
 class ICommandHandler;
 
-class CPresetBrowser : public CViewContainer, public CControlListener {
+class CPresetBrowser : public COverlayPanel, public CControlListener {
  public:
   CPresetBrowser(CEditor* editor, ICommandHandler* commands, const CRect& size, CFrame* frame,
                  CBitmap* background);

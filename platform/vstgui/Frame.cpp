@@ -222,8 +222,19 @@ long CFrame::onKeyDown(VstKeyCode& keyCode) {
     long result = pFocusView->onKeyDown(keyCode);
     if (result != -1) return result;
   }
-  if (pMouseOverView && pMouseOverView != pFocusView && pMouseOverView->getMouseEnabled())
-    return pMouseOverView->onKeyDown(keyCode);
+  if (pMouseOverView && pMouseOverView != pFocusView && pMouseOverView->getMouseEnabled()) {
+    long result = pMouseOverView->onKeyDown(keyCode);
+    if (result != -1) return result;
+  }
+  // A key no view took goes to the containers holding the view under the
+  // mouse, innermost first (an overlay panel closes on Escape).
+  CView* start = pMouseOverView ? pMouseOverView : pFocusView;
+  for (CView* v = start ? start->getParentView() : nullptr; v && v != this; v = v->getParentView()) {
+    // The handlers may remove views; stop when the chain is no longer ours.
+    if (!isChild(v, true)) break;
+    long result = v->onKeyDown(keyCode);
+    if (result != -1) return result;
+  }
   return -1;
 }
 
