@@ -87,12 +87,33 @@ bool CX11Window::_Open(unsigned long parent, const char* title) {
   XGetWindowAttributes(m_display, m_window, &created);
   m_surface = cairo_xlib_surface_create(m_display, m_window, created.visual, static_cast<int>(w),
                                         static_cast<int>(h));
+  cairo_surface_t* image = m_frame->getSurface();
+  if ((created.depth == 24 || created.depth == 32) && created.visual->red_mask == 0xff0000 &&
+      created.visual->green_mask == 0xff00 && created.visual->blue_mask == 0xff &&
+      cairo_image_surface_get_format(image) == CAIRO_FORMAT_ARGB32) {
+    m_image = XCreateImage(m_display, created.visual, static_cast<unsigned>(created.depth), ZPixmap, 0,
+                           reinterpret_cast<char*>(cairo_image_surface_get_data(image)),
+                           static_cast<unsigned>(cairo_image_surface_get_width(image)),
+                           static_cast<unsigned>(cairo_image_surface_get_height(image)), 32,
+                           cairo_image_surface_get_stride(image));
+    if (m_image) {
+      // Cairo keeps its words in the machine's byte order.
+      const unsigned int probe = 1;
+      m_image->byte_order = *reinterpret_cast<const unsigned char*>(&probe) ? LSBFirst : MSBFirst;
+      m_gc = XCreateGC(m_display, m_window, 0, nullptr);
+    }
+  }
   XMapWindow(m_display, m_window);
   XFlush(m_display);
   return true;
 }
 
 CX11Window::~CX11Window() {
+  if (m_image) {
+    m_image->data = nullptr;  // the frame's image, not ours to free
+    XDestroyImage(m_image);
+  }
+  if (m_gc) XFreeGC(m_display, m_gc);
   if (m_surface) cairo_surface_destroy(m_surface);
   if (m_display) {
     if (m_window) XDestroyWindow(m_display, m_window);
@@ -119,6 +140,17 @@ void CX11Window::ProcessEvents() {
 
 void CX11Window::Show(const CRect& rect) {
   if (!m_surface || rect.isEmpty()) return;
+  if (m_image && m_gc) {
+    CRect r = rect;
+    r.bound(m_frame->getViewSize());
+    const int x = static_cast<int>(std::floor(r.left)), y = static_cast<int>(std::floor(r.top));
+    const int w = static_cast<int>(std::ceil(r.right)) - x, h = static_cast<int>(std::ceil(r.bottom)) - y;
+    if (w <= 0 || h <= 0) return;
+    cairo_surface_flush(m_frame->getSurface());
+    XPutImage(m_display, m_window, m_gc, m_image, x, y, x, y, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    XFlush(m_display);
+    return;
+  }
   cairo_t* cr = cairo_create(m_surface);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, m_frame->getSurface(), 0, 0);

@@ -63,6 +63,11 @@ class CX11Window {
   unsigned long m_window = 0;
   unsigned long m_deleteAtom = 0;
   cairo_surface_t* m_surface = nullptr;
+  // The frame's image as an X image when the window's visual takes its
+  // pixels as they are (24-bit true colour): Show then copies with
+  // XPutImage; otherwise cairo-xlib converts.
+  struct _XImage* m_image = nullptr;
+  struct _XGC* m_gc = nullptr;
   CX11ClickCounter m_clicks;
   CRect m_exposed;
 };
