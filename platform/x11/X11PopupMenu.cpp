@@ -36,6 +36,8 @@ bool Selectable(const CMenuItem* item) {
 
 }  // namespace
 
+const char* const X11_MENU_WINDOW_NAME = "Morlavine menu";
+
 MENU_LAYOUT X11LayoutMenu(COptionMenu* menu) {
   MENU_LAYOUT layout;
   if (!menu) return layout;
@@ -195,6 +197,8 @@ class CMenuSession {
                                 static_cast<int>(at.v), static_cast<unsigned>(w), static_cast<unsigned>(h), 0,
                                 CopyFromParent, InputOutput, CopyFromParent,
                                 CWOverrideRedirect | CWSaveUnder | CWEventMask | CWBackPixmap, &attributes);
+    // Named, so that tools (and tests) can wait for it.
+    XStoreName(m_display, pane.window, X11_MENU_WINDOW_NAME);
     pane.surface =
         cairo_xlib_surface_create(m_display, pane.window, DefaultVisual(m_display, DefaultScreen(m_display)), w, h);
     XMapRaised(m_display, pane.window);

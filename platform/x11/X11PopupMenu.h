@@ -18,6 +18,9 @@ class CDrawContext;
 class COptionMenu;
 class CX11Window;
 
+// The name of every open menu's window.
+extern const char* const X11_MENU_WINDOW_NAME;
+
 struct MENU_LAYOUT {
   CRect size;                // the menu's window, origin (0, 0)
   std::vector<CRect> items;  // per entry (separators counted), menu coordinates

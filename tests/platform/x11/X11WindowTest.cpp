@@ -187,7 +187,13 @@ TEST_F(X11WindowTest, TheDrawnMenuOpensASubmenuChoosesAndDismissesOnAnOutsideCli
   CPoint subOrigin(origin.h + root.items[3].right + 3, origin.v + root.items[3].top - 3);
   std::vector<std::string> two = centre(subOrigin, inner.items[1]);
 
-  pid_t pid = Xdo({"sleep", "0.4", "mousemove", more[0], more[1], "sleep", "0.3", "mousemove", two[0], more[1],
+  // Each run waits for the menu's window first.
+  const std::vector<std::string> waitForMenu{"search", "--sync", "--name", X11_MENU_WINDOW_NAME, "sleep", "0.2"};
+  auto afterMenu = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), waitForMenu.begin(), waitForMenu.end());
+    return Xdo(args);
+  };
+  pid_t pid = afterMenu({"mousemove", more[0], more[1], "sleep", "0.3", "mousemove", two[0], more[1],
                    "sleep", "0.2", "mousemove", two[0], two[1], "sleep", "0.2", "click", "1"});
   COptionMenu* chosen = nullptr;
   long index = -1;
@@ -198,7 +204,7 @@ TEST_F(X11WindowTest, TheDrawnMenuOpensASubmenuChoosesAndDismissesOnAnOutsideCli
 
   // Keys: Down skips the disabled entry and the separator; Right opens the
   // submenu; Return chooses.
-  pid = Xdo({"sleep", "0.4", "key", "Down", "Down", "Right", "Return"});
+  pid = afterMenu({"key", "Down", "Down", "Right", "Return"});
   chosen = nullptr;
   EXPECT_TRUE(frame->runPopupMenu(menu, chosen, index));
   EXPECT_EQ(chosen, sub);
@@ -206,11 +212,11 @@ TEST_F(X11WindowTest, TheDrawnMenuOpensASubmenuChoosesAndDismissesOnAnOutsideCli
   CXvfbServer::Wait(pid);
 
   // A click outside every menu dismisses; so does Escape.
-  pid = Xdo({"sleep", "0.4", "mousemove", "1000", "900", "click", "1"});
+  pid = afterMenu({"mousemove", "1000", "900", "click", "1"});
   chosen = nullptr;
   EXPECT_FALSE(frame->runPopupMenu(menu, chosen, index));
   CXvfbServer::Wait(pid);
-  pid = Xdo({"sleep", "0.4", "key", "Escape"});
+  pid = afterMenu({"key", "Escape"});
   EXPECT_FALSE(frame->runPopupMenu(menu, chosen, index));
   CXvfbServer::Wait(pid);
   sub->forget();
