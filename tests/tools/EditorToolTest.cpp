@@ -329,7 +329,7 @@ TEST_F(EditorWindowToolTest, AKnobDragAndAMenuChoiceReachTheStateSavedOnClose) {
   MENU_LAYOUT layout = X11LayoutMenu(&rows);
   const int entryY = 133 + 1 + static_cast<int>((layout.items[2].top + layout.items[2].bottom) / 2);
   Xdo({"sleep", "0.2", "mousemove", "188", "133", "click", "3"});
-  Xdo({"search", "--sync", "--name", X11_MENU_WINDOW_NAME, "sleep", "0.2", "mousemove", "200",
+  Xdo({"sleep", "0.6", "mousemove", "200",
        std::to_string(entryY), "sleep", "0.3", "click", "1"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 

@@ -159,6 +159,13 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
     std::fputs(USAGE, out);
     return EXIT_OK;
   }
+  // From here on SIGINT and SIGTERM close the editor cleanly once it runs.
+  g_stop = 0;
+  struct sigaction action;
+  std::memset(&action, 0, sizeof(action));
+  action.sa_handler = OnSignal;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
   // A window needs a display; say so before anything is opened.
   if (o.snapshot.empty()) {
     if (!X11DisplayAvailable())
@@ -198,12 +205,6 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
   }
 
   if (!view->GetWindowId()) return Fail(messages, EXIT_FAILED, "the editor window did not open");
-  g_stop = 0;
-  struct sigaction action;
-  std::memset(&action, 0, sizeof(action));
-  action.sa_handler = OnSignal;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
 
   view->TimerTick();  // the first picture
   const double openMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - opening).count();

@@ -187,8 +187,8 @@ TEST_F(X11WindowTest, TheDrawnMenuOpensASubmenuChoosesAndDismissesOnAnOutsideCli
   CPoint subOrigin(origin.h + root.items[3].right + 3, origin.v + root.items[3].top - 3);
   std::vector<std::string> two = centre(subOrigin, inner.items[1]);
 
-  // Each run waits for the menu's window first.
-  const std::vector<std::string> waitForMenu{"search", "--sync", "--name", X11_MENU_WINDOW_NAME, "sleep", "0.2"};
+  // Each run gives the menu time to open first.
+  const std::vector<std::string> waitForMenu{"sleep", "0.5"};
   auto afterMenu = [&](std::vector<std::string> args) {
     args.insert(args.begin(), waitForMenu.begin(), waitForMenu.end());
     return Xdo(args);
