@@ -11,6 +11,7 @@
 #include <string>
 
 #include "editor/EditorLayout.h"
+#include "editor/pages/SampleArtwork.h"
 #include "platform/vstgui/vstgui.h"
 
 namespace {
@@ -223,15 +224,30 @@ void PaintBackground(CDrawContext& c, CCoord width, CCoord height) {
     }
     Text(c, p.caption.c_str(), cap, onLight ? CColor(64, 64, 64, 255) : CColor(170, 176, 184, 255), 7);
   }
+}
 
-  // The page selector's segments, arpeggiator at the bottom.
+// The lower-page selector: a column of segments, arpeggiator at the bottom,
+// one image per page side by side (the vertical selector's layout); image k
+// shows segment k lit. It is a bitmap of its own so that it draws over the
+// opaque page backgrounds.
+void AddPageSelector(const char* name) {
   static const char* const PAGES[3] = {"ARP", "MOD", "FX"};
-  for (int s = 0; s < 3; ++s) {
-    CRect seg(210, 675 - 40 * (s + 1) - (s == 2 ? 2 : 0), 240, 675 - 40 * s);
-    seg.inset(1, 1);
-    RoundedPanel(c, seg, 3, CColor(40, 43, 48, 255), CColor(90, 95, 102, 255));
-    Text(c, PAGES[s], seg, CColor(200, 204, 210, 255), 7);
-  }
+  const int width = 30, height = 122, segment = 40;
+  CBitmapResources::add(name, width * 3, height, [=](CDrawContext& c, CCoord, CCoord) {
+    c.setDrawMode(kAntialias);
+    for (int image = 0; image < 3; ++image) {
+      for (int s = 0; s < 3; ++s) {
+        // The top segment takes the rows left over by the division.
+        CRect seg(width * image, height - segment * (s + 1) - (s == 2 ? height - 3 * segment : 0),
+                  width * (image + 1), height - segment * s);
+        seg.inset(1, 1);
+        const bool lit = s == image;
+        RoundedPanel(c, seg, 3, lit ? CColor(0, 120, 190, 255) : CColor(40, 43, 48, 255),
+                     lit ? CColor(0, 168, 255, 255) : CColor(90, 95, 102, 255));
+        Text(c, PAGES[s], seg, lit ? CColor(255, 255, 255, 255) : CColor(200, 204, 210, 255), 7);
+      }
+    }
+  });
 }
 
 void AddOverlay(const char* name, const char* title) {
@@ -296,11 +312,11 @@ void RegisterAll() {
 
   AddSelector("GuiOversamplingSelector.png", 116, 16, {"2X", "4X", "8X"});
   AddSelector("GuiModMtxSelector.png", 165, 16, {"1-6", "7-12", "13-18", "19-24"});
+  AddPageSelector("GuiViewPageSelector.png");
 
   AddOverlay("GuiPresetBrowser.png", "BROWSER");
   AddOverlay("GuiWaveTableEditor.png", "WAVETABLE EDITOR");
-  AddOverlay("GuiRecorder.png", "RECORDER");
-  AddOverlay("GuiSampleEditor.png", "SAMPLE EDITOR");
+  RegisterSampleArtwork();
 }
 
 }  // namespace

@@ -17,6 +17,8 @@
 #include "editor/pages/Overlays.h"
 #include "editor/pages/Pages.h"
 #include "editor/pages/PresetBrowser.h"
+#include "editor/pages/Recorder.h"
+#include "editor/pages/SampleEditor.h"
 #include "engine/FolderLayout.h"
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"
@@ -79,8 +81,8 @@ CEditor::CEditor(AudioEffect* effect, ICommandHandler* commands, IGlobalSynth* s
     CRect size(0, 0, EDITOR_WIDTH, EDITOR_HEIGHT);
     m_presetBrowser = MakeOverlay<CPresetBrowser>("GuiPresetBrowser.png", size, this, commands);
     m_waveTableEditor = MakeOverlay<CWaveTableEditor>("GuiWaveTableEditor.png", size, commands);
-    m_recorder = MakeOverlay<CRecorder>("GuiRecorder.png", size, commands, synth);
-    m_sampleEditor = MakeOverlay<CSampleEditor>("GuiSampleEditor.png", size, commands);
+    m_recorder = MakeOverlay<CRecorder>("GuiRecorder.png", size, this, commands, synth);
+    m_sampleEditor = MakeOverlay<CSampleEditor>("GuiSampleEditor.png", size, this, commands);
     // What the overlays' close controls and keys do.
     m_presetBrowser->SetCloseHandler([this] { ClosePresetBrowser(false); });
     m_waveTableEditor->SetCloseHandler([this] { CloseWaveTableEditor(); });

@@ -14,6 +14,8 @@
 #include "editor/XYControl.h"
 #include "editor/pages/MiniPresetBrowser.h"
 #include "editor/pages/Overlays.h"
+#include "editor/pages/Recorder.h"
+#include "editor/pages/SampleEditor.h"
 #include "editor/pages/Pages.h"
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"

@@ -238,6 +238,7 @@ CLayoutBuilder Build() {
   mtx.bitmap = "GuiModMtxSelector.png";
   mtx.style = 4;
   CONTROL_PLACE& view = b.Add(KIND_SELECTOR, TAG_VIEW_PAGE, CRect(210, 553, 240, 675), "");
+  view.bitmap = "GuiViewPageSelector.png";
   view.style = 3;
   view.bipolar = true;  // vertical
   view.defaultValue = 1.f;

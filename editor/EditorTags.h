@@ -34,6 +34,11 @@ const long TAG_SMP_CLOSE = 68226;
 
 inline bool IsXYPadTag(long tag) { return tag >= TAG_OSC_XY && tag <= TAG_MORPH_XY; }
 
+// The effect panels' module-preset buttons (the effects-matrix page).
+const long TAG_FX_LOAD = 68263;
+const long TAG_FX_SAVE = 68264;
+const long TAG_FX_RESET = 68265;
+
 // Browser categories: 0-15 are the module-preset kinds, then the oscillator
 // waves, user wavetables and samples.
 const unsigned int BROWSER_CATEGORY_COUNT = 20;

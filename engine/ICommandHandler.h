@@ -64,6 +64,14 @@ class ICommandHandler {
   // are freed or replaced only by calls made on the editor's thread, so the
   // editor may read them up to frames until its next recorder command.
   virtual void GetRecordedSample(float** left, float** right, unsigned int& frames) = 0;
+  // A copy of up to count recorded frames from frame first into left and
+  // right, taken under the engine lock (so a note that starts a new
+  // recording meanwhile cannot tear it); frames and generation report the
+  // recording's length and its generation, which changes whenever frames
+  // change other than by being appended. Returns the frames copied; count 0
+  // only reports.
+  virtual unsigned int CopyRecordedSample(unsigned int first, unsigned int count, float* left, float* right,
+                                          unsigned int& frames, unsigned int& generation) = 0;
   virtual void CropRecordedSample() = 0;
   virtual void TrimRecordedSample() = 0;
   virtual void ReverseRecordedSample() = 0;

@@ -27,8 +27,11 @@ CSampleRecorder::~CSampleRecorder() {
 }
 
 bool CSampleRecorder::_Allocate(unsigned int capacity, float*& left, float*& right) {
-  left = new (std::nothrow) float[capacity];
-  right = new (std::nothrow) float[capacity];
+  // Zero-filled here, on the editor thread, so that every page is mapped
+  // before the render thread captures into it: a fresh page faulted in
+  // during a block costs the render thread several microseconds.
+  left = new (std::nothrow) float[capacity]();
+  right = new (std::nothrow) float[capacity]();
   if (left && right) return true;
   delete[] left;
   delete[] right;
@@ -63,6 +66,7 @@ bool CSampleRecorder::_EnsureBuffer(float hostRate) {
     m_capacity = capacity;
     m_length = 0;
     m_recording = false;
+    ++m_generation;
   }
   delete[] oldLeft;
   delete[] oldRight;
@@ -84,6 +88,7 @@ bool CSampleRecorder::StartInPlace() {
   if (!m_left) return false;
   m_length = 0;
   m_recording = true;
+  ++m_generation;
   return true;
 }
 
@@ -109,6 +114,7 @@ void CSampleRecorder::Delete() {
     CAutoLock lock(*m_lock);
     m_length = 0;
     m_recording = false;
+    ++m_generation;
     if (!m_armed) {
       oldLeft = m_left;
       oldRight = m_right;
@@ -151,13 +157,57 @@ void CSampleRecorder::GetRegion(unsigned int n, float start, float end, unsigned
     length = 1;
     return;
   }
-  const double s = std::floor(static_cast<double>(n) * Fraction(start));
-  const double e = std::floor(static_cast<double>(n) * Fraction(end));
-  unsigned int a = s >= static_cast<double>(n - 1) ? n - 1 : static_cast<unsigned int>(s);
-  unsigned int b = e >= static_cast<double>(n) ? n : static_cast<unsigned int>(e);
-  if (b <= a) b = a + 1;
+  const double last = static_cast<double>(n - 1);
+  // Fractions are limited to 0-1, so both indices lie in 0 .. n - 1.
+  const unsigned int a = static_cast<unsigned int>(std::lround(last * Fraction(start)));
+  unsigned int b = static_cast<unsigned int>(std::lround(last * Fraction(end)));
+  if (b < a) b = a;
   first = a;
-  length = b - a;
+  length = b - a + 1;
+}
+
+float CSampleRecorder::FractionOf(unsigned int index, unsigned int n) {
+  if (n < 2 || index == 0) return 0.0f;
+  if (index >= n - 1) return 1.0f;
+  const double last = static_cast<double>(n - 1);
+  float f = static_cast<float>(static_cast<double>(index) / last);
+  // The float nearest to index / last can round to a neighbouring frame when
+  // n is large; step to the next float that comes back as index, if any.
+  for (int step = 0; step < 4; ++step) {
+    const long back = std::lround(last * f);
+    if (back == static_cast<long>(index)) break;
+    f = std::nextafter(f, back < static_cast<long>(index) ? 2.0f : -1.0f);
+  }
+  return f;
+}
+
+unsigned int CSampleRecorder::Copy(unsigned int first, unsigned int count, float* left, float* right,
+                                   unsigned int& frames, unsigned int& generation) {
+  // Pieces of 64k frames (512 KB for both channels) keep each hold of the
+  // engine lock short.
+  const unsigned int PIECE = 65536;
+  unsigned int copied = 0;
+  bool started = false;
+  while (true) {
+    CAutoLock lock(*m_lock);
+    if (started && m_generation != generation) {
+      // Changed between two pieces: what was copied is stale.
+      frames = m_length;
+      generation = m_generation;
+      return 0;
+    }
+    frames = m_left ? m_length : 0;
+    generation = m_generation;
+    started = true;
+    const unsigned int at = first + copied;
+    if (!left || !right || copied >= count || at >= frames) return copied;
+    unsigned int n = frames - at;
+    if (n > count - copied) n = count - copied;
+    if (n > PIECE) n = PIECE;
+    std::memcpy(left + copied, m_left + at, n * sizeof(float));
+    std::memcpy(right + copied, m_right + at, n * sizeof(float));
+    copied += n;
+  }
 }
 
 void CSampleRecorder::Crop() {
@@ -186,6 +236,7 @@ void CSampleRecorder::Crop() {
   std::memmove(m_left, m_left + first, count * sizeof(float));
   std::memmove(m_right, m_right + first, count * sizeof(float));
   m_length = count;
+  ++m_generation;
 }
 
 void CSampleRecorder::Trim() {
@@ -194,10 +245,11 @@ void CSampleRecorder::Trim() {
   if (!m_left || n == 0 || m_recording) return;
   unsigned int first, length;
   GetRegion(n, m_loopStart, m_loopEnd, first, length);
-  if (length < 2) return;
+  if (length < 2 || length == n) return;
   std::memmove(m_left, m_left + first, length * sizeof(float));
   std::memmove(m_right, m_right + first, length * sizeof(float));
   m_length = length;
+  ++m_generation;
 }
 
 void CSampleRecorder::Reverse() {
@@ -206,6 +258,7 @@ void CSampleRecorder::Reverse() {
   if (!m_left || n < 2 || m_recording) return;
   std::reverse(m_left, m_left + n);
   std::reverse(m_right, m_right + n);
+  ++m_generation;
 }
 
 void CSampleRecorder::Process(float* left, float* right, unsigned int n) {

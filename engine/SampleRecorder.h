@@ -72,9 +72,24 @@ class CSampleRecorder {
 
   // The region of a recording of n frames (n >= 1) for the fractions start
   // and end: frames first .. first + length - 1, length at least 1. The
-  // fractions select frames trunc(n * start) to trunc(n * end) - 1, so 0 and
-  // 1 cover every frame.
+  // fractions are of the last frame index (n - 1) and both ends are part of
+  // the region: frames round((n - 1) * start) to round((n - 1) * end), so 0
+  // and 1 cover every frame and the editor's markers, which sit on frame
+  // indices, select exactly the frames between and on them.
   static void GetRegion(unsigned int n, float start, float end, unsigned int& first, unsigned int& length);
+  // The fraction that GetRegion turns back into frame index of a recording
+  // of n frames (exact up to 2^24 frames; beyond, the nearest float).
+  static float FractionOf(unsigned int index, unsigned int n);
+
+  // Editor thread: copies up to count frames from frame first into left and
+  // right under the engine lock, in pieces, so the render thread never waits
+  // long; reports the recording's length and generation as they were at the
+  // copy. Returns the frames copied (0 when first is at or past the end).
+  // The generation changes whenever recorded frames change other than by
+  // being appended (a new recording, an edit, a deletion), so a reader that
+  // keeps its own copy knows when to copy from the start again.
+  unsigned int Copy(unsigned int first, unsigned int count, float* left, float* right, unsigned int& frames,
+                    unsigned int& generation);
 
  private:
   // Allocates both channels for capacity frames; false when out of memory.
@@ -94,6 +109,9 @@ class CSampleRecorder {
   std::atomic<bool> m_armed{false};
   std::atomic<bool> m_playback{false};
   std::atomic<unsigned int> m_position{0};
+  // Changed under the engine lock by every change of the frames other than
+  // appending.
+  unsigned int m_generation = 0;
   std::atomic<float> m_loopStart{0.0f};
   std::atomic<float> m_loopEnd{1.0f};
 };

@@ -130,6 +130,8 @@ class CVoiceManager final : public ICommandHandler {
   void DeleteRecordedSample() override;
   bool IsRecordingActive() override;
   void GetRecordedSample(float** left, float** right, unsigned int& frames) override;
+  unsigned int CopyRecordedSample(unsigned int first, unsigned int count, float* left, float* right,
+                                  unsigned int& frames, unsigned int& generation) override;
   void CropRecordedSample() override;
   void TrimRecordedSample() override;
   void ReverseRecordedSample() override;

@@ -152,6 +152,11 @@ void CVoiceManager::GetRecordedSample(float** left, float** right, unsigned int&
   m_recorder.GetRecording(left, right, frames);
 }
 
+unsigned int CVoiceManager::CopyRecordedSample(unsigned int first, unsigned int count, float* left, float* right,
+                                               unsigned int& frames, unsigned int& generation) {
+  return m_recorder.Copy(first, count, left, right, frames, generation);
+}
+
 void CVoiceManager::CropRecordedSample() { m_recorder.Crop(); }
 
 void CVoiceManager::TrimRecordedSample() { m_recorder.Trim(); }

@@ -2,8 +2,11 @@
 
 #include <cairo.h>
 
+#include <cmath>
+
 #include "editor/Editor.h"
 #include "editor/StringLists.h"
+#include "editor/pages/FxModules.h"
 #include "engine/ICommandHandler.h"
 
 namespace {
@@ -18,6 +21,12 @@ const int SLOT_W = 34;
 const int SLOT_H = 56;
 const int SPLIT_W = 309;
 const int SPLIT_H = 20;
+
+// Effect type (reverb, delay, echoes, grain shifter, chorus, flanger,
+// phaser, distortion, tremolo, equalizer) to the page's panel index.
+const unsigned int TYPE_TO_PANEL[10] = {1, 2, 3, 10, 4, 5, 6, 9, 7, 8};
+const unsigned int PANEL_NONE = 0;
+const CRect PANEL_RECT(38, 17, 438, 140);
 
 // Menu position (separators not counted) to effect id.
 const long MENU_TO_ID[21] = {0, 1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20};
@@ -47,18 +56,30 @@ CEditor* EditorOf(CView* view) {
 
 void RegisterFxMatrixArtwork() {
   if (!CBitmapResources::has("GuiFxMtxButton.png")) {
+    // Each frame is one pixel taller than the button (which is H/4 - 1
+    // high): the frame is drawn in its top H/4 - 1 rows so the button shows
+    // its whole border. Switched-off slots are light, so the black label the
+    // button draws on them stays legible.
     CBitmapResources::addStrip("GuiFxMtxButton.png", SLOT_W, SLOT_H / 4, 4,
                                [](CDrawContext& c, const CRect& r, int frame, int) {
                                  cairo_t* cr = c.getCairo();
-                                 bool selected = frame & 1, off = frame & 2;
-                                 double base = off ? 0.16 : 0.22;
-                                 if (selected)
-                                   Fill(cr, r.left, r.top, r.width(), r.height(), off ? 0.55 : 0.0, off ? 0.58 : 0.66,
-                                        off ? 0.62 : 1.0);
+                                 const bool selected = frame & 1, off = frame & 2;
+                                 const double w = r.width(), h = r.height() - 1;
+                                 if (selected && !off) {
+                                   Fill(cr, r.left, r.top, w, h, 0.0, 0.66, 1.0);
+                                 } else if (selected) {
+                                   Fill(cr, r.left, r.top, w, h, 0.62, 0.78, 0.90);
+                                 } else if (off) {
+                                   Fill(cr, r.left, r.top, w, h, 0.56, 0.58, 0.61);
+                                 } else {
+                                   Fill(cr, r.left, r.top, w, h, 0.22, 0.24, 0.27);
+                                 }
+                                 Stroke(cr, r.left, r.top, w, h, 0.45, 0.48, 0.52);
+                                 // The on lamp: green when on, dark red when off.
+                                 if (off)
+                                   Fill(cr, r.left + 2, r.top + 2, 3, 3, 0.55, 0.1, 0.1);
                                  else
-                                   Fill(cr, r.left, r.top, r.width(), r.height(), base, base + 0.02, base + 0.05);
-                                 Stroke(cr, r.left, r.top, r.width(), r.height(), 0.45, 0.48, 0.52);
-                                 if (!off) Fill(cr, r.left + 2, r.top + 2, 3, 3, 0.35, 0.9, 0.35);
+                                   Fill(cr, r.left + 2, r.top + 2, 3, 3, 0.35, 0.9, 0.35);
                                });
   }
   if (!CBitmapResources::has("GuiFxMtxSplitter.png")) {
@@ -92,7 +113,9 @@ void RegisterFxMatrixArtwork() {
   for (auto& b : buttons) {
     if (CBitmapResources::has(b[0])) continue;
     std::string label = b[1];
-    CBitmapResources::addStrip(b[0], 34, 14, 2, [label](CDrawContext& c, const CRect& r, int frame, int) {
+    // The size the other pages draw these buttons at, whichever page
+    // registers them first.
+    CBitmapResources::addStrip(b[0], 32, 14, 2, [label](CDrawContext& c, const CRect& r, int frame, int) {
       cairo_t* cr = c.getCairo();
       Fill(cr, r.left, r.top, r.width(), r.height(), frame ? 0.0 : 0.17, frame ? 0.4 : 0.18, frame ? 0.6 : 0.2);
       Stroke(cr, r.left, r.top, r.width(), r.height(), 0.45, 0.48, 0.52);
@@ -307,6 +330,18 @@ CFxView::CFxView(ICommandHandler* commands, IControlHandler* handler, unsigned i
     addView(new CKickButton(r, this, TAG_FXMTX_LOAD + i, b));
     b->forget();
   }
+
+  m_panels[0] = new CFxModuleNone(commands, handler, PANEL_RECT, frame);
+  m_panels[1] = new CFxModuleReverb(commands, handler, PANEL_RECT, frame);
+  m_panels[2] = new CFxModuleDelay(commands, handler, PANEL_RECT, frame);
+  m_panels[3] = new CFxModuleEchoes(commands, handler, PANEL_RECT, frame);
+  m_panels[4] = new CFxModuleChorus(commands, handler, PANEL_RECT, frame);
+  m_panels[5] = new CFxModuleFlanger(commands, handler, PANEL_RECT, frame);
+  m_panels[6] = new CFxModulePhaser(commands, handler, PANEL_RECT, frame);
+  m_panels[7] = new CFxModuleTremolo(commands, handler, PANEL_RECT, frame);
+  m_panels[8] = new CFxModuleEq(commands, handler, PANEL_RECT, frame);
+  m_panels[9] = new CFxModuleDistortion(commands, handler, PANEL_RECT, frame);
+  m_panels[10] = new CFxModuleGrainShifter(commands, handler, PANEL_RECT, frame);
   UpdateMatrix();
 }
 
@@ -319,10 +354,16 @@ CFxView::CFxView(const CFxView& other)
       m_selectors(other.m_selectors),
       m_ownsChildren(false) {
   for (unsigned int s = 0; s < FX_SLOT_COUNT; ++s) m_buttons[s] = other.m_buttons[s];
+  for (unsigned int p = 0; p < FX_PANEL_COUNT; ++p) m_panels[p] = other.m_panels[p];
 }
 
 CFxView::~CFxView() {
   if (!m_ownsChildren) return;
+  for (CFxModule* p : m_panels) {
+    if (!p) continue;
+    if (isChild(p)) removeView(p, false);
+    p->forget();
+  }
   for (CFxMtxButton* b : m_buttons) {
     if (!b) continue;
     if (isChild(b)) removeView(b, false);
@@ -398,7 +439,8 @@ void CFxView::UpdateMatrix() {
       place(c + 8, CRect(x, 83, x + w, 83 + h));
       place(c, CRect(x, 85 + h, x + w, 85 + 2 * h));
     } else {
-      CCoord top = 84 + h / 2;
+      // Whole pixels: a button placed half a pixel down loses its bottom edge.
+      CCoord top = 84 + std::floor(h / 2);
       place(c, CRect(x, top, x + w, top + h));
     }
   }
@@ -407,9 +449,31 @@ void CFxView::UpdateMatrix() {
   invalid();
 }
 
+CFxModule* CFxView::_panelForId(long long id) const {
+  if (id == 0) return m_panels[PANEL_NONE];
+  if (id < 1 || id > 20) return nullptr;
+  return m_panels[TYPE_TO_PANEL[(id - 1) / 2]];
+}
+
+CViewContainer* CFxView::GetActiveViewContainer() {
+  const unsigned int slot = _selected();
+  return m_buttons[slot] ? _panelForId(m_buttons[slot]->m_effectId) : nullptr;
+}
+
 void CFxView::UpdateFxView() {
-  // The effect panels are shown here once they exist; the page keeps the
-  // selected slot's instance for the edit path meanwhile.
+  const unsigned int slot = _selected();
+  const long long id = m_buttons[slot] ? m_buttons[slot]->m_effectId : 0;
+  for (CFxModule* p : m_panels) {
+    if (p && isChild(p)) removeView(p, false);
+  }
+  CFxModule* panel = _panelForId(id);
+  if (!panel) return;
+  if (id > 0) {
+    panel->SetInstance(static_cast<unsigned int>((id - 1) % 2));
+    panel->SetSlot(slot);
+  }
+  addView(panel);
+  panel->updateAll();
 }
 
 void CFxView::_moveEffect(unsigned int s, CFxMtxButton* button) {

@@ -1,6 +1,7 @@
 #pragma once
 // The effects-matrix page: sixteen slot buttons in eight columns, the
-// splitter that sets how many columns run as two parallel lanes, and the
+// splitter that sets how many columns run as two parallel lanes, the
+// parameter panel of the selected slot's effect (FxModules.h) and the
 // load, save and reset buttons of the whole matrix. The page reads and
 // writes the matrix only through ICommandHandler; the selected slot lives
 // in word 4 of the editor's selector array so it survives the window.
@@ -10,6 +11,7 @@
 
 #include "platform/vstgui/vstgui.h"
 
+class CFxModule;
 class ICommandHandler;
 class IControlHandler;
 
@@ -21,6 +23,7 @@ const long TAG_FXMTX_RESET = 68268;
 
 const unsigned int FX_SLOT_COUNT = 16;
 const unsigned int FX_SELECTOR_WORD = 4;
+const unsigned int FX_PANEL_COUNT = 11;
 
 // Draws the page's artwork under its resource names (once).
 void RegisterFxMatrixArtwork();
@@ -91,11 +94,15 @@ class CFxView : public CViewContainer, private CControlListener {
   // The instance (0 or 1) of the effect in the selected slot; 0 for an
   // empty slot or an id outside 1-20.
   unsigned int GetActiveFxInstance();
-  // The effect panel shown for the selected slot (none yet).
-  CViewContainer* GetActiveViewContainer() { return nullptr; }
+  // The effect panel shown for the selected slot's effect (null for an id
+  // above 20).
+  CViewContainer* GetActiveViewContainer();
 
   CFxMtxButton* GetSlotButton(unsigned int slot) const { return slot < FX_SLOT_COUNT ? m_buttons[slot] : nullptr; }
   CFxMtxSplitter* GetSplitter() const { return m_splitter; }
+  // The panels in the order None, Reverb, Delay, Echoes, Chorus, Flanger,
+  // Phaser, Tremolo, Eq, Distortion, GrainShifter.
+  CFxModule* GetPanel(unsigned int index) const { return index < FX_PANEL_COUNT ? m_panels[index] : nullptr; }
   unsigned int GetUpdateCount() const { return m_updates; }
 
 
@@ -104,12 +111,14 @@ class CFxView : public CViewContainer, private CControlListener {
   unsigned int _selected() const;
   void _moveEffect(unsigned int slot, CFxMtxButton* button);
   void _reset();
+  CFxModule* _panelForId(long long id) const;
 
   ICommandHandler* m_commands;
   IControlHandler* m_handler;
   CFxMtxButton* m_buttons[FX_SLOT_COUNT] = {};
   CFxMtxSplitter* m_splitter = nullptr;
   unsigned int* m_selectors;
+  CFxModule* m_panels[FX_PANEL_COUNT] = {};
   bool m_ownsChildren = true;
   unsigned int m_updates = 0;
 };

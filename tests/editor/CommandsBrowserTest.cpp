@@ -13,6 +13,8 @@
 #include "editor/XYControl.h"
 #include "editor/pages/MiniPresetBrowser.h"
 #include "editor/pages/Overlays.h"
+#include "editor/pages/Recorder.h"
+#include "editor/pages/SampleEditor.h"
 #include "editor/pages/Pages.h"
 #include "editor/pages/PresetBrowser.h"
 #include "engine/FolderLayout.h"

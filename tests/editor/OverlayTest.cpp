@@ -48,7 +48,7 @@ TEST_F(OverlayTest, EachOverlaySwallowsClicksOnItsVeilAndClosesByButtonAndEscape
     EXPECT_EQ(control->getValue(), before);
 
     // The close button, pressed and released.
-    frame->simulateClick(CPoint(COverlayPanel::CLOSE_BUTTON_X + 20, o.closeTop + 8));
+    frame->simulateClick(CPoint(COverlayPanel::CLOSE_BUTTON_X + 4, o.closeTop + 4));
     EXPECT_FALSE(frame->isChild(panel));
 
     // Escape with the mouse over the panel.

@@ -92,6 +92,12 @@ class CCommandHandlerDouble : public ICommandHandler {
     *left = *right = nullptr;
     frames = 0;
   }
+  unsigned int CopyRecordedSample(unsigned int, unsigned int, float*, float*, unsigned int& frames,
+                                  unsigned int& generation) override {
+    frames = 0;
+    generation = 0;
+    return 0;
+  }
   void CropRecordedSample() override {}
   void TrimRecordedSample() override {}
   void ReverseRecordedSample() override {}

@@ -148,7 +148,9 @@ TEST_F(SampleRecorderTest, TrimKeepsTheRegionAndEveryFrameOfTheWhole) {
     float start, end;
     unsigned int first, count;
   } cases[] = {
-      {101, 0.25f, 0.75f, 25, 50},
+      // Fractions of the last frame index; both ends belong to the region.
+      {101, 0.25f, 0.75f, 25, 51},
+      {10, 2.f / 9.f, 5.f / 9.f, 2, 4},
       {5, 0.0f, 1.0f, 0, 5},  // the whole: nothing dropped
       {2, 0.0f, 1.0f, 0, 2},
       {10, 0.5f, 0.5f, 0, 10},  // a region of one frame: unchanged
@@ -201,7 +203,7 @@ TEST_F(SampleRecorderTest, WholeRecordingPlaysOnceArmedOrNot) {
 
 TEST_F(SampleRecorderTest, RegionLoopsWhileArmedAndPlaysOnceOtherwise) {
   Record(Ramp(10));
-  rec.SetLoop(0.2f, 0.5f);  // frames 2-4
+  rec.SetLoop(CSampleRecorder::FractionOf(2, 10), CSampleRecorder::FractionOf(4, 10));  // frames 2-4
   rec.StartPlayback();
   EXPECT_EQ((std::vector<float>{3, 4, 5, 9}), Play(4));
   EXPECT_EQ((std::vector<float>{3, 4, 5, 9}), Play(4));
@@ -216,7 +218,7 @@ TEST_F(SampleRecorderTest, RegionShrinkingDuringPlaybackEndsOnItsLastFrame) {
   rec.Disarm();
   rec.StartPlayback();
   Play(6);
-  rec.SetLoop(0.0f, 0.3f);  // frames 0-2, position 6 is past it
+  rec.SetLoop(0.0f, CSampleRecorder::FractionOf(2, 10));  // frames 0-2, position 6 is past it
   EXPECT_EQ((std::vector<float>{3, 9}), Play(2));
   EXPECT_FALSE(rec.IsPlaying());
 }
@@ -231,6 +233,60 @@ TEST_F(SampleRecorderTest, EmptyOrMissingRecordingPlaysSilenceAndEnds) {
   rec.StartPlayback();
   EXPECT_EQ((std::vector<float>{0, 0, 0}), Play(3));
   EXPECT_FALSE(rec.IsPlaying());
+}
+
+// The editor hands marker positions (frame indices) to the recorder as
+// fractions; the region must come back as exactly those frames, also for the
+// longest takes (60 s at 192 kHz and beyond).
+TEST_F(SampleRecorderTest, MarkerFractionsComeBackAsTheSameFrames) {
+  const unsigned int lengths[] = {2, 3, 10, 101, 2646000, 11520000, 16777216};
+  for (unsigned int n : lengths) {
+    const unsigned int picks[] = {0, 1, n / 3, n / 2, n - 2, n - 1};
+    for (unsigned int a : picks) {
+      for (unsigned int b : picks) {
+        if (b < a) continue;
+        unsigned int first = 0, length = 0;
+        CSampleRecorder::GetRegion(n, CSampleRecorder::FractionOf(a, n), CSampleRecorder::FractionOf(b, n), first,
+                                   length);
+        EXPECT_EQ(a, first) << n << " " << a << " " << b;
+        EXPECT_EQ(b - a + 1, length) << n << " " << a << " " << b;
+      }
+    }
+  }
+  EXPECT_EQ(0.f, CSampleRecorder::FractionOf(0, 1));
+  EXPECT_EQ(1.f, CSampleRecorder::FractionOf(7, 5));  // past the end: the last frame
+}
+
+TEST_F(SampleRecorderTest, CopyFollowsAppendsAndReportsOtherChangesByGeneration) {
+  Record(Ramp(6));
+  std::vector<float> l(10, -1.f), r(10, -1.f);
+  unsigned int frames = 0, generation = 0;
+  EXPECT_EQ(0u, rec.Copy(0, 0, nullptr, nullptr, frames, generation));  // only reports
+  EXPECT_EQ(6u, frames);
+  const unsigned int first = generation;
+  EXPECT_EQ(4u, rec.Copy(2, 10, l.data(), r.data(), frames, generation));
+  EXPECT_EQ((std::vector<float>{3, 4, 5, 6}), std::vector<float>(l.begin(), l.begin() + 4));
+  EXPECT_EQ(-3.f, r[0]);
+
+  // Appending keeps the generation; an edit, a restart or a deletion changes it.
+  rec.StartInPlace();
+  unsigned int afterRestart = 0;
+  rec.Copy(0, 0, nullptr, nullptr, frames, afterRestart);
+  EXPECT_NE(first, afterRestart);
+  std::vector<float> a{7, 8}, b{7, 8};
+  rec.Process(a.data(), b.data(), 2);
+  rec.Copy(0, 0, nullptr, nullptr, frames, generation);
+  EXPECT_EQ(afterRestart, generation);
+  EXPECT_EQ(2u, frames);
+  rec.Stop();
+  rec.Reverse();
+  rec.Copy(0, 0, nullptr, nullptr, frames, generation);
+  EXPECT_NE(afterRestart, generation);
+  const unsigned int afterReverse = generation;
+  rec.Delete();
+  EXPECT_EQ(0u, rec.Copy(0, 10, l.data(), r.data(), frames, generation));
+  EXPECT_EQ(0u, frames);
+  EXPECT_NE(afterReverse, generation);
 }
 
 }  // namespace
