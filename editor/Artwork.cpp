@@ -14,6 +14,7 @@
 #include "editor/EditorLayout.h"
 #include "editor/pages/BrowserArtwork.h"
 #include "editor/pages/SampleArtwork.h"
+#include "editor/pages/WaveTableArtwork.h"
 #include "platform/vstgui/vstgui.h"
 
 namespace {
@@ -316,8 +317,9 @@ void RegisterAll() {
   AddSelector("GuiModMtxSelector.png", 165, 16, {"1-6", "7-12", "13-18", "19-24"});
   AddPageSelector("GuiViewPageSelector.png");
 
+  // The browser's first: its close button is the one every panel shares.
   RegisterBrowserArtwork();
-  AddOverlay("GuiWaveTableEditor.png", "WAVETABLE EDITOR");
+  RegisterWaveTableArtwork();
   RegisterSampleArtwork();
 }
 

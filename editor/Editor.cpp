@@ -84,6 +84,11 @@ CEditor::CEditor(AudioEffect* effect, ICommandHandler* commands, IGlobalSynth* s
     m_waveTableEditor = MakeOverlay<CWaveTableEditor>("GuiWaveTableEditor.png", size, this, commands);
     m_recorder = MakeOverlay<CRecorder>("GuiRecorder.png", size, this, commands, synth);
     m_sampleEditor = MakeOverlay<CSampleEditor>("GuiSampleEditor.png", size, this, commands);
+    // What the overlays' close controls and keys do.
+    m_presetBrowser->SetCloseHandler([this] { ClosePresetBrowser(false); });
+    m_waveTableEditor->SetCloseHandler([this] { CloseWaveTableEditor(); });
+    m_recorder->SetCloseHandler([this] { CloseRecorder(); });
+    m_sampleEditor->SetCloseHandler([this] { CloseSampleEditor(); });
     DoLoadPreset(PRESET_LOAD_FROM_DEFAULT_PRESET, true, FileSpec::PresetDlgFilter, nullptr);
     effect->setEditor(this);
   }

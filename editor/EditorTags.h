@@ -53,6 +53,12 @@ const long TAG_WT_VIEW_MODE = 68254;
 const long TAG_WT_SCROLL = 68255;
 const long TAG_WT_ZOOM = 68256;
 
+// Close buttons of the overlay panels (the browser's is its own kick
+// button above).
+const long TAG_PB_CLOSE = TAG_BROWSER_CLOSE;
+const long TAG_REC_CLOSE = 68222;
+const long TAG_SMP_CLOSE = 68226;
+
 inline bool IsXYPadTag(long tag) { return tag >= TAG_OSC_XY && tag <= TAG_MORPH_XY; }
 
 // The effect panels' module-preset buttons (the effects-matrix page).

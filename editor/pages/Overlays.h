@@ -1,21 +1,6 @@
 #pragma once
-// The base of the overlay panels: view containers over the editor's
-// rectangle that count their refreshes. The wavetable editor, the sample
-// editor and the recorder have their own files.
+// The overlay panels' base lives in OverlayPanel.h; the preset browser, the
+// wavetable editor, the sample editor and the recorder have their own files.
+// Kept for the files that include the panels' common header.
 
-#include "platform/vstgui/vstgui.h"
-
-class ICommandHandler;
-class IGlobalSynth;
-
-class COverlayPanel : public CViewContainer {
- public:
-  COverlayPanel(const CRect& size, CFrame* frame, CBitmap* background) : CViewContainer(size, frame, background) {}
-
-  // Rereads what the panel shows from the engine.
-  void Update() { ++m_updates; }
-  unsigned int GetUpdateCount() const { return m_updates; }
-
- private:
-  unsigned int m_updates = 0;
-};
+#include "editor/pages/OverlayPanel.h"

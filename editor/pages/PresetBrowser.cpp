@@ -26,7 +26,7 @@ const std::vector<std::string> NO_NAMES;
 
 CPresetBrowser::CPresetBrowser(CEditor* editor, ICommandHandler* commands, const CRect& size, CFrame* frame,
                                CBitmap* background)
-    : CViewContainer(size, frame, background), m_editor(editor), m_commands(commands) {
+    : COverlayPanel(size, frame, background), m_editor(editor), m_commands(commands) {
   RegisterBrowserArtwork();
   AddKick(this, "GuiPBCloseButton.png", 883, 91, TAG_BROWSER_CLOSE);
   AddKick(this, "GuiPBPrev.png", 495, 504, TAG_BROWSER_PREV);
@@ -39,7 +39,7 @@ CPresetBrowser::CPresetBrowser(CEditor* editor, ICommandHandler* commands, const
 }
 
 CPresetBrowser::CPresetBrowser(const CPresetBrowser& other)
-    : CViewContainer(other),
+    : COverlayPanel(other),
       CControlListener(other),
       m_editor(other.m_editor),
       m_commands(other.m_commands),
@@ -61,7 +61,7 @@ CPresetBrowser::CPresetBrowser(const CPresetBrowser& other)
 
 bool CPresetBrowser::isTypeOf(const char* type) const {
   if (type && std::strcmp(type, "CPresetBrowser") == 0) return true;
-  return CViewContainer::isTypeOf(type);
+  return COverlayPanel::isTypeOf(type);
 }
 
 void CPresetBrowser::InitRoot(const std::string& path, const std::string& name) {

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/vstgui/vstgui.h"
+#include "editor/pages/OverlayPanel.h"
 
 class CDirectoryView;
 class CEditor;
 class CFileView;
 class ICommandHandler;
 
-class CPresetBrowser : public CViewContainer, public CControlListener {
+class CPresetBrowser : public COverlayPanel, public CControlListener {
  public:
   CPresetBrowser(CEditor* editor, ICommandHandler* commands, const CRect& size, CFrame* frame,
                  CBitmap* background);

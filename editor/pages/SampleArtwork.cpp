@@ -5,6 +5,7 @@
 #include <mutex>
 #include <string>
 
+#include "editor/pages/BrowserArtwork.h"
 #include "platform/vstgui/vstgui.h"
 
 namespace {
@@ -62,25 +63,6 @@ void AddButton(const char* name, int width, int height, const char* label, const
   });
 }
 
-// The close cross of the overlay panels.
-void AddCloseButton() {
-  if (CBitmapResources::has("GuiPBCloseButton.png")) return;
-  CBitmapResources::add("GuiPBCloseButton.png", 16, 32, [](CDrawContext& c, CCoord, CCoord) {
-    c.setDrawMode(kAntialias);
-    for (int state = 0; state < 2; ++state) {
-      CRect r(0, 16 * state, 16, 16 * (state + 1));
-      CRect inner = r;
-      inner.inset(0.5, 0.5);
-      Rounded(c, inner, 3, state ? Dim(ACCENT) : CColor(42, 45, 50, 255), state ? ACCENT : CColor(90, 95, 102, 255));
-      c.setFrameColor(state ? ACCENT : CColor(210, 214, 220, 255));
-      c.setLineWidth(2);
-      c.drawLine(CPoint(r.left + 5, r.top + 5), CPoint(r.right - 5, r.bottom - 5));
-      c.drawLine(CPoint(r.right - 5, r.top + 5), CPoint(r.left + 5, r.bottom - 5));
-      c.setLineWidth(1);
-    }
-  });
-}
-
 // The shared panel frame: a rounded veil over the main window with a
 // title, and a framed well for the waveform.
 void PaintPanel(CDrawContext& c, CCoord w, CCoord h, const char* title) {
@@ -117,7 +99,7 @@ void RegisterAll() {
   CBitmapResources::add("GuiSampleEditor.png", 977, 695, &PaintSampleEditor);
   AddButton("GuiRecordStopSwitch.png", 56, 14, "REC", "STOP", RECORD_RED, false);
   AddButton("GuiPlayStopSwitch.png", 56, 14, "PLAY", "STOP", PLAY_GREEN, false);
-  AddCloseButton();
+  RegisterBrowserArtwork();  // the close button the panels share
   AddButton("GuiWTToolsMenu.png", 28, 14, "MENU", nullptr, ACCENT, true);
   AddButton("GuiLoadButton.png", 28, 14, "LOAD", nullptr, ACCENT, true);
   AddButton("GuiSaveButton.png", 28, 14, "SAVE", nullptr, ACCENT, true);

@@ -1,12 +1,18 @@
 #include "host/au/AUCocoaView.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include "host/au/AUSynth.h"
 #include "platform/au/AUComponent.h"
 #include "platform/vst/AEffect.h"
+#include "platform/x11/X11HostView.h"
 
 namespace {
+
+const char* const WINDOW_TITLE = "Morlavine";
 
 VstIntPtr Dispatch(CAUSynth* synth, VstInt32 opcode, void* ptr = nullptr) {
   AEffect* effect = synth ? synth->GetEffect() : nullptr;
@@ -54,21 +60,69 @@ void CAUCocoaView::TimerTick() {
   m_idleRunning.store(false);
 }
 
-CAUCocoaView::~CAUCocoaView() {
+void CAUCocoaView::_Teardown() {
   m_timerRunning = false;
   // A tick in progress on another thread finishes first.
   while (m_idleRunning.load()) usleep(10000);
   if (m_au) {
     if (CAUSynth* synth = _Synth()) {
       Dispatch(synth, effEditClose);
-      synth->SetEditorView(static_cast<CAUCocoaView*>(nullptr));
+      if (synth->GetCocoaView() == this) synth->SetEditorView(static_cast<CAUCocoaView*>(nullptr));
     }
     m_au = nullptr;
   }
 }
 
+void CAUCocoaView::Detach() { _Teardown(); }
+
+CAUCocoaView::~CAUCocoaView() {
+  _Teardown();
+  if (m_windowed) X11UnregisterHostView(this);
+}
+
+unsigned long CAUCocoaView::GetWindowId() const {
+  X11_HOST_VIEW view;
+  return X11FindHostView(this, view) ? view.window : 0;
+}
+
+bool CAUCocoaView::IsCloseRequested() const {
+  X11_HOST_VIEW view;
+  return X11FindHostView(this, view) && view.closeRequested;
+}
+
+// ---------------------------------------------------------------------------
+
+bool CAUCocoaViewFactory::GetViewInfo(AudioUnitCocoaViewInfo& info) {
+  // The binary that holds the factory (the plug-in or the program it is
+  // linked into).
+  Dl_info where;
+  std::memset(&where, 0, sizeof(where));
+  if (!dladdr(reinterpret_cast<void*>(&CAUCocoaViewFactory::CreateByClassName), &where) || !where.dli_fname)
+    return false;
+  CFStringRef path = CFStringCreateWithCString(nullptr, where.dli_fname, kCFStringEncodingUTF8);
+  if (!path) return false;
+  info.mCocoaAUViewBundleLocation = CFURLCreateWithFileSystemPath(nullptr, path, kCFURLPOSIXPathStyle, false);
+  CFRelease(path);
+  info.mCocoaAUViewClass[0] = CFStringCreateWithCString(nullptr, CLASS_NAME, kCFStringEncodingUTF8);
+  if (!info.mCocoaAUViewBundleLocation || !info.mCocoaAUViewClass[0]) {
+    if (info.mCocoaAUViewBundleLocation) CFRelease(info.mCocoaAUViewBundleLocation);
+    if (info.mCocoaAUViewClass[0]) CFRelease(info.mCocoaAUViewClass[0]);
+    return false;
+  }
+  return true;
+}
+
+CAUCocoaViewFactory* CAUCocoaViewFactory::CreateByClassName(const char* className) {
+  if (!className || std::strcmp(className, CLASS_NAME) != 0) return nullptr;
+  return new CAUCocoaViewFactory();
+}
+
 CAUCocoaView* CAUCocoaViewFactory::UiViewForAudioUnit(AudioUnit au, double width, double height) {
   m_freshlyLoadedView = new CAUCocoaView();
+  if (m_windowed) {
+    m_freshlyLoadedView->m_windowed = true;
+    X11RegisterHostView(m_freshlyLoadedView, m_parent, WINDOW_TITLE);
+  }
   m_freshlyLoadedView->SetAU(au);
   CAUCocoaView* view = m_freshlyLoadedView;
   m_freshlyLoadedView = nullptr;

@@ -1,15 +1,23 @@
 #pragma once
-// The Audio Unit's editor view, as a headless stand-in for the window
-// system's view: the factory makes a view for a unit; the view takes the
-// editor's size, opens the instrument's editor into itself (the editor draws
-// into its own off-screen frame) and drives the editor's idle processing
-// from a repeating 0.04-second timer, which the host's run loop (or a test)
-// fires through TimerTick. Destroying the view stops the timer, waits for a
-// tick in progress and closes the editor.
+// The Audio Unit's editor view. A host finds the view factory through the
+// unit's Cocoa-view property (the bundle that holds the factory class and
+// the class name), makes the factory by that name and asks it for a view.
+// The view takes the editor's size, opens the instrument's editor into
+// itself and drives the editor's idle processing from a repeating
+// 0.04-second timer, which the host's run loop (or a test) fires through
+// TimerTick. Destroying the view stops the timer, waits for a tick in
+// progress and closes the editor.
+//
+// On this platform the view is an X11 window when the host asks the
+// factory for one (SetHostWindow): the editor then opens in a child of the
+// host's window, or in a top-level window titled "Morlavine". Without it
+// the editor draws off-screen only.
 //
 // The view keeps only the unit's component instance and reaches the unit
 // object each time through the unit's private instance property; a unit of
-// another kind is never reached.
+// another kind is never reached. A unit disposed while its view is still
+// held detaches the view first (Detach): the editor closes while the unit
+// exists and the view never reaches the unit again.
 
 #include <atomic>
 #include <string>
@@ -33,6 +41,9 @@ class CAUCocoaView {
   void SetAU(AudioUnit au);
   // One tick of the idle timer: the editor's idle processing.
   void TimerTick();
+  // The host closes the view, or the unit goes away: timer stopped, a
+  // running tick awaited, editor closed, unit forgotten. Idempotent.
+  void Detach();
 
   // A click in the editor never drags the host's window.
   bool MouseDownCanMoveWindow() const { return false; }
@@ -45,13 +56,21 @@ class CAUCocoaView {
   double GetTimerInterval() const { return m_timerRunning ? TIMER_INTERVAL : 0.0; }
   AudioUnit GetAU() const { return m_au; }
 
+  // The X11 window the editor shows in (0 when off-screen), and whether the
+  // user asked to close the view's top-level window.
+  unsigned long GetWindowId() const;
+  bool IsCloseRequested() const;
+
  private:
+  friend class CAUCocoaViewFactory;
   // The unit object behind m_au, or null.
   CAUSynth* _Synth() const;
+  void _Teardown();
 
   AudioUnit m_au = nullptr;
   bool m_timerRunning = false;
   std::atomic<bool> m_idleRunning{false};
+  bool m_windowed = false;
   double m_width = 0.0;
   double m_height = 0.0;
   bool m_postsFrameChanged = false;
@@ -59,12 +78,29 @@ class CAUCocoaView {
 
 class CAUCocoaViewFactory {
  public:
+  static constexpr const char* CLASS_NAME = "CAUCocoaViewFactory";
+
+  // The record the unit answers for its Cocoa-view property: the file URL
+  // of the binary that holds this class and the class's name, both new
+  // references for the receiver to release.
+  static bool GetViewInfo(AudioUnitCocoaViewInfo& info);
+  // The factory of the class named className (null for any other name).
+  static CAUCocoaViewFactory* CreateByClassName(const char* className);
+
   unsigned int InterfaceVersion() const { return 0; }
   std::string Description() const { return "Morlavine"; }
+  // Views made from now on are X11 windows: children of parent, or with
+  // parent 0 top-level windows of their own.
+  void SetHostWindow(unsigned long parent) {
+    m_windowed = true;
+    m_parent = parent;
+  }
   // A new view showing the editor of au (owned by the caller); the size is
   // not used.
   CAUCocoaView* UiViewForAudioUnit(AudioUnit au, double width, double height);
 
  private:
   CAUCocoaView* m_freshlyLoadedView = nullptr;
+  bool m_windowed = false;
+  unsigned long m_parent = 0;
 };

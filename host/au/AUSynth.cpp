@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/au/AUCocoaView.h"
 #include "host/au/VSTCallback.h"
 
 namespace {
@@ -54,6 +55,15 @@ CAUSynth::CAUSynth(ComponentInstance instance)
 }
 
 CAUSynth::~CAUSynth() {
+  // An editor view the host still holds is torn down while the instrument
+  // exists (timer stopped, running tick awaited, editor closed) and keeps
+  // no way back to this unit: its later ticks and its destruction do
+  // nothing. The view itself belongs to the host.
+  if (mCocoaView) {
+    CAUCocoaView* view = mCocoaView;
+    mCocoaView = nullptr;
+    view->Detach();
+  }
   if (mEffect) {
     AEffect* effect = mEffect;
     // Cleared first, so that a request the instrument makes while closing
@@ -63,8 +73,6 @@ CAUSynth::~CAUSynth() {
     effect->user = nullptr;
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
   }
-  // The view belongs to the host; it is only forgotten here.
-  mCocoaView = nullptr;
   mCarbonView = nullptr;
 }
 
@@ -290,6 +298,10 @@ OSStatus CAUSynth::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope,
         outDataSize = sizeof(UInt32);
         outWritable = false;
         return noErr;
+      case kAudioUnitProperty_CocoaUI:
+        outDataSize = sizeof(AudioUnitCocoaViewInfo);
+        outWritable = true;
+        return noErr;
       case kAUSynthProperty_Instance:
         outDataSize = sizeof(CAUSynth*);
         outWritable = false;
@@ -313,6 +325,12 @@ OSStatus CAUSynth::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope,
       case kMusicDeviceProperty_InstrumentCount: {
         const UInt32 count = 0;
         memcpy(outData, &count, sizeof(count));
+        return noErr;
+      }
+      case kAudioUnitProperty_CocoaUI: {
+        AudioUnitCocoaViewInfo info;
+        if (!CAUCocoaViewFactory::GetViewInfo(info)) return kAudioUnitErr_InvalidProperty;
+        memcpy(outData, &info, sizeof(info));
         return noErr;
       }
       case kAUSynthProperty_Instance: {

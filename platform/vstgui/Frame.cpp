@@ -8,7 +8,10 @@
 #include <cstring>
 
 #include "platform/vstgui/DrawContext.h"
+#include "platform/vstgui/OptionMenu.h"
 #include "platform/vstgui/VSTGUITimer.h"
+#include "platform/x11/X11PopupMenu.h"
+#include "platform/x11/X11Window.h"
 
 static cairo_surface_t* NewWindowImage(const CRect& size) {
   int w = (int)std::ceil(size.width()), h = (int)std::ceil(size.height());
@@ -27,9 +30,12 @@ CFrame::CFrame(const CRect& rect, void* window, VSTGUIEditorInterface* editor)
   bAttached = true;
   surface = NewWindowImage(size);
   invalidArea = size;
+  platformWindow = CX11Window::Create(this, window);
 }
 
 CFrame::~CFrame() {
+  delete platformWindow;
+  platformWindow = nullptr;
   setFocusView(nullptr);
   pMouseOverView = nullptr;
   removeAll(true);
@@ -40,25 +46,69 @@ CFrame::~CFrame() {
 // Drawing
 
 void CFrame::idle() {
+  // The input first: a click's effect shows in the same idle.
+  if (platformWindow) platformWindow->ProcessEvents();
   CVSTGUITimer::runDueTimers();
-  if (needsRedraw()) render();
+  if (!needsRedraw()) return;
+  if (!platformWindow) {
+    render();
+    return;
+  }
+  CRect damage = getDamage();
+  _renderRect(damage);
+  platformWindow->Show(damage);
 }
 
 void CFrame::render() {
-  {
+  _renderRect(size);
+  if (platformWindow) platformWindow->Show(size);
+}
+
+void CFrame::_renderRect(const CRect& rect) {
+  CRect area = rect;
+  area.bound(size);
+  if (!area.isEmpty()) {
     CDrawContext context(surface);
+    context.setClipRect(area);
     cairo_t* cr = context.getCairo();
     cairo_save(cr);
+    cairo_rectangle(cr, area.left, area.top, area.width(), area.height());
+    cairo_clip(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_rgba(cr, 0, 0, 0, 1);
     cairo_paint(cr);
     cairo_restore(cr);
-    drawRect(&context, size);
+    drawRect(&context, area);
   }
   cairo_surface_flush(surface);
   invalidArea = CRect();
   setDirty(false);
   redrawCount++;
+}
+
+// Adds the frame rectangles of the dirty views below container (whose
+// top-left corner is at offset in frame coordinates).
+static void CollectDamage(const CViewContainer* container, const CPoint& offset, CRect& damage) {
+  for (long i = 0; i < container->getNbViews(); ++i) {
+    CView* child = container->getView(i);
+    if (!child->isVisible()) continue;
+    CRect r = child->getViewSize();
+    r.offset(offset.h, offset.v);
+    const CViewContainer* inner = dynamic_cast<const CViewContainer*>(child);
+    if (child->CView::isDirty() || (!inner && child->isDirty())) {
+      damage.unite(r);
+    } else if (inner) {
+      CollectDamage(inner, CPoint(r.left, r.top), damage);
+    }
+  }
+}
+
+CRect CFrame::getDamage() const {
+  if (CView::isDirty()) return size;
+  CRect damage = invalidArea;
+  CollectDamage(this, CPoint(0, 0), damage);
+  damage.bound(size);
+  return damage;
 }
 
 void CFrame::invalidRect(const CRect& rect) {
@@ -172,8 +222,19 @@ long CFrame::onKeyDown(VstKeyCode& keyCode) {
     long result = pFocusView->onKeyDown(keyCode);
     if (result != -1) return result;
   }
-  if (pMouseOverView && pMouseOverView != pFocusView && pMouseOverView->getMouseEnabled())
-    return pMouseOverView->onKeyDown(keyCode);
+  if (pMouseOverView && pMouseOverView != pFocusView && pMouseOverView->getMouseEnabled()) {
+    long result = pMouseOverView->onKeyDown(keyCode);
+    if (result != -1) return result;
+  }
+  // A key no view took goes to the containers holding the view under the
+  // mouse, innermost first (an overlay panel closes on Escape).
+  CView* start = pMouseOverView ? pMouseOverView : pFocusView;
+  for (CView* v = start ? start->getParentView() : nullptr; v && v != this; v = v->getParentView()) {
+    // The handlers may remove views; stop when the chain is no longer ours.
+    if (!isChild(v, true)) break;
+    long result = v->onKeyDown(keyCode);
+    if (result != -1) return result;
+  }
   return -1;
 }
 
@@ -194,6 +255,16 @@ void CFrame::setFocusView(CView* view) {
   if (old) old->looseFocus();
   // looseFocus may already have moved the focus on.
   if (view && pFocusView == view) view->takeFocus();
+}
+
+bool CFrame::runPopupMenu(COptionMenu* root, COptionMenu*& menu, long& index) {
+  if (!root) return false;
+  if (menuChooser) return menuChooser(root, menu, index);
+  if (!platformWindow) return false;
+  CRect place = root->getViewSize();
+  CPoint corner(place.left, place.bottom);
+  if (root->getParentView()) root->getParentView()->localToFrame(corner);
+  return X11RunPopupMenu(platformWindow, root, platformWindow->ToScreen(corner), menu, index);
 }
 
 // ---------------------------------------------------------------------------

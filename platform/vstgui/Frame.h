@@ -5,15 +5,23 @@
 // frame's handlers in frame coordinates. idle() runs due timers and redraws
 // what is dirty or invalid.
 //
+// On this platform the frame also shows itself in an X11 window when the
+// system window it is opened with is a registered host view
+// (platform/x11/X11HostView.h): the window shows the image, idle() first
+// reads the window's input and then redraws only what changed. Any other
+// system window keeps the frame off-screen.
+//
 // Pop-up menus are modal: a menu that takes the focus asks the frame's menu
-// chooser which entry the user picks; without a chooser the menu is
-// dismissed (nothing chosen).
+// chooser which entry the user picks; without a chooser a frame in a window
+// shows the drawn menu and waits for the user, and an off-screen frame
+// dismisses the menu (nothing chosen).
 
 #include <functional>
 
 #include "platform/vstgui/ViewContainer.h"
 
 class COptionMenu;
+class CX11Window;
 typedef struct _cairo_surface cairo_surface_t;
 
 // Frame-wide mouse notifications (entering and leaving views, moves and
@@ -92,6 +100,16 @@ class CFrame : public CViewContainer {
 
   void setMenuChooser(MenuChooser chooser) { menuChooser = chooser; }
   const MenuChooser& getMenuChooser() const { return menuChooser; }
+  // Shows a menu that is a view of this frame (below its rectangle) and
+  // waits for the choice, through the chooser, else the window's drawn
+  // menu; false when dismissed.
+  bool runPopupMenu(COptionMenu* root, COptionMenu*& menu, long& index);
+
+  // The X11 window showing the frame, or null when off-screen.
+  CX11Window* getPlatformWindow() const { return platformWindow; }
+  // The part of the window the next idle redraws (frame coordinates):
+  // the invalid area and every dirty view.
+  CRect getDamage() const;
 
   // A view is leaving the tree: the frame drops every pointer to it.
   void onViewRemoved(CView* view);
@@ -105,6 +123,7 @@ class CFrame : public CViewContainer {
 
  private:
   void _updateMouseOver(const CPoint& where, const long& buttons);
+  void _renderRect(const CRect& rect);
 
   void* systemWindow;
   VSTGUIEditorInterface* pEditor;
@@ -117,4 +136,5 @@ class CFrame : public CViewContainer {
   CPoint mouseLocation;
   long mouseButtons = 0;
   long redrawCount = 0;
+  CX11Window* platformWindow = nullptr;
 };

@@ -226,8 +226,7 @@ bool COptionMenu::popup() {
   COptionMenu* menu = nullptr;
   long index = -1;
   bool chosen = false;
-  if (frame && frame->getMenuChooser() && frame->getMenuChooser()(this, menu, index) && menu &&
-      _contains(menu)) {
+  if (frame && frame->runPopupMenu(this, menu, index) && menu && _contains(menu)) {
     CMenuItem* item = menu->getEntry(index);
     chosen = item && !item->isSeparator() && !item->isTitle() && item->isEnabled() && !item->getSubmenu();
   }

@@ -75,3 +75,65 @@ TEST(AUCocoaView, AViewWithoutAReachableUnitOpensNothing) {
   view.TimerTick();
   EXPECT_EQ(view.GetWidth(), 0.0);
 }
+
+TEST(AUCocoaView, TheUnitNamesItsViewFactoryThroughTheCocoaViewProperty) {
+  UNIT u;
+  UInt32 size = 0;
+  Boolean writable = false;
+  ASSERT_EQ(AudioUnitGetPropertyInfo(u.unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &size, &writable),
+            noErr);
+  EXPECT_EQ(size, 16u);
+  EXPECT_TRUE(writable);
+  AudioUnitCocoaViewInfo info;
+  size = sizeof(info);
+  ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, &info, &size), noErr);
+  char name[64] = "";
+  ASSERT_TRUE(CFStringGetCString(info.mCocoaAUViewClass[0], name, sizeof(name), kCFStringEncodingUTF8));
+  EXPECT_STREQ(name, "CAUCocoaViewFactory");
+  CFStringRef path = CFURLCopyFileSystemPath(info.mCocoaAUViewBundleLocation, kCFURLPOSIXPathStyle);
+  char location[4096] = "";
+  ASSERT_TRUE(CFStringGetCString(path, location, sizeof(location), kCFStringEncodingUTF8));
+  EXPECT_NE(std::string(location).find("test_host_au"), std::string::npos) << location;
+  CFRelease(path);
+  CFRelease(info.mCocoaAUViewClass[0]);
+  CFRelease(info.mCocoaAUViewBundleLocation);
+  // Another scope has no view.
+  EXPECT_NE(AudioUnitGetProperty(u.unit, kAudioUnitProperty_CocoaUI, kAudioUnitScope_Output, 0, &info, &size), noErr);
+
+  std::unique_ptr<CAUCocoaViewFactory> factory(CAUCocoaViewFactory::CreateByClassName(name));
+  ASSERT_NE(factory, nullptr);
+  EXPECT_EQ(CAUCocoaViewFactory::CreateByClassName("OtherFactory"), nullptr);
+  EXPECT_EQ(CAUCocoaViewFactory::CreateByClassName(nullptr), nullptr);
+  std::unique_ptr<CAUCocoaView> view(factory->UiViewForAudioUnit(u.unit, 0, 0));
+  EXPECT_EQ(view->GetWidth(), 977.0);
+  EXPECT_EQ(view->GetWindowId(), 0u);  // no host window asked for: off-screen
+}
+
+// The unit disposed while the host still holds the view: the view is torn
+// down with the unit (editor closed, timer stopped) and its later ticks and
+// its destruction never reach the freed unit (AddressSanitizer checks).
+TEST(AUCocoaView, DisposingTheUnitWithItsViewHeldTearsTheViewDown) {
+  std::unique_ptr<UNIT> u(new UNIT());
+  CAUCocoaViewFactory factory;
+  std::unique_ptr<CAUCocoaView> view(factory.UiViewForAudioUnit(u->unit, 0, 0));
+  ASSERT_TRUE(view->IsTimerRunning());
+  view->TimerTick();
+  u.reset();
+  EXPECT_FALSE(view->IsTimerRunning());
+  EXPECT_EQ(view->GetAU(), nullptr);
+  view->TimerTick();
+  view->Detach();
+  view.reset();
+}
+
+// The host closes the view first (Detach, then release) and disposes the
+// unit afterwards: one editor close, no second one from the unit.
+TEST(AUCocoaView, ClosingTheViewBeforeTheUnitLeavesTheUnitWithoutAView) {
+  UNIT u;
+  CAUCocoaViewFactory factory;
+  std::unique_ptr<CAUCocoaView> view(factory.UiViewForAudioUnit(u.unit, 0, 0));
+  view->Detach();
+  EXPECT_EQ(u.Synth()->GetCocoaView(), nullptr);
+  EXPECT_EQ(u.Editor()->getFrame(), nullptr);
+  view.reset();
+}

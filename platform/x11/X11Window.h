@@ -1,0 +1,73 @@
+#pragma once
+// The frame's window on an X11 display: a child of the host's window or a
+// top-level window of the frame's size. The frame keeps drawing into its
+// own image; the window shows that image, copying only the rectangles that
+// were redrawn or exposed. Input is read in ProcessEvents (run from the
+// frame's idle, which the host drives) and handed to the frame as the
+// view framework's mouse, wheel and key events.
+//
+// Each window has its own display connection. Modal loops (pop-up menus,
+// dialogs) read the same connection and pass what is not theirs to
+// HandleModalEvent, which keeps the window painted but drops its input.
+
+#include "platform/vstgui/Types.h"
+#include "platform/x11/X11Events.h"
+
+class CFrame;
+struct _XDisplay;
+union _XEvent;
+typedef struct _cairo_surface cairo_surface_t;
+
+// Opens a display connection for the program's windows, menus and
+// dialogs (null when there is none). The first call installs an error
+// handler that ignores protocol errors (a window the host destroyed under
+// us, a focus request that came too late), which would otherwise end the
+// host's process.
+_XDisplay* X11OpenDisplay();
+// True when a display connection can be opened (DISPLAY names a server
+// that answers).
+bool X11DisplayAvailable();
+
+class CX11Window {
+ public:
+  // A window for frame, or null when no display can be opened. handle is
+  // the host view the frame was opened with (X11HostView.h).
+  static CX11Window* Create(CFrame* frame, const void* handle);
+  ~CX11Window();
+  CX11Window(const CX11Window&) = delete;
+  CX11Window& operator=(const CX11Window&) = delete;
+
+  _XDisplay* GetDisplay() const { return m_display; }
+  unsigned long GetWindow() const { return m_window; }
+  int GetConnectionNumber() const;
+
+  // Handles every event waiting on the connection.
+  void ProcessEvents();
+  // Copies a rectangle (frame coordinates) of the frame's image onto the
+  // window.
+  void Show(const CRect& rect);
+  // A point of the window in root-window (screen) coordinates.
+  CPoint ToScreen(const CPoint& where) const;
+  // For modal loops: repaints exposed parts of this window; its input is
+  // dropped. False when the event is not this window's.
+  bool HandleModalEvent(_XEvent& event);
+
+ private:
+  CX11Window(CFrame* frame, const void* handle) : m_frame(frame), m_handle(handle) {}
+  bool _Open(unsigned long parent, const char* title);
+  void _Dispatch(_XEvent& event);
+
+  CFrame* m_frame;
+  const void* m_handle;
+  _XDisplay* m_display = nullptr;
+  unsigned long m_window = 0;
+  unsigned long m_deleteAtom = 0;
+  cairo_surface_t* m_surface = nullptr;
+  // The frame's image as an X image when the window's visual takes its
+  // pixels as they are (24-bit true colour): Show then copies with
+  // XPutImage; otherwise cairo-xlib converts.
+  struct _XImage* m_image = nullptr;
+  struct _XGC* m_gc = nullptr;
+  CX11ClickCounter m_clicks;
+  CRect m_exposed;
+};

@@ -1,0 +1,258 @@
+// The frame in a real X11 window under a virtual X server: the window's
+// size and pixels, input reaching the views as the controls expect it, the
+// drawn pop-up menu and the drawn dialogs, driven by xdotool. Skipped when
+// Xvfb or xdotool is not installed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/DlgDefaultAuthor.h"
+#include "platform/FileDialogs.h"
+#include "platform/vstgui/vstgui.h"
+#include "platform/x11/X11Dialog.h"
+#include "platform/x11/X11HostView.h"
+#include "platform/x11/X11PopupMenu.h"
+#include "platform/x11/X11Window.h"
+#include "support/TempDataDir.h"
+#include "support/XvfbServer.h"
+
+// The X headers last: their macros would clash with the others.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+// A view that records what reaches it.
+class CRecordingView : public CView {
+ public:
+  explicit CRecordingView(const CRect& size) : CView(size) {}
+  void draw(CDrawContext* c) override {
+    c->setFillColor(CColor(200, 40, 40, 255));
+    c->fillRect(size);
+  }
+  CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override {
+    downs.push_back(buttons);
+    return kMouseEventHandled;
+  }
+  CMouseEventResult onMouseUp(CPoint& where, const long& buttons) override {
+    ++ups;
+    return kMouseEventHandled;
+  }
+  bool onWheel(const CPoint& where, const float& distance, const long& buttons) override {
+    wheel += distance;
+    return true;
+  }
+  long onKeyDown(VstKeyCode& key) override {
+    keys.push_back(key.virt ? key.virt : key.character);
+    return 1;
+  }
+  std::vector<long> downs;
+  int ups = 0;
+  float wheel = 0;
+  std::vector<int> keys;
+};
+
+class X11WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    xdotool = CXvfbServer::FindProgram("xdotool");
+    if (xdotool.empty()) GTEST_SKIP() << "xdotool is not installed";
+    server.reset(new CXvfbServer());
+    if (!server->Available()) GTEST_SKIP() << "Xvfb is not installed or did not start";
+  }
+  void TearDown() override {
+    if (frame) frame->forget();
+    X11UnregisterHostView(&handle);
+    server.reset();
+  }
+
+  void OpenFrame(CCoord width, CCoord height) {
+    X11RegisterHostView(&handle, 0, "x11-window-test");
+    frame = new CFrame(CRect(0, 0, width, height), &handle, nullptr);
+    frame->setBackgroundColor(CColor(20, 60, 120, 255));
+    ASSERT_NE(frame->getPlatformWindow(), nullptr);
+    view = new CRecordingView(CRect(20, 20, 120, 80));
+    frame->addView(view);
+    frame->idle();
+  }
+
+  // Runs xdotool with args in the background.
+  pid_t Xdo(std::vector<std::string> args) {
+    args.insert(args.begin(), xdotool);
+    return CXvfbServer::Spawn(args);
+  }
+  // Idles the frame until done() holds or a few seconds pass.
+  bool IdleUntil(const std::function<bool()>& done) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < until) {
+      frame->idle();
+      if (done()) return true;
+      usleep(10000);
+    }
+    return false;
+  }
+  std::string WindowId() const { return std::to_string(frame->getPlatformWindow()->GetWindow()); }
+
+  std::string xdotool;
+  std::unique_ptr<CXvfbServer> server;
+  int handle = 0;
+  CFrame* frame = nullptr;
+  CRecordingView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(X11WindowTest, TheWindowHasTheFrameSizeAndShowsItsPixels) {
+  OpenFrame(300, 200);
+  X11_HOST_VIEW entry;
+  ASSERT_TRUE(X11FindHostView(&handle, entry));
+  EXPECT_EQ(entry.window, frame->getPlatformWindow()->GetWindow());
+
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  XWindowAttributes a;
+  ASSERT_TRUE(XGetWindowAttributes(d, static_cast<Window>(entry.window), &a));
+  EXPECT_EQ(a.width, 300);
+  EXPECT_EQ(a.height, 200);
+  XImage* image = XGetImage(d, static_cast<Window>(entry.window), 0, 0, 300, 200, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  for (CPoint p : {CPoint(5, 5), CPoint(50, 50), CPoint(119, 79), CPoint(299, 199)}) {
+    unsigned long px = XGetPixel(image, static_cast<int>(p.h), static_cast<int>(p.v));
+    CColor expected = frame->getPixel(static_cast<long>(p.h), static_cast<long>(p.v));
+    EXPECT_EQ((px >> 16) & 255, expected.red) << p.h << "," << p.v;
+    EXPECT_EQ((px >> 8) & 255, expected.green) << p.h << "," << p.v;
+    EXPECT_EQ(px & 255, expected.blue) << p.h << "," << p.v;
+  }
+  XDestroyImage(image);
+  XCloseDisplay(d);
+
+  // Only what changed is redrawn at the next idle.
+  view->setDirty(true);
+  EXPECT_EQ(frame->getDamage(), view->getViewSize());
+  frame->idle();
+  EXPECT_FALSE(frame->needsRedraw());
+}
+
+TEST_F(X11WindowTest, ClicksModifiersDoubleClicksWheelAndKeysReachTheViews) {
+  OpenFrame(300, 200);
+  std::string w = WindowId();
+  CXvfbServer::Wait(Xdo({"mousemove", "--window", w, "50", "50", "click", "1"}));
+  ASSERT_TRUE(IdleUntil([&] { return view->ups == 1; }));
+  EXPECT_EQ(view->downs.back(), kLButton);
+
+  CXvfbServer::Wait(Xdo({"keydown", "ctrl", "click", "3", "keyup", "ctrl"}));
+  ASSERT_TRUE(IdleUntil([&] { return view->ups == 2; }));
+  EXPECT_EQ(view->downs.back(), kRButton | kControl);
+
+  CXvfbServer::Wait(Xdo({"click", "--repeat", "2", "--delay", "80", "1"}));
+  ASSERT_TRUE(IdleUntil([&] { return view->ups == 4; }));
+  EXPECT_EQ(view->downs.back(), kLButton | kDoubleClick);
+
+  CXvfbServer::Wait(Xdo({"click", "4", "click", "4", "click", "5"}));
+  ASSERT_TRUE(IdleUntil([&] { return view->wheel == 1.f; }));
+
+  CXvfbServer::Wait(Xdo({"key", "Up", "Escape", "x"}));
+  ASSERT_TRUE(IdleUntil([&] { return view->keys.size() == 3; }));
+  EXPECT_EQ(view->keys, (std::vector<int>{VKEY_UP, VKEY_ESCAPE, 'x'}));
+}
+
+TEST_F(X11WindowTest, TheDrawnMenuOpensASubmenuChoosesAndDismissesOnAnOutsideClick) {
+  OpenFrame(400, 300);
+  COptionMenu* sub = new COptionMenu();
+  sub->addEntry("inner one");
+  sub->addEntry("inner two");
+  COptionMenu* menu = new COptionMenu(CRect(10, 10, 11, 11), nullptr, -1);
+  menu->addEntry("plain");
+  menu->addEntry("disabled", -1, CMenuItem::kDisabled);
+  menu->addSeparator();
+  menu->addEntry(sub, "more");
+  frame->addView(menu);
+  frame->idle();
+
+  MENU_LAYOUT root = X11LayoutMenu(menu);
+  MENU_LAYOUT inner = X11LayoutMenu(sub);
+  CPoint origin = frame->getPlatformWindow()->ToScreen(CPoint(10, 11));
+  auto centre = [](const CPoint& o, const CRect& r) {
+    return std::vector<std::string>{std::to_string(static_cast<int>(o.h + (r.left + r.right) / 2)),
+                                    std::to_string(static_cast<int>(o.v + (r.top + r.bottom) / 2))};
+  };
+  std::vector<std::string> more = centre(origin, root.items[3]);
+  // The submenu opens beside its entry.
+  CPoint subOrigin(origin.h + root.items[3].right + 3, origin.v + root.items[3].top - 3);
+  std::vector<std::string> two = centre(subOrigin, inner.items[1]);
+
+  // Each run gives the menu time to open first.
+  const std::vector<std::string> waitForMenu{"sleep", "0.5"};
+  auto afterMenu = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), waitForMenu.begin(), waitForMenu.end());
+    return Xdo(args);
+  };
+  pid_t pid = afterMenu({"mousemove", more[0], more[1], "sleep", "0.3", "mousemove", two[0], more[1],
+                   "sleep", "0.2", "mousemove", two[0], two[1], "sleep", "0.2", "click", "1"});
+  COptionMenu* chosen = nullptr;
+  long index = -1;
+  EXPECT_TRUE(frame->runPopupMenu(menu, chosen, index));
+  EXPECT_EQ(chosen, sub);
+  EXPECT_EQ(index, 1);
+  CXvfbServer::Wait(pid);
+
+  // Keys: Down skips the disabled entry and the separator; Right opens the
+  // submenu; Return chooses.
+  pid = afterMenu({"key", "Down", "Down", "Right", "Return"});
+  chosen = nullptr;
+  EXPECT_TRUE(frame->runPopupMenu(menu, chosen, index));
+  EXPECT_EQ(chosen, sub);
+  EXPECT_EQ(index, 0);
+  CXvfbServer::Wait(pid);
+
+  // A click outside every menu dismisses; so does Escape.
+  pid = afterMenu({"mousemove", "1000", "900", "click", "1"});
+  chosen = nullptr;
+  EXPECT_FALSE(frame->runPopupMenu(menu, chosen, index));
+  CXvfbServer::Wait(pid);
+  pid = afterMenu({"key", "Escape"});
+  EXPECT_FALSE(frame->runPopupMenu(menu, chosen, index));
+  CXvfbServer::Wait(pid);
+  sub->forget();
+}
+
+// With no desktop dialog program on PATH the drawn dialogs ask. (xdotool's
+// "type" takes every argument after it as text, so it comes last.)
+TEST_F(X11WindowTest, FileAndAuthorDialogsFallBackToTheDrawnDialogs) {
+  CTempDataDir dir;
+  ASSERT_TRUE(dir.Valid());
+  const char* oldPath = getenv("PATH");
+  std::string savedPath = oldPath ? oldPath : "";
+  setenv("PATH", dir.Path().c_str(), 1);  // an empty folder: no zenity, no kdialog
+  EXPECT_EQ(FindDesktopDialogProgram(), "");
+
+  char path[2048] = "unchanged";
+  // xdotool waits in the background for the window the dialog call opens.
+  pid_t pid = Xdo({"search", "--sync", "--name", X11_DIALOG_TITLE_SAVE, "sleep", "0.3", "type", "mine\n"});
+  EXPECT_TRUE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
+  EXPECT_EQ(std::string(path), dir.Path() + "/mine.p");
+  CXvfbServer::Wait(pid);
+
+  pid = Xdo({"search", "--sync", "--name", X11_DIALOG_TITLE_SAVE, "sleep", "0.3", "key", "o", "t", "Escape"});
+  std::strcpy(path, "unchanged");
+  EXPECT_FALSE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
+  EXPECT_STREQ(path, "unchanged");
+  CXvfbServer::Wait(pid);
+
+  pid = Xdo({"search", "--sync", "--name", X11_DIALOG_TITLE_AUTHOR, "sleep", "0.3", "key", "BackSpace", "BackSpace",
+             "type", "Zed\n"});
+  CDlgDefaultAuthor dialog;
+  EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Zed");
+  CXvfbServer::Wait(pid);
+
+  pid = Xdo({"search", "--sync", "--name", X11_DIALOG_TITLE_AUTHOR, "sleep", "0.3", "key", "j", "Escape"});
+  EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Al");
+  CXvfbServer::Wait(pid);
+  setenv("PATH", savedPath.c_str(), 1);
+}

@@ -1,0 +1,20 @@
+#pragma once
+// morlavine-editor: opens the instrument's editor in a window, as a music
+// host would. The instrument is created through its Audio Unit entry; the
+// editor view comes from the unit's Cocoa-view property and its view
+// factory; the program drives the view's idle timer every 40 ms. Closing
+// the window, SIGINT or SIGTERM closes the editor and writes the state
+// (--save-state). --snapshot draws the editor off-screen into a PNG file
+// and exits, without a display.
+
+#include <cstdio>
+
+namespace EditorApp {
+
+const int EXIT_OK = 0;
+const int EXIT_FAILED = 1;  // no display, a file could not be read or written
+const int EXIT_USAGE = 2;   // bad options
+
+int Run(int argc, char** argv, FILE* out, FILE* messages);
+
+}  // namespace EditorApp
