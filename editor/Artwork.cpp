@@ -253,17 +253,6 @@ void AddPageSelector(const char* name) {
   });
 }
 
-void AddOverlay(const char* name, const char* title) {
-  std::string t = title;
-  CBitmapResources::add(name, 977, 695, [t](CDrawContext& c, CCoord w, CCoord h) {
-    c.setDrawMode(kAntialias);
-    CRect r(90, 80, w - 60, h - 160);
-    RoundedPanel(c, r, 8, CColor(26, 29, 34, 245), CColor(0, 168, 255, 255));
-    Text(c, t.c_str(), CRect(r.left + 14, r.top + 6, r.right - 14, r.top + 26), CColor(0, 168, 255, 255), 12,
-         kBoldFace, kLeftText);
-  });
-}
-
 void RegisterAll();
 
 }  // namespace
