@@ -81,7 +81,6 @@ void PaintRecorder(CDrawContext& c, CCoord w, CCoord h) {
   PaintPanel(c, w, h, "RECORDER");
   Text(c, "Records the instrument's output; play, trim and save the take, or insert it into an oscillator.",
        CRect(108, 116, 860, 134), LABEL, 8, kNormalFace, kLeftText);
-  Text(c, "TOOLS", CRect(836, 505, 876, 519), LABEL, 7, kBoldFace, kRightText);
 }
 
 void PaintSampleEditor(CDrawContext& c, CCoord w, CCoord h) {

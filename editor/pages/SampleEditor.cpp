@@ -87,7 +87,8 @@ void CSampleEditor::Update() {
   m_sampleView->SetSource(left, right, left && right ? static_cast<long>(frames) : 0);
 
   const char* path = m_commands->GetLoadedSamplePath(m_osc);
-  m_nameButton->setText(FileUtils::ExtractFileName(path ? path : "").c_str());
+  const std::string name = FileUtils::ExtractFileName(path ? path : "");
+  m_nameButton->setText(name.empty() ? "Default Sample" : name.c_str());
   invalid();
 
   const unsigned int pitch = m_commands->GetSampleRootPitch(m_osc);
