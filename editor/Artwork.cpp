@@ -3,6 +3,7 @@
 // captions (from the layout table), knob strips of 96 frames, two-state
 // buttons, segmented selectors and the overlay panels' backgrounds (the
 // browser window's from its own painter).
+#include "editor/ArtworkKit.h"
 #include "editor/Artwork.h"
 
 #include <cairo.h>
@@ -19,6 +20,9 @@
 
 namespace {
 
+using ArtworkKit::RoundedPanel;
+using ArtworkKit::Text;
+
 const double PI = 3.14159265358979;
 
 void Gradient(CDrawContext& c, const CRect& r, const CColor& top, const CColor& bottom) {
@@ -33,32 +37,6 @@ void Gradient(CDrawContext& c, const CRect& r, const CColor& top, const CColor& 
   cairo_fill(cr);
   cairo_pattern_destroy(p);
   cairo_restore(cr);
-}
-
-void RoundedPanel(CDrawContext& c, const CRect& r, double radius, const CColor& fill, const CColor& edge) {
-  cairo_t* cr = c.getCairo();
-  cairo_save(cr);
-  double x0 = r.left + 0.5, y0 = r.top + 0.5, x1 = r.right - 0.5, y1 = r.bottom - 0.5;
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x1 - radius, y0 + radius, radius, -PI / 2, 0);
-  cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, PI / 2);
-  cairo_arc(cr, x0 + radius, y1 - radius, radius, PI / 2, PI);
-  cairo_arc(cr, x0 + radius, y0 + radius, radius, PI, 3 * PI / 2);
-  cairo_close_path(cr);
-  cairo_set_source_rgba(cr, fill.red / 255.0, fill.green / 255.0, fill.blue / 255.0, fill.alpha / 255.0);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgba(cr, edge.red / 255.0, edge.green / 255.0, edge.blue / 255.0, edge.alpha / 255.0);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
-  cairo_restore(cr);
-}
-
-void Text(CDrawContext& c, const char* text, const CRect& r, const CColor& colour, double size, long style = kBoldFace,
-          CHoriTxtAlign align = kCenterText) {
-  CFontDesc font("Arial", size, style);
-  c.setFont(&font);
-  c.setFontColor(colour);
-  c.drawString(text, r, false, align);
 }
 
 // A knob body with a pointer for value v (0..1) and a value arc.

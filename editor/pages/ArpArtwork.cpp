@@ -1,3 +1,4 @@
+#include "editor/ArtworkKit.h"
 #include "editor/pages/ArpArtwork.h"
 
 #include <cmath>
@@ -8,26 +9,14 @@
 
 namespace {
 
+using ArtworkKit::Box;
+using ArtworkKit::Text;
+
 const CColor PANEL(30, 33, 38, 255);
 const CColor EDGE(70, 75, 82, 255);
 const CColor LABEL(150, 156, 164, 255);
 const CColor ACCENT(0, 168, 255, 255);
 const CColor GATE_ACCENT(255, 150, 40, 255);
-
-void Box(CDrawContext& c, const CRect& r, const CColor& fill, const CColor& edge) {
-  c.setFillColor(fill);
-  c.setFrameColor(edge);
-  c.setLineWidth(1);
-  c.drawRect(r, kDrawFilledAndStroked);
-}
-
-void Label(CDrawContext& c, const char* text, const CRect& r, const CColor& colour, CCoord size,
-           long style = kBoldFace, CHoriTxtAlign align = kCenterText) {
-  CFontDesc font("Arial", size, style);
-  c.setFont(&font);
-  c.setFontColor(colour);
-  c.drawString(text, r, false, align);
-}
 
 // Released (or off) on top, pressed (or on) below.
 void AddButton(const char* name, int width, int height, const char* label, const CColor& lit) {
@@ -38,7 +27,7 @@ void AddButton(const char* name, int width, int height, const char* label, const
       r.inset(0.5, 0.5);
       Box(c, r, state ? CColor(lit.red / 3, lit.green / 3, lit.blue / 3, 255) : CColor(45, 48, 54, 255),
           state ? lit : CColor(95, 100, 108, 255));
-      Label(c, text.c_str(), r, state ? lit : CColor(205, 208, 214, 255), 7);
+      Text(c, text.c_str(), r, state ? lit : CColor(205, 208, 214, 255), 7);
     }
   });
 }
@@ -65,8 +54,8 @@ void PaintPage(CDrawContext& c, CCoord w, CCoord h) {
   const CRect gate(4, 4, 256, h - 4), arp(260, 4, w - 4, h - 4);
   Box(c, gate, PANEL, EDGE);
   Box(c, arp, PANEL, EDGE);
-  Label(c, "TRANCE GATE", CRect(52, 17, 140, 35), GATE_ACCENT, 10, kBoldFace, kLeftText);
-  Label(c, "ARPEGGIATOR", CRect(286, 17, 400, 35), ACCENT, 10, kBoldFace, kLeftText);
+  Text(c, "TRANCE GATE", CRect(52, 17, 140, 35), GATE_ACCENT, 10, kBoldFace, kLeftText);
+  Text(c, "ARPEGGIATOR", CRect(286, 17, 400, 35), ACCENT, 10, kBoldFace, kLeftText);
   // The gate's two rows of steps.
   Box(c, CRect(39, 49, 235, 87), CColor(200, 204, 210, 255), EDGE);
   for (int k = 0; k < 16; ++k) {
@@ -75,13 +64,13 @@ void PaintPage(CDrawContext& c, CCoord w, CCoord h) {
     Box(c, CRect(x + 1, 52, x + 11, 69), cell, cell);
     Box(c, CRect(x + 1, 67, x + 11, 84), cell, cell);
   }
-  Label(c, "L", CRect(26, 51, 38, 68), LABEL, 8);
-  Label(c, "R", CRect(26, 66, 38, 83), LABEL, 8);
-  Label(c, "MIX", CRect(35, 128, 75, 140), LABEL, 7);
-  Label(c, "STEPS", CRect(82, 97, 122, 109), LABEL, 7);
-  Label(c, "RATE", CRect(127, 97, 167, 109), LABEL, 7);
-  Label(c, "RATE", CRect(170, 128, 210, 140), LABEL, 7);
-  Label(c, "SMOOTH", CRect(207, 128, 251, 140), LABEL, 7);
+  Text(c, "L", CRect(26, 51, 38, 68), LABEL, 8);
+  Text(c, "R", CRect(26, 66, 38, 83), LABEL, 8);
+  Text(c, "MIX", CRect(35, 128, 75, 140), LABEL, 7);
+  Text(c, "STEPS", CRect(82, 97, 122, 109), LABEL, 7);
+  Text(c, "RATE", CRect(127, 97, 167, 109), LABEL, 7);
+  Text(c, "RATE", CRect(170, 128, 210, 140), LABEL, 7);
+  Text(c, "SMOOTH", CRect(207, 128, 251, 140), LABEL, 7);
   Box(c, CRect(84, 109, 120, 123), CColor(12, 13, 15, 255), EDGE);
   Box(c, CRect(128, 109, 166, 123), CColor(12, 13, 15, 255), EDGE);
   // The arpeggiator's step columns, in groups of four.
@@ -92,14 +81,14 @@ void PaintPage(CDrawContext& c, CCoord w, CCoord h) {
     number[0] = static_cast<char>(k + 1 >= 10 ? '1' : '0' + k + 1);
     number[1] = k + 1 >= 10 ? static_cast<char>('0' + (k + 1) % 10) : 0;
     number[2] = 0;
-    Label(c, number, CRect(x + 2, 40, x + 32, 52), LABEL, 6, kNormalFace);
+    Text(c, number, CRect(x + 2, 40, x + 32, 52), LABEL, 6, kNormalFace);
     Box(c, CRect(x + 10, 79, x + 18, 108), CColor(12, 13, 15, 255), CColor(60, 64, 70, 255));
   }
   const char* names[6] = {"STEPS", "RATE", "MODE", "OCTAVES", "SHUFFLE", "GATE"};
   const CCoord lefts[6] = {285, 345, 403, 488, 541, 622};
   const CCoord boxes[6][2] = {{308, 332}, {369, 402}, {427, 484}, {522, 539}, {589, 617}, {651, 678}};
   for (int i = 0; i < 6; ++i) {
-    Label(c, names[i], CRect(lefts[i] - 4, 125, boxes[i][0] - 2, 138), LABEL, 7, kBoldFace, kRightText);
+    Text(c, names[i], CRect(lefts[i] - 4, 125, boxes[i][0] - 2, 138), LABEL, 7, kBoldFace, kRightText);
     Box(c, CRect(boxes[i][0], 125, boxes[i][1], 138), CColor(12, 13, 15, 255), EDGE);
   }
 }
@@ -151,7 +140,7 @@ void RegisterAll() {
         seg.inset(1, 1);
         const bool lit = s == image;
         Box(c, seg, lit ? CColor(0, 120, 190, 255) : CColor(40, 43, 48, 255), EDGE);
-        Label(c, labels[s], seg, lit ? CColor(255, 255, 255, 255) : CColor(160, 165, 170, 255), 7);
+        Text(c, labels[s], seg, lit ? CColor(255, 255, 255, 255) : CColor(160, 165, 170, 255), 7);
       }
     }
   });

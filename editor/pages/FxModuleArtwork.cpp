@@ -1,3 +1,4 @@
+#include "editor/ArtworkKit.h"
 #include "editor/pages/FxModuleArtwork.h"
 
 #include <cairo.h>
@@ -10,6 +11,10 @@
 
 namespace {
 
+using ArtworkKit::RoundedPanel;
+using ArtworkKit::SetSource;
+using ArtworkKit::Text;
+
 const double PI = 3.14159265358979;
 
 const CColor PANEL(30, 33, 38, 255);
@@ -18,36 +23,6 @@ const CColor CAPTION(170, 176, 184, 255);
 const CColor ACCENT(0, 168, 255, 255);
 const CColor WELL(14, 16, 19, 255);
 const CColor WELL_EDGE(70, 75, 82, 255);
-
-void SetSource(cairo_t* cr, const CColor& c) {
-  cairo_set_source_rgba(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0);
-}
-
-void RoundedBox(CDrawContext& c, const CRect& r, double radius, const CColor& fill, const CColor& edge) {
-  cairo_t* cr = c.getCairo();
-  cairo_save(cr);
-  const double x0 = r.left + 0.5, y0 = r.top + 0.5, x1 = r.right - 0.5, y1 = r.bottom - 0.5;
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x1 - radius, y0 + radius, radius, -PI / 2, 0);
-  cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, PI / 2);
-  cairo_arc(cr, x0 + radius, y1 - radius, radius, PI / 2, PI);
-  cairo_arc(cr, x0 + radius, y0 + radius, radius, PI, 3 * PI / 2);
-  cairo_close_path(cr);
-  SetSource(cr, fill);
-  cairo_fill_preserve(cr);
-  SetSource(cr, edge);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
-  cairo_restore(cr);
-}
-
-void Text(CDrawContext& c, const char* text, const CRect& r, const CColor& colour, CCoord size,
-          long style = kBoldFace, CHoriTxtAlign align = kCenterText) {
-  CFontDesc font("Arial", size, style);
-  c.setFont(&font);
-  c.setFontColor(colour);
-  c.drawString(text, r, false, align);
-}
 
 // A large knob: track and value arc from 135 degrees over 270, a shaded
 // body and a pointer.
@@ -118,7 +93,7 @@ void SmallKnobBody(CDrawContext& c, const CRect& knob) {
 
 void PaintPanel(CDrawContext& c, CCoord w, CCoord h, const FX_PANEL_DESC& d) {
   c.setDrawMode(kAntialias);
-  RoundedBox(c, CRect(0, 0, w, h), 5, PANEL, EDGE);
+  RoundedPanel(c, CRect(0, 0, w, h), 5, PANEL, EDGE);
   if (d.presetKind == 0) {
     Text(c, "EMPTY SLOT", CRect(0, h / 2 - 18, w, h / 2 - 4), CColor(120, 126, 134, 255), 11);
     Text(c, "Right-click a slot above to choose an effect", CRect(0, h / 2 + 2, w, h / 2 + 14), CAPTION, 8,
@@ -141,13 +116,13 @@ void PaintPanel(CDrawContext& c, CCoord w, CCoord h, const FX_PANEL_DESC& d) {
         Text(c, control.caption, CRect(cx - 26, r.bottom - 1, cx + 26, r.bottom + 8), CAPTION, 7);
         break;
       case FX_CONTROL_LIST:
-        RoundedBox(c, r, 2, WELL, WELL_EDGE);
+        RoundedPanel(c, r, 2, WELL, WELL_EDGE);
         Text(c, control.caption, CRect(r.left - 4, r.top - 10, r.right + 4, r.top - 1), CAPTION, 7);
         break;
       case FX_CONTROL_NUMERIC: {
         CRect well = r;
         well.inset(-1, -1);
-        RoundedBox(c, well, 2, WELL, WELL_EDGE);
+        RoundedPanel(c, well, 2, WELL, WELL_EDGE);
         Text(c, control.caption, CRect(r.left - 36, r.top, r.left - 3, r.bottom), CAPTION, 7, kBoldFace,
              kRightText);
         break;

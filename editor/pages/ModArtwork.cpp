@@ -1,3 +1,4 @@
+#include "editor/ArtworkKit.h"
 #include "editor/pages/ModArtwork.h"
 
 #include <cairo.h>
@@ -8,6 +9,9 @@
 #include "platform/vstgui/vstgui.h"
 
 namespace {
+
+using ArtworkKit::Box;
+using ArtworkKit::Text;
 
 const double PI = 3.14159265358979;
 
@@ -21,21 +25,6 @@ const CColor ENV_ACCENT(90, 230, 90, 255);
 const CColor MSEG_ACCENT(255, 156, 68, 255);
 // Under the MSEG editor, which draws only its grid, curve and points.
 const CColor MSEG_AREA(120, 124, 130, 255);
-
-void Box(CDrawContext& c, const CRect& r, const CColor& fill, const CColor& edge) {
-  c.setFillColor(fill);
-  c.setFrameColor(edge);
-  c.setLineWidth(1);
-  c.drawRect(r, kDrawFilledAndStroked);
-}
-
-void Label(CDrawContext& c, const char* text, const CRect& r, const CColor& colour, CCoord size,
-           long style = kBoldFace, CHoriTxtAlign align = kCenterText) {
-  CFontDesc font("Arial", size, style);
-  c.setFont(&font);
-  c.setFontColor(colour);
-  c.drawString(text, r, false, align);
-}
 
 // The knobs of the page draw only their value ring and dot: the body is the
 // background's.
@@ -64,15 +53,15 @@ void Field(CDrawContext& c, const CRect& box, const char* caption, bool above = 
   Box(c, CRect(box.left - 2, box.top - 1, box.right + 2, box.bottom + 1), WELL, EDGE);
   if (!caption) return;
   if (above) {
-    Label(c, caption, CRect(box.left - 6, box.top - 11, box.right + 6, box.top - 1), LABEL, 7);
+    Text(c, caption, CRect(box.left - 6, box.top - 11, box.right + 6, box.top - 1), LABEL, 7);
   } else {
-    Label(c, caption, CRect(box.left - 44, box.top, box.left - 5, box.bottom), LABEL, 7, kBoldFace, kRightText);
+    Text(c, caption, CRect(box.left - 44, box.top, box.left - 5, box.bottom), LABEL, 7, kBoldFace, kRightText);
   }
 }
 
 void Section(CDrawContext& c, const CRect& r, const char* title, const CColor& accent) {
   Box(c, r, PANEL, EDGE);
-  Label(c, title, CRect(r.left + 6, 21, r.left + 60, 37), accent, 10, kBoldFace, kLeftText);
+  Text(c, title, CRect(r.left + 6, 21, r.left + 60, 37), accent, 10, kBoldFace, kLeftText);
 }
 
 void PaintPage(CDrawContext& c, CCoord w, CCoord h) {
@@ -86,7 +75,7 @@ void PaintPage(CDrawContext& c, CCoord w, CCoord h) {
                                  {297, "DECAY"}, {336, "SUSTAIN"}, {375, "RELEASE"}};
   for (const KNOB_CAPTION& k : knobs) {
     KnobBody(c, CRect(k.left, 46, k.left + 28, 74));
-    Label(c, k.caption, CRect(k.left - 8, 75, k.left + 36, 85), LABEL, 7);
+    Text(c, k.caption, CRect(k.left - 8, 75, k.left + 36, 85), LABEL, 7);
   }
 
   // LFO.
@@ -101,13 +90,13 @@ void PaintPage(CDrawContext& c, CCoord w, CCoord h) {
   Field(c, CRect(365, 119, 396, 133), "TIME", true);
   // MSEG: the editor's area and the row of settings below it.
   Box(c, CRect(451, 48, 741, 118), MSEG_AREA, CColor(20, 20, 20, 255));
-  Label(c, "ON", CRect(420, 62, 444, 72), LABEL, 7);
+  Text(c, "ON", CRect(420, 62, 444, 72), LABEL, 7);
   Field(c, CRect(473, 125, 521, 138), "MODE");
   Field(c, CRect(565, 125, 593, 138), "SYNC");
   Field(c, CRect(632, 125, 657, 138), "RATE");
   Field(c, CRect(698, 125, 754, 138), "TRIG");
-  Label(c, "ON", CRect(28, 62, 56, 72), LABEL, 7);
-  Label(c, "ON", CRect(214, 62, 242, 72), LABEL, 7);
+  Text(c, "ON", CRect(28, 62, 56, 72), LABEL, 7);
+  Text(c, "ON", CRect(214, 62, 242, 72), LABEL, 7);
 }
 
 // count images stacked vertically; image k shows segment k lit.
@@ -122,7 +111,7 @@ void AddSelector(const char* name, int width, int height, const std::vector<cons
         const bool lit = s == image;
         Box(c, seg, lit ? CColor(accent.red / 2, accent.green / 2, accent.blue / 2, 255) : CColor(40, 43, 48, 255),
             lit ? accent : EDGE);
-        Label(c, labels[s], seg, lit ? CColor(255, 255, 255, 255) : CColor(160, 165, 170, 255), 7);
+        Text(c, labels[s], seg, lit ? CColor(255, 255, 255, 255) : CColor(160, 165, 170, 255), 7);
       }
     }
   });

@@ -1,6 +1,6 @@
+#include "editor/ArtworkKit.h"
 #include "editor/pages/SampleArtwork.h"
 
-#include <cairo.h>
 
 #include <mutex>
 #include <string>
@@ -10,38 +10,14 @@
 
 namespace {
 
-const double PI = 3.14159265358979;
+using ArtworkKit::RoundedPanel;
+using ArtworkKit::Text;
+
 const CColor ACCENT(0, 168, 255, 255);
 const CColor WAVE(255, 156, 68, 255);
 const CColor RECORD_RED(255, 70, 60, 255);
 const CColor PLAY_GREEN(90, 230, 90, 255);
 const CColor LABEL(150, 156, 164, 255);
-
-void Rounded(CDrawContext& c, const CRect& r, double radius, const CColor& fill, const CColor& edge) {
-  cairo_t* cr = c.getCairo();
-  cairo_save(cr);
-  const double x0 = r.left + 0.5, y0 = r.top + 0.5, x1 = r.right - 0.5, y1 = r.bottom - 0.5;
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x1 - radius, y0 + radius, radius, -PI / 2, 0);
-  cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, PI / 2);
-  cairo_arc(cr, x0 + radius, y1 - radius, radius, PI / 2, PI);
-  cairo_arc(cr, x0 + radius, y0 + radius, radius, PI, 3 * PI / 2);
-  cairo_close_path(cr);
-  cairo_set_source_rgba(cr, fill.red / 255.0, fill.green / 255.0, fill.blue / 255.0, fill.alpha / 255.0);
-  cairo_fill_preserve(cr);
-  cairo_set_source_rgba(cr, edge.red / 255.0, edge.green / 255.0, edge.blue / 255.0, edge.alpha / 255.0);
-  cairo_set_line_width(cr, 1);
-  cairo_stroke(cr);
-  cairo_restore(cr);
-}
-
-void Text(CDrawContext& c, const char* text, const CRect& r, const CColor& colour, double size,
-          long style = kBoldFace, CHoriTxtAlign align = kCenterText) {
-  CFontDesc font("Arial", size, style);
-  c.setFont(&font);
-  c.setFontColor(colour);
-  c.drawString(text, r, false, align);
-}
 
 CColor Dim(const CColor& colour) { return CColor(colour.red / 3, colour.green / 3, colour.blue / 3, 255); }
 
@@ -57,7 +33,7 @@ void AddButton(const char* name, int width, int height, const char* label, const
       CRect r(0, height * state, width, height * (state + 1));
       CRect inner = r;
       inner.inset(0.5, 0.5);
-      Rounded(c, inner, 3, state ? Dim(lit) : CColor(42, 45, 50, 255), state ? lit : CColor(90, 95, 102, 255));
+      RoundedPanel(c, inner, 3, state ? Dim(lit) : CColor(42, 45, 50, 255), state ? lit : CColor(90, 95, 102, 255));
       Text(c, state ? on.c_str() : off.c_str(), r, state ? lit : CColor(200, 204, 210, 255), 7);
     }
   });
@@ -68,13 +44,13 @@ void AddButton(const char* name, int width, int height, const char* label, const
 void PaintPanel(CDrawContext& c, CCoord w, CCoord h, const char* title) {
   c.setDrawMode(kAntialias);
   const CRect panel(90, 80, w - 60, h - 160);
-  Rounded(c, panel, 8, CColor(26, 29, 34, 245), ACCENT);
+  RoundedPanel(c, panel, 8, CColor(26, 29, 34, 245), ACCENT);
   Text(c, title, CRect(panel.left + 14, panel.top + 6, panel.left + 250, panel.top + 26), ACCENT, 12, kBoldFace,
        kLeftText);
   // The waveform's well, one pixel around the sample view.
-  Rounded(c, CRect(104, 141, 893, 478), 4, CColor(14, 16, 19, 255), CColor(70, 75, 82, 255));
+  RoundedPanel(c, CRect(104, 141, 893, 478), 4, CColor(14, 16, 19, 255), CColor(70, 75, 82, 255));
   // The bar under the well.
-  Rounded(c, CRect(104, 496, 893, 530), 4, CColor(34, 37, 43, 255), CColor(60, 65, 72, 255));
+  RoundedPanel(c, CRect(104, 496, 893, 530), 4, CColor(34, 37, 43, 255), CColor(60, 65, 72, 255));
 }
 
 void PaintRecorder(CDrawContext& c, CCoord w, CCoord h) {
@@ -86,10 +62,10 @@ void PaintRecorder(CDrawContext& c, CCoord w, CCoord h) {
 void PaintSampleEditor(CDrawContext& c, CCoord w, CCoord h) {
   PaintPanel(c, w, h, "SAMPLE EDITOR");
   // The name field between the arrows.
-  Rounded(c, CRect(356, 98, 459, 112), 2, CColor(8, 20, 28, 255), CColor(0, 90, 140, 255));
+  RoundedPanel(c, CRect(356, 98, 459, 112), 2, CColor(8, 20, 28, 255), CColor(0, 90, 140, 255));
   Text(c, "ROOT KEY", CRect(112, 508, 178, 523), LABEL, 7, kBoldFace, kLeftText);
-  Rounded(c, CRect(181, 506, 214, 525), 2, CColor(8, 20, 28, 255), CColor(0, 90, 140, 255));
-  Rounded(c, CRect(216, 506, 249, 525), 2, CColor(8, 20, 28, 255), CColor(0, 90, 140, 255));
+  RoundedPanel(c, CRect(181, 506, 214, 525), 2, CColor(8, 20, 28, 255), CColor(0, 90, 140, 255));
+  RoundedPanel(c, CRect(216, 506, 249, 525), 2, CColor(8, 20, 28, 255), CColor(0, 90, 140, 255));
   Text(c, "Drag the markers to set the loop.", CRect(600, 508, 880, 523), LABEL, 7, kNormalFace, kRightText);
 }
 

@@ -1,3 +1,4 @@
+#include "editor/ArtworkKit.h"
 #include "editor/pages/WaveTableArtwork.h"
 
 #include <cmath>
@@ -9,6 +10,9 @@
 
 namespace {
 
+using ArtworkKit::Box;
+using ArtworkKit::Text;
+
 const CColor PANEL(26, 29, 34, 250);
 const CColor EDGE(70, 75, 82, 255);
 const CColor ACCENT(0, 168, 255, 255);
@@ -17,21 +21,6 @@ const CColor LABEL(150, 156, 164, 255);
 const CColor BUTTON_TEXT(205, 208, 214, 255);
 
 const char* const EFFECT_NAMES[8] = {"COMB", "SYNC", "MULTIPLY", "DECIMATE", "VOWEL", "DRIVE", "FOLD", "WIDTH"};
-
-void Box(CDrawContext& c, const CRect& r, const CColor& fill, const CColor& edge) {
-  c.setFillColor(fill);
-  c.setFrameColor(edge);
-  c.setLineWidth(1);
-  c.drawRect(r, kDrawFilledAndStroked);
-}
-
-void Label(CDrawContext& c, const char* text, const CRect& r, const CColor& colour, CCoord size,
-           long style = kBoldFace, CHoriTxtAlign align = kCenterText) {
-  CFontDesc font("Arial", size, style);
-  c.setFont(&font);
-  c.setFontColor(colour);
-  c.drawString(text, r, false, align);
-}
 
 // Released on top, pressed below.
 void AddButton(const char* name, int width, int height, const char* label, const CColor& lit, bool shared = false) {
@@ -43,7 +32,7 @@ void AddButton(const char* name, int width, int height, const char* label, const
       r.inset(0.5, 0.5);
       Box(c, r, state ? CColor(lit.red / 3, lit.green / 3, lit.blue / 3, 255) : CColor(45, 48, 54, 255),
           state ? lit : CColor(95, 100, 108, 255));
-      Label(c, text.c_str(), r, state ? lit : BUTTON_TEXT, 7);
+      Text(c, text.c_str(), r, state ? lit : BUTTON_TEXT, 7);
     }
   });
 }
@@ -56,7 +45,7 @@ void AddMenuButton(const char* name, int width, int height, const char* label) {
       CRect r(0, height * state, width, height * (state + 1));
       r.inset(0.5, 0.5);
       Box(c, r, state ? CColor(0, 56, 85, 255) : CColor(45, 48, 54, 255), state ? ACCENT : CColor(95, 100, 108, 255));
-      Label(c, text.c_str(), CRect(r.left, r.top, r.right - 10, r.bottom), state ? ACCENT : BUTTON_TEXT, 7);
+      Text(c, text.c_str(), CRect(r.left, r.top, r.right - 10, r.bottom), state ? ACCENT : BUTTON_TEXT, 7);
       const CCoord cx = r.right - 8, cy = r.top + height / 2.0;
       CPoint tri[3] = {CPoint(cx - 3, cy - 2), CPoint(cx + 3, cy - 2), CPoint(cx, cy + 2)};
       c.setFillColor(state ? ACCENT : BUTTON_TEXT);
@@ -75,7 +64,7 @@ void AddSelector(const char* name, int width, int height, const std::vector<cons
         seg.inset(1, 1);
         const bool lit = s == image;
         Box(c, seg, lit ? CColor(150, 80, 20, 255) : CColor(40, 43, 48, 255), lit ? WAVE_ACCENT : EDGE);
-        Label(c, labels[s], seg, lit ? CColor(255, 255, 255, 255) : CColor(160, 165, 170, 255), 7);
+        Text(c, labels[s], seg, lit ? CColor(255, 255, 255, 255) : CColor(160, 165, 170, 255), 7);
       }
     }
   });
@@ -114,21 +103,21 @@ void PaintPanel(CDrawContext& c, CCoord, CCoord) {
   c.setDrawMode(kAntialias);
   // The panel over the window, framed in the editor's accent.
   Box(c, CRect(90, 80, 917, 535), PANEL, ACCENT);
-  Label(c, "WAVETABLE EDITOR", CRect(104, 86, 330, 106), ACCENT, 12, kBoldFace, kLeftText);
+  Text(c, "WAVETABLE EDITOR", CRect(104, 86, 330, 106), ACCENT, 12, kBoldFace, kLeftText);
 
   // Effects: eight knobs in two rows, each with its caption below.
   Box(c, CRect(100, 118, 330, 285), CColor(34, 37, 43, 255), EDGE);
-  Label(c, "WAVE EFFECTS", CRect(106, 120, 320, 132), LABEL, 7, kBoldFace, kLeftText);
+  Text(c, "WAVE EFFECTS", CRect(106, 120, 320, 132), LABEL, 7, kBoldFace, kLeftText);
   for (int k = 0; k < 8; ++k) {
     const CCoord x = 117 + 53 * (k % 4), y = 135 + 60 * (k / 4);
-    Label(c, EFFECT_NAMES[k], CRect(x - 12, y + 31, x + 40, y + 42), LABEL, 7);
+    Text(c, EFFECT_NAMES[k], CRect(x - 12, y + 31, x + 40, y + 42), LABEL, 7);
   }
   // The table's name, in a display.
   Box(c, CRect(340, 96, 475, 114), CColor(12, 14, 17, 255), EDGE);
   // The view: a dark field with a centre line, a frame around both views.
   Box(c, CRect(338, 133, 897, 486), CColor(16, 18, 21, 255), EDGE);
-  Label(c, "TOOLS", CRect(580, 498, 624, 512), LABEL, 7, kBoldFace, kRightText);
-  Label(c, "VIEW", CRect(740, 498, 778, 512), LABEL, 7, kBoldFace, kRightText);
+  Text(c, "TOOLS", CRect(580, 498, 624, 512), LABEL, 7, kBoldFace, kRightText);
+  Text(c, "VIEW", CRect(740, 498, 778, 512), LABEL, 7, kBoldFace, kRightText);
 }
 
 void RegisterAll() {
