@@ -6,6 +6,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdint>
 
 #include "platform/vstgui/Frame.h"
 #include "platform/x11/X11HostView.h"
@@ -32,9 +33,41 @@ bool X11DisplayAvailable() {
   return true;
 }
 
+namespace {
+
+// A VST 2.x host on Linux hands the editor the id of its X11 window as the
+// parent pointer. X11 window ids fit in 29 bits, so a value above that is a
+// real pointer of some other host (or a test) and never asked of the server.
+bool IsHostWindowId(const void* handle, unsigned long& id) {
+  const uintptr_t value = reinterpret_cast<uintptr_t>(handle);
+  if (value == 0 || value > 0x1FFFFFFFu) return false;
+  Display* display = X11OpenDisplay();
+  if (!display) return false;
+  XWindowAttributes attributes;
+  const Status found = XGetWindowAttributes(display, static_cast<Window>(value), &attributes);
+  XCloseDisplay(display);
+  if (!found) return false;
+  id = static_cast<unsigned long>(value);
+  return true;
+}
+
+}  // namespace
+
 CX11Window* CX11Window::Create(CFrame* frame, const void* handle) {
   X11_HOST_VIEW view;
-  if (!frame || !X11FindHostView(handle, view)) return nullptr;
+  if (!frame) return nullptr;
+  if (!X11FindHostView(handle, view)) {
+    // Not a view registered by our own hosts: the host's X11 window itself,
+    // or nothing to open (off-screen).
+    unsigned long parent = 0;
+    if (!IsHostWindowId(handle, parent)) return nullptr;
+    CX11Window* window = new CX11Window(frame, handle);
+    if (!window->_Open(parent, "")) {
+      delete window;
+      return nullptr;
+    }
+    return window;
+  }
   CX11Window* window = new CX11Window(frame, handle);
   if (!window->_Open(view.parent, view.title.c_str())) {
     delete window;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -13,6 +14,8 @@
 #include <vector>
 
 #include "editor/DlgDefaultAuthor.h"
+#include "editor/Editor.h"
+#include "host/vst/VstTestHost.h"
 #include "platform/FileDialogs.h"
 #include "platform/vstgui/vstgui.h"
 #include "platform/x11/X11Dialog.h"
@@ -255,4 +258,39 @@ TEST_F(X11WindowTest, FileAndAuthorDialogsFallBackToTheDrawnDialogs) {
   EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Al");
   CXvfbServer::Wait(pid);
   setenv("PATH", savedPath.c_str(), 1);
+}
+
+// A VST 2.x host on Linux passes the id of its own X11 window to
+// effEditOpen: the editor opens as a child window of it, at the editor's
+// size, and goes away with effEditClose.
+TEST_F(X11WindowTest, TheEditorOpensInsideTheWindowAVstHostPasses) {
+  Display* d = XOpenDisplay(nullptr);
+  ASSERT_NE(d, nullptr);
+  const Window parent = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1000, 720, 0, 0, 0);
+  XSync(d, False);
+  auto children = [&] {
+    Window root = 0, up = 0, *list = nullptr;
+    unsigned int count = 0;
+    std::vector<Window> found;
+    if (XQueryTree(d, parent, &root, &up, &list, &count)) found.assign(list, list + count);
+    if (list) XFree(list);
+    return found;
+  };
+  {
+    CVstTestHost host;
+    host.Start();
+    ASSERT_EQ(host.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), 1);
+    host.Dispatch(effEditIdle);
+    const std::vector<Window> inside = children();
+    ASSERT_EQ(inside.size(), 1u);
+    XWindowAttributes a;
+    ASSERT_TRUE(XGetWindowAttributes(d, inside[0], &a));
+    EXPECT_EQ(a.width, static_cast<int>(CEditor::EDITOR_WIDTH));
+    EXPECT_EQ(a.height, static_cast<int>(CEditor::EDITOR_HEIGHT));
+    host.Dispatch(effEditClose);
+    XSync(d, False);
+    EXPECT_TRUE(children().empty());
+  }
+  XDestroyWindow(d, parent);
+  XCloseDisplay(d);
 }
