@@ -182,13 +182,22 @@ void CLfo::FreePhaseRun(unsigned int n) {
   const unsigned int shape = ClampSetting(m_synth->GetParam(PARAM_LFO_SHAPE + m_instance), LFO_SHAPE_COUNT - 1);
   const float inc = _GetIncrement(shape);
   float phase = m_freePhase;
-  for (unsigned int i = 0; i < n; ++i) {
-    const float r = m_rate.GetValue(i);
-    phase = phase + r * r * inc;
-    if (phase >= 1.0f) {
-      m_seed = DrawSeed();
-      phase = phase - std::floor(phase);
+  auto run = [&](auto rateAt) {
+    for (unsigned int i = 0; i < n; ++i) {
+      const float r = rateAt(i);
+      phase = phase + r * r * inc;
+      if (phase >= 1.0f) {
+        m_seed = DrawSeed();
+        phase = phase - std::floor(phase);
+      }
     }
+  };
+  if (m_rate.constant) {
+    // A settled, unmodulated rate is read once for the block.
+    const float r = m_rate.GetConstantValue();
+    run([r](unsigned int) { return r; });
+  } else {
+    run([this](unsigned int i) { return m_rate.GetValue(i); });
   }
   if (!(phase >= 0.0f && phase < 1.0f)) phase = 0.0f;
   m_freePhase = phase;
