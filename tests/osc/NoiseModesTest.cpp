@@ -196,6 +196,29 @@ TEST(NoiseModes, ClickPlaysOneBurstPerNoteAtXZero) {
   }
 }
 
+TEST(NoiseModes, ClickBurstIsItsTableAtFourTimesTheOversampling) {
+  // Sample i of a one-shot burst of 200 host-rate samples reads table value
+  // trunc(i x 16384 / (200 N)) without interpolation, times 4 N.
+  for (unsigned int os : {2u, 4u}) {
+    SCOPED_TRACE(os);
+    COscFixture& f = Noise(CLICK, 0.0f, os);
+    auto voice = f.NewVoice(60);
+    std::vector<float> y = RenderNoise(f, voice.get(), 400);
+    const size_t burst = 200 * os;
+    size_t same = 0;
+    double sumY = 0.0, sumRef = 0.0;
+    for (size_t i = 0; i < burst; ++i) {
+      const size_t index = static_cast<size_t>(static_cast<double>(i) * 16384.0 / static_cast<double>(burst));
+      const double want = Tables::NOISE_CLICK_TABLE[index] * 4.0 * os;
+      if (std::fabs(y[i] - want) <= 1e-5 * (1.0 + std::fabs(want))) ++same;
+      sumY += static_cast<double>(y[i]) * y[i];
+      sumRef += want * want;
+    }
+    EXPECT_GT(same, burst * 97 / 100);
+    EXPECT_NEAR(std::sqrt(sumY / sumRef), 1.0, 0.02);
+  }
+}
+
 TEST(NoiseModes, ClickRepeatsAtThePeriodMorphXSets) {
   struct {
     float x;
