@@ -3,10 +3,11 @@
 // function MorlavineRenderScore is collected, so opening the instrument and
 // building its tables do not count.
 //
-//   host_render_report [oversampling 2|4|8] [unison 1-8] [seconds] [factory|heavy]
+//   host_render_report [oversampling 2|4|8] [unison 1-8] [seconds] [factory|heavy|idle]
 //
 // "heavy" plays the heavy bench sound of BenchSounds.h (with the unison
-// count given) instead of the factory preset.
+// count given) instead of the factory preset; "idle" renders the factory
+// preset with no note at all (the cost of a silent engine).
 //
 // Prints the frames rendered and the peak level (so the render cannot be
 // left out by the compiler).
@@ -31,11 +32,11 @@ const UInt32 BLOCK = 512;
 // Renders the score for the given frames; the only function callgrind counts.
 extern "C" __attribute__((noinline)) int MorlavineRenderScore(CReferenceScore* score, uint64_t frames,
                                                             CHostHarness* host, float* peak) {
-  score->Begin();
+  if (score) score->Begin();
   uint64_t done = 0;
   while (done < frames) {
     const uint64_t n = frames - done < BLOCK ? frames - done : BLOCK;
-    if (!score->Play(n)) return 1;
+    if (score ? !score->Play(n) : host->Render(static_cast<UInt32>(n)) != noErr) return 1;
     for (UInt32 i = 0; i < n; ++i) {
       const float a = host->Left()[i] < 0.0f ? -host->Left()[i] : host->Left()[i];
       if (a > *peak) *peak = a;
@@ -51,8 +52,8 @@ int main(int argc, char** argv) {
   const double seconds = argc > 3 ? std::atof(argv[3]) : 0.25;
   const std::string sound = argc > 4 ? argv[4] : "factory";
   if ((oversampling != 2 && oversampling != 4 && oversampling != 8) || unison < 1 || unison > 8 ||
-      !(seconds > 0.0 && seconds <= 60.0) || (sound != "factory" && sound != "heavy")) {
-    std::fprintf(stderr, "usage: %s [oversampling 2|4|8] [unison 1-8] [seconds] [factory|heavy]\n", argv[0]);
+      !(seconds > 0.0 && seconds <= 60.0) || (sound != "factory" && sound != "heavy" && sound != "idle")) {
+    std::fprintf(stderr, "usage: %s [oversampling 2|4|8] [unison 1-8] [seconds] [factory|heavy|idle]\n", argv[0]);
     return 2;
   }
   CTempDataDir dataDir;
@@ -70,7 +71,7 @@ int main(int argc, char** argv) {
   CReferenceScore score(host, BLOCK);
   const uint64_t frames = static_cast<uint64_t>(seconds * RATE);
   float peak = 0.0f;
-  if (MorlavineRenderScore(&score, frames, &host, &peak) != 0) {
+  if (MorlavineRenderScore(sound == "idle" ? nullptr : &score, frames, &host, &peak) != 0) {
     std::fprintf(stderr, "render failed\n");
     return 1;
   }

@@ -111,48 +111,62 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
   float current = st->current;
   float previous = st->previous;
 
-  for (unsigned int i = 0; i < n; ++i) {
-    const float a = m_amount.GetValue(i);
-    const float r = m_rate.GetValue(i);
-    const float po = m_phase.GetValue(i);
-    float x = po + phase;
-    if (x > 1.0f) x = x - std::floor(x);
-    const float d = r * r * inc;
-    float y;
-    if (table) {
-      float u = x * sizeM1;
-      // Keeps a damaged phase or offset (negative, NaN) inside the table.
-      if (!(u >= 0.0f)) u = 0.0f;
-      if (u > sizeM1) u = sizeM1;
-      unsigned int k = static_cast<unsigned int>(u);
-      y = table[k] + (table[k + 1] - table[k]) * (u - static_cast<float>(k));
-    } else if (shape == SHAPE_RAND_STEP) {
-      y = current;
-    } else if (shape == SHAPE_RAND_SLIDE) {
-      y = previous + x * (current - previous);
-    } else {
-      const float w = CRACKLE_SAMPLES * d;
-      if (w > x) {
-        float t = static_cast<float>(static_cast<double>(x) * std::fabs(static_cast<double>(current)) /
-                                     static_cast<double>(w));
-        float u = t * static_cast<float>(Tables::ENV_DECAY_TABLE_SIZEM1);
+  // One loop for both cases below; the values come from the getters.
+  auto run = [&](auto amountAt, auto rateAt, auto phaseAt) {
+    for (unsigned int i = 0; i < n; ++i) {
+      const float a = amountAt(i);
+      const float r = rateAt(i);
+      const float po = phaseAt(i);
+      float x = po + phase;
+      if (x > 1.0f) x = x - std::floor(x);
+      const float d = r * r * inc;
+      float y;
+      if (table) {
+        float u = x * sizeM1;
+        // Keeps a damaged phase or offset (negative, NaN) inside the table.
         if (!(u >= 0.0f)) u = 0.0f;
-        const float lastK = static_cast<float>(Tables::ENV_DECAY_TABLE_SIZEM1 - 1);
-        if (u > lastK) u = lastK;
+        if (u > sizeM1) u = sizeM1;
         unsigned int k = static_cast<unsigned int>(u);
-        const float* e = Tables::ENV_DECAY_TABLE;
-        y = (e[k] + (e[k + 1] - e[k]) * (u - static_cast<float>(k))) * current;
+        y = table[k] + (table[k + 1] - table[k]) * (u - static_cast<float>(k));
+      } else if (shape == SHAPE_RAND_STEP) {
+        y = current;
+      } else if (shape == SHAPE_RAND_SLIDE) {
+        y = previous + x * (current - previous);
       } else {
-        y = 0.0f;
+        const float w = CRACKLE_SAMPLES * d;
+        if (w > x) {
+          float t = static_cast<float>(static_cast<double>(x) * std::fabs(static_cast<double>(current)) /
+                                       static_cast<double>(w));
+          float u = t * static_cast<float>(Tables::ENV_DECAY_TABLE_SIZEM1);
+          if (!(u >= 0.0f)) u = 0.0f;
+          const float lastK = static_cast<float>(Tables::ENV_DECAY_TABLE_SIZEM1 - 1);
+          if (u > lastK) u = lastK;
+          unsigned int k = static_cast<unsigned int>(u);
+          const float* e = Tables::ENV_DECAY_TABLE;
+          y = (e[k] + (e[k + 1] - e[k]) * (u - static_cast<float>(k))) * current;
+        } else {
+          y = 0.0f;
+        }
+      }
+      out[i] = a * a * y;
+      phase = phase + d;
+      if (phase >= 1.0f) {
+        previous = current;
+        current = NoiseAt(Frac(phase * 1000.0f + m_seed));
+        phase = phase - std::floor(phase);
       }
     }
-    out[i] = a * a * y;
-    phase = phase + d;
-    if (phase >= 1.0f) {
-      previous = current;
-      current = NoiseAt(Frac(phase * 1000.0f + m_seed));
-      phase = phase - std::floor(phase);
-    }
+  };
+  if (m_amount.constant && m_rate.constant && m_phase.constant) {
+    // Settled and unmodulated controls (the usual case, e.g. the vibrato LFO
+    // at rest): each value is read once for the block instead of per sample.
+    const float a = m_amount.GetConstantValue();
+    const float r = m_rate.GetConstantValue();
+    const float po = m_phase.GetConstantValue();
+    run([a](unsigned int) { return a; }, [r](unsigned int) { return r; }, [po](unsigned int) { return po; });
+  } else {
+    run([this](unsigned int i) { return m_amount.GetValue(i); }, [this](unsigned int i) { return m_rate.GetValue(i); },
+        [this](unsigned int i) { return m_phase.GetValue(i); });
   }
 
   // A damaged rate (not finite) must not leave the phase stuck at NaN.
@@ -168,13 +182,22 @@ void CLfo::FreePhaseRun(unsigned int n) {
   const unsigned int shape = ClampSetting(m_synth->GetParam(PARAM_LFO_SHAPE + m_instance), LFO_SHAPE_COUNT - 1);
   const float inc = _GetIncrement(shape);
   float phase = m_freePhase;
-  for (unsigned int i = 0; i < n; ++i) {
-    const float r = m_rate.GetValue(i);
-    phase = phase + r * r * inc;
-    if (phase >= 1.0f) {
-      m_seed = DrawSeed();
-      phase = phase - std::floor(phase);
+  auto run = [&](auto rateAt) {
+    for (unsigned int i = 0; i < n; ++i) {
+      const float r = rateAt(i);
+      phase = phase + r * r * inc;
+      if (phase >= 1.0f) {
+        m_seed = DrawSeed();
+        phase = phase - std::floor(phase);
+      }
     }
+  };
+  if (m_rate.constant) {
+    // A settled, unmodulated rate is read once for the block.
+    const float r = m_rate.GetConstantValue();
+    run([r](unsigned int) { return r; });
+  } else {
+    run([this](unsigned int i) { return m_rate.GetValue(i); });
   }
   if (!(phase >= 0.0f && phase < 1.0f)) phase = 0.0f;
   m_freePhase = phase;

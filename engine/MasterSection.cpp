@@ -55,33 +55,69 @@ void CMasterSection::UpdateParams(unsigned int n) {
   m_mono.Update(n);
 }
 
+namespace {
+
+// One output sample pair of the master section for the given inputs and
+// control values; advances the DC blockers when they are on.
+inline void MasterStep(float inL, float inR, float level, float pan, float mono, bool dcOn, DC_BLOCKER& dcL,
+                       DC_BLOCKER& dcR, float& left, float& right) {
+  const float gain = level * level * 8.0f;
+  const float width = (1.0f - mono) * (1.0f - mono);
+  const float mid = (inL + inR) * 0.5f;
+  const float side = (inL - inR) * width * 0.5f;
+  float outL = (1.0f - pan) * gain * (mid + side);
+  float outR = gain * pan * (mid - side);
+  // Huge finite inputs may still overflow here: an infinity is limited
+  // below, a NaN (0 x infinity at a hard pan) becomes silence.
+  if (outL != outL) outL = 0.0f;
+  if (outR != outR) outR = 0.0f;
+  outL = Limit(outL);
+  outR = Limit(outR);
+  if (dcOn) {
+    outL = DcBlock(dcL, outL);
+    outR = DcBlock(dcR, outR);
+  }
+  left = Flush(outL);
+  right = Flush(outR);
+}
+
+// Every sample of the block is +0.0 (all bits clear).
+bool IsPositiveZeroBlock(const float* x, unsigned int n) {
+  uint32_t bits = 0;
+  for (unsigned int i = 0; i < n; ++i) {
+    uint32_t b;
+    std::memcpy(&b, &x[i], sizeof(b));
+    bits |= b;
+  }
+  return bits == 0;
+}
+
+}  // namespace
+
 void CMasterSection::Process(CVoice*, float* left, float* right, unsigned int n) {
   const bool dcOn = m_synth->GetParam(PARAM_DC_BLOCK_OFF) == 0.0f;
+  if (n > 0 && m_level.constant && m_pan.constant && m_mono.constant && IsPositiveZeroBlock(left, n) &&
+      IsPositiveZeroBlock(right, n)) {
+    // Silence with settled controls: when one step leaves the DC blockers
+    // bit for bit as they were, every step of the block repeats it.
+    DC_BLOCKER dcL = m_dc[0], dcR = m_dc[1];
+    float outL, outR;
+    MasterStep(0.0f, 0.0f, m_level.GetConstantValue(), m_pan.GetConstantValue(), m_mono.GetConstantValue(), dcOn,
+               dcL, dcR, outL, outR);
+    if (std::memcmp(&dcL, &m_dc[0], sizeof(dcL)) == 0 && std::memcmp(&dcR, &m_dc[1], sizeof(dcR)) == 0) {
+      for (unsigned int i = 0; i < n; ++i) {
+        left[i] = outL;
+        right[i] = outR;
+      }
+      return;
+    }
+  }
   for (unsigned int i = 0; i < n; ++i) {
     // A NaN or infinity must not reach the DC blockers, where it would stay
     // for good: such an input sample becomes silence for this one sample.
     const float inL = std::isfinite(left[i]) ? left[i] : 0.0f;
     const float inR = std::isfinite(right[i]) ? right[i] : 0.0f;
-    const float level = m_level.GetValue(i);
-    const float pan = m_pan.GetValue(i);
-    const float mono = m_mono.GetValue(i);
-    const float gain = level * level * 8.0f;
-    const float width = (1.0f - mono) * (1.0f - mono);
-    const float mid = (inL + inR) * 0.5f;
-    const float side = (inL - inR) * width * 0.5f;
-    float outL = (1.0f - pan) * gain * (mid + side);
-    float outR = gain * pan * (mid - side);
-    // Huge finite inputs may still overflow here: an infinity is limited
-    // below, a NaN (0 x infinity at a hard pan) becomes silence.
-    if (outL != outL) outL = 0.0f;
-    if (outR != outR) outR = 0.0f;
-    outL = Limit(outL);
-    outR = Limit(outR);
-    if (dcOn) {
-      outL = DcBlock(m_dc[0], outL);
-      outR = DcBlock(m_dc[1], outR);
-    }
-    left[i] = Flush(outL);
-    right[i] = Flush(outR);
+    MasterStep(inL, inR, m_level.GetValue(i), m_pan.GetValue(i), m_mono.GetValue(i), dcOn, m_dc[0], m_dc[1], left[i],
+               right[i]);
   }
 }

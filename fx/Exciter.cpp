@@ -1,6 +1,8 @@
 #include "fx/Exciter.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "engine/IGlobalSynth.h"
 #include "engine/ParamIds.h"
@@ -32,6 +34,33 @@ bool IsStable(const BIQUAD_COEFFS& c) {
   const float a1 = c.a1 * c.ia0;
   return std::isfinite(a1) && std::isfinite(a2) && std::isfinite(c.b0 * c.ia0) && std::isfinite(c.b1 * c.ia0) &&
          std::isfinite(c.b2 * c.ia0) && std::fabs(a2) < 1.0f && std::fabs(a1) < 1.0f + a2;
+}
+
+// Every sample of the block is +0.0 (all bits clear).
+bool IsPositiveZeroBlock(const float* x, unsigned int n) {
+  uint32_t bits = 0;
+  for (unsigned int i = 0; i < n; ++i) {
+    uint32_t b;
+    std::memcpy(&b, &x[i], sizeof(b));
+    bits |= b;
+  }
+  return bits == 0;
+}
+
+bool SameBits(const BIQUAD_STATE& a, const BIQUAD_STATE& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
+
+// A channel fed +0.0 throughout whose memories one step leaves bit for bit
+// as they were: every step of the block would repeat that step, so the block
+// takes its output and the memories stay. True when it did so; false when
+// the channel must run sample by sample.
+bool SkipSettledChannel(const BIQUAD_COEFFS& peak, const BIQUAD_COEFFS& shelf, const BIQUAD_STATE& peakState,
+                        const BIQUAD_STATE& shelfState, float* x, unsigned int n) {
+  if (!IsPositiveZeroBlock(x, n)) return false;
+  BIQUAD_STATE p = peakState, s = shelfState;
+  const float y = Biquad(shelf, s, Biquad(peak, p, 0.0f));
+  if (!SameBits(p, peakState) || !SameBits(s, shelfState)) return false;
+  for (unsigned int i = 0; i < n; ++i) x[i] = y;
+  return true;
 }
 
 }  // namespace
@@ -112,8 +141,16 @@ void CExciter::Process(float* left, float* right, unsigned int n) {
     CalcParams();
   }
   if (m_mode == 0 || !left || !right) return;
-  for (unsigned int i = 0; i < n; ++i) {
-    left[i] = Biquad(m_shelf, m_shelfState[0], Biquad(m_peak, m_peakState[0], left[i]));
-    right[i] = Biquad(m_shelf, m_shelfState[1], Biquad(m_peak, m_peakState[1], right[i]));
+  // Silence into settled filters (an idle engine) gives back what the
+  // filters would, without running them.
+  const bool skipLeft = SkipSettledChannel(m_peak, m_shelf, m_peakState[0], m_shelfState[0], left, n);
+  const bool skipRight = SkipSettledChannel(m_peak, m_shelf, m_peakState[1], m_shelfState[1], right, n);
+  if (skipLeft && skipRight) return;
+  if (!skipLeft) {
+    for (unsigned int i = 0; i < n; ++i) left[i] = Biquad(m_shelf, m_shelfState[0], Biquad(m_peak, m_peakState[0], left[i]));
+  }
+  if (!skipRight) {
+    for (unsigned int i = 0; i < n; ++i)
+      right[i] = Biquad(m_shelf, m_shelfState[1], Biquad(m_peak, m_peakState[1], right[i]));
   }
 }
