@@ -13,7 +13,7 @@
 #include "editor/Editor.h"
 #include "editor/EditorTags.h"
 #include "editor/ModulatedKnob.h"
-#include "editor/pages/SpectrumControl.h"
+#include "editor/pages/HarmonicsView.h"
 #include "editor/pages/WaveTableEditor.h"
 #include "engine/ICommandHandler.h"
 #include "host/vst/VstSynth.h"

@@ -2,6 +2,8 @@
 
 #include <cairo.h>
 
+#include <cmath>
+
 namespace ArtworkKit {
 
 namespace {
@@ -43,6 +45,34 @@ void Text(CDrawContext& c, const char* text, const CRect& r, const CColor& colou
   c.setFont(&font);
   c.setFontColor(colour);
   c.drawString(text, r, false, align);
+}
+
+void AddSmallKnobStrip(const char* name, int size, const CColor& accent) {
+  CBitmapResources::addStrip(name, size, size, 96, [=](CDrawContext& c, const CRect& r, int frame, int count) {
+    const double v = count > 1 ? frame / double(count - 1) : 0.0;
+    CRect ring = r;
+    ring.inset(2, 2);
+    c.setDrawMode(kAntialias);
+    c.setLineWidth(2);
+    c.setFrameColor(CColor(0, 0, 0, 120));
+    c.drawArc(ring, 135.f, 405.f);
+    if (v > 0) {
+      c.setFrameColor(accent);
+      c.drawArc(ring, 135.f, static_cast<float>(135.0 + 270.0 * v));
+    }
+    CRect body = r;
+    body.inset(5, 5);
+    c.setFillColor(CColor(70, 74, 80, 255));
+    c.setFrameColor(CColor(20, 22, 25, 255));
+    c.setLineWidth(1);
+    c.drawEllipse(body, kDrawFilledAndStroked);
+    const double a = (135.0 + 270.0 * v) * PI / 180.0;
+    const double cx = r.left + r.width() / 2, cy = r.top + r.height() / 2, len = body.width() / 2 - 1;
+    c.setFrameColor(CColor(240, 240, 240, 255));
+    c.setLineWidth(2);
+    c.drawLine(CPoint(cx + std::cos(a) * len * 0.3, cy + std::sin(a) * len * 0.3),
+               CPoint(cx + std::cos(a) * len, cy + std::sin(a) * len));
+  });
 }
 
 }  // namespace ArtworkKit

@@ -9,6 +9,7 @@
 
 namespace {
 
+using ArtworkKit::AddSmallKnobStrip;
 using ArtworkKit::Box;
 using ArtworkKit::Text;
 
@@ -93,37 +94,8 @@ void PaintPage(CDrawContext& c, CCoord w, CCoord h) {
   }
 }
 
-// A small knob: body, value arc from 135 degrees over 270, pointer.
-void AddKnob(const char* name, int size, const CColor& accent) {
-  CBitmapResources::addStrip(name, size, size, 96, [=](CDrawContext& c, const CRect& r, int frame, int count) {
-    const double v = count > 1 ? frame / double(count - 1) : 0.0;
-    CRect ring = r;
-    ring.inset(2, 2);
-    c.setDrawMode(kAntialias);
-    c.setLineWidth(2);
-    c.setFrameColor(CColor(0, 0, 0, 120));
-    c.drawArc(ring, 135.f, 405.f);
-    if (v > 0) {
-      c.setFrameColor(accent);
-      c.drawArc(ring, 135.f, static_cast<float>(135.0 + 270.0 * v));
-    }
-    CRect body = r;
-    body.inset(5, 5);
-    c.setFillColor(CColor(70, 74, 80, 255));
-    c.setFrameColor(CColor(20, 22, 25, 255));
-    c.setLineWidth(1);
-    c.drawEllipse(body, kDrawFilledAndStroked);
-    const double a = (135.0 + 270.0 * v) * 3.14159265358979 / 180.0;
-    const double cx = r.left + r.width() / 2, cy = r.top + r.height() / 2, len = body.width() / 2 - 1;
-    c.setFrameColor(CColor(240, 240, 240, 255));
-    c.setLineWidth(2);
-    c.drawLine(CPoint(cx + std::cos(a) * len * 0.3, cy + std::sin(a) * len * 0.3),
-               CPoint(cx + std::cos(a) * len, cy + std::sin(a) * len));
-  });
-}
-
 void RegisterAll() {
-  AddKnob("GuiArpKnob.png", 28, GATE_ACCENT);
+  AddSmallKnobStrip("GuiArpKnob.png", 28, GATE_ACCENT);
   CBitmapResources::add("GuiViewArp.png", 769, 153, &PaintPage);
   AddButton("GuiGateStereoButton.png", 20, 14, "ST", GATE_ACCENT);
   AddButton("GuiArpLegato.png", 10, 10, "T", ACCENT);

@@ -10,6 +10,7 @@
 
 namespace {
 
+using ArtworkKit::AddSmallKnobStrip;
 using ArtworkKit::Box;
 using ArtworkKit::Text;
 
@@ -70,35 +71,6 @@ void AddSelector(const char* name, int width, int height, const std::vector<cons
   });
 }
 
-// The effect knobs: a value arc in the wave colour around a dark body.
-void AddKnob(const char* name, int size) {
-  CBitmapResources::addStrip(name, size, size, 96, [](CDrawContext& c, const CRect& r, int frame, int count) {
-    const double v = count > 1 ? frame / double(count - 1) : 0.0;
-    CRect ring = r;
-    ring.inset(2, 2);
-    c.setDrawMode(kAntialias);
-    c.setLineWidth(2);
-    c.setFrameColor(CColor(0, 0, 0, 140));
-    c.drawArc(ring, 135.f, 405.f);
-    if (v > 0) {
-      c.setFrameColor(WAVE_ACCENT);
-      c.drawArc(ring, 135.f, static_cast<float>(135.0 + 270.0 * v));
-    }
-    CRect body = r;
-    body.inset(5, 5);
-    c.setFillColor(CColor(66, 70, 77, 255));
-    c.setFrameColor(CColor(18, 20, 23, 255));
-    c.setLineWidth(1);
-    c.drawEllipse(body, kDrawFilledAndStroked);
-    const double a = (135.0 + 270.0 * v) * 3.14159265358979 / 180.0;
-    const double cx = r.left + r.width() / 2, cy = r.top + r.height() / 2, len = body.width() / 2 - 1;
-    c.setFrameColor(CColor(240, 240, 240, 255));
-    c.setLineWidth(2);
-    c.drawLine(CPoint(cx + std::cos(a) * len * 0.3, cy + std::sin(a) * len * 0.3),
-               CPoint(cx + std::cos(a) * len, cy + std::sin(a) * len));
-  });
-}
-
 void PaintPanel(CDrawContext& c, CCoord, CCoord) {
   c.setDrawMode(kAntialias);
   // The panel over the window, framed in the editor's accent.
@@ -122,7 +94,7 @@ void PaintPanel(CDrawContext& c, CCoord, CCoord) {
 
 void RegisterAll() {
   CBitmapResources::add("GuiWaveTableEditor.png", 977, 695, &PaintPanel);
-  AddKnob("GuiWTEffectKnob.png", 28);
+  AddSmallKnobStrip("GuiWTEffectKnob.png", 28, WAVE_ACCENT);
   AddButton("GuiPBCloseButton.png", 14, 14, "X", CColor(255, 70, 60, 255), true);
   AddButton("GuiLoadButton.png", 32, 14, "LOAD", ACCENT, true);
   AddButton("GuiSaveButton.png", 32, 14, "SAVE", ACCENT, true);

@@ -10,7 +10,7 @@
 #include "editor/ModulatedKnob.h"
 #include "editor/ScrollBar.h"
 #include "editor/StringLists.h"
-#include "editor/pages/SpectrumControl.h"
+#include "editor/pages/HarmonicsView.h"
 #include "editor/pages/WaveTableArtwork.h"
 #include "editor/pages/WaveformControl.h"
 #include "engine/FolderLayout.h"

@@ -9,7 +9,7 @@
 
 #include "editor/EditorFixture.h"
 #include "editor/ModulatedKnob.h"
-#include "editor/pages/SpectrumControl.h"
+#include "editor/pages/HarmonicsView.h"
 #include "editor/pages/WaveTableEditor.h"
 #include "editor/pages/WaveformControl.h"
 #include "engine/CommandHandlerDouble.h"

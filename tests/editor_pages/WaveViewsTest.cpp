@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "editor/pages/SpectrumControl.h"
+#include "editor/pages/HarmonicsView.h"
 #include "editor/pages/WaveformControl.h"
 #include "osc/WaveTable.h"
 

@@ -1,4 +1,4 @@
-#include "editor/pages/SpectrumControl.h"
+#include "editor/pages/HarmonicsView.h"
 
 #include <cmath>
 #include <cstdlib>
