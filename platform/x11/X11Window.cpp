@@ -5,8 +5,11 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 
 #include "platform/vstgui/Frame.h"
 #include "platform/x11/X11HostView.h"
@@ -23,7 +26,16 @@ Display* X11OpenDisplay() {
     XSetErrorHandler(IgnoreProtocolError);
     handlerInstalled = true;
   }
-  return XOpenDisplay(nullptr);
+  // A busy server can refuse a new connection for a moment (its listen
+  // queue full: EAGAIN, or a reset): try again a few times before telling
+  // the caller there is no display. Without DISPLAY there is nothing to wait for.
+  const char* name = std::getenv("DISPLAY");
+  const bool named = name && *name;
+  for (int attempt = 0;; ++attempt) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display || !named || attempt == 4) return display;
+    usleep(25000u << attempt);
+  }
 }
 
 bool X11DisplayAvailable() {

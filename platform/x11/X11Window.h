@@ -19,10 +19,10 @@ union _XEvent;
 typedef struct _cairo_surface cairo_surface_t;
 
 // Opens a display connection for the program's windows, menus and
-// dialogs (null when there is none). The first call installs an error
-// handler that ignores protocol errors (a window the host destroyed under
-// us, a focus request that came too late), which would otherwise end the
-// host's process.
+// dialogs (null when there is none; a busy server gets a few tries over
+// about 0.4 s). The first call installs an error handler that ignores
+// protocol errors (a window the host destroyed under us, a focus request
+// that came too late), which would otherwise end the host's process.
 _XDisplay* X11OpenDisplay();
 // True when a display connection can be opened (DISPLAY names a server
 // that answers).

@@ -100,6 +100,21 @@ class CXvfbServer {
     if (pid <= 0 || waitpid(pid, &status, 0) != pid) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  // As Wait, but a program still running after the given seconds (say one
+  // waiting for a window that never came) is killed and counts as failed.
+  static int Wait(pid_t pid, int seconds) {
+    if (pid <= 0) return -1;
+    for (int tenths = 0; tenths < seconds * 10; ++tenths) {
+      int status = 0;
+      pid_t done = waitpid(pid, &status, WNOHANG);
+      if (done == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      if (done < 0) return -1;
+      usleep(100000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return -1;
+  }
 
  private:
   void Stop() {

@@ -4,13 +4,17 @@
 // Xvfb or xdotool is not installed.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/DlgDefaultAuthor.h"
@@ -30,6 +34,66 @@
 #include <X11/Xutil.h>
 
 namespace {
+
+// Closes a drawn dialog that is still open after a while (as a window
+// manager's close button would), so a dialog that missed its synthetic
+// input fails the test instead of waiting forever.
+class CDialogWatchdog {
+ public:
+  CDialogWatchdog(const char* title, int seconds) : m_title(title) {
+    m_thread = std::thread([this, seconds] {
+      std::unique_lock<std::mutex> lock(m_mutex);
+      if (m_cv.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_done; })) return;
+      lock.unlock();
+      CloseWindowsNamed(m_title);
+      fired = true;
+    });
+  }
+  ~CDialogWatchdog() {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_done = true;
+    }
+    m_cv.notify_all();
+    m_thread.join();
+  }
+  std::atomic<bool> fired{false};
+
+ private:
+  static void CloseWindowsNamed(const std::string& title) {
+    Display* d = XOpenDisplay(nullptr);
+    if (!d) return;
+    Window root = 0, up = 0, *list = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(d, DefaultRootWindow(d), &root, &up, &list, &count)) {
+      Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False);
+      Atom del = XInternAtom(d, "WM_DELETE_WINDOW", False);
+      for (unsigned int i = 0; i < count; ++i) {
+        char* name = nullptr;
+        if (!XFetchName(d, list[i], &name) || !name) continue;
+        const bool match = title == name;
+        XFree(name);
+        if (!match) continue;
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = list[i];
+        e.xclient.message_type = protocols;
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = static_cast<long>(del);
+        XSendEvent(d, list[i], False, NoEventMask, &e);
+      }
+    }
+    if (list) XFree(list);
+    XSync(d, False);
+    XCloseDisplay(d);
+  }
+
+  std::string m_title;
+  std::mutex m_mutex;
+  std::condition_variable m_cv;
+  bool m_done = false;
+  std::thread m_thread;
+};
 
 // A view that records what reaches it.
 class CRecordingView : public CView {
@@ -235,28 +299,45 @@ TEST_F(X11WindowTest, FileAndAuthorDialogsFallBackToTheDrawnDialogs) {
   setenv("PATH", dir.Path().c_str(), 1);  // an empty folder: no zenity, no kdialog
   EXPECT_EQ(FindDesktopDialogProgram(), "");
 
+  // xdotool waits in the background until the dialog's window is mapped and
+  // has the keyboard focus, then types into it.
+  auto drive = [&](const char* title, std::vector<std::string> keys) {
+    std::vector<std::string> args{"search", "--sync", "--onlyvisible", "--name", title, "windowfocus", "--sync", "%1",
+                                  "sleep", "0.2"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    return Xdo(args);
+  };
   char path[2048] = "unchanged";
-  // xdotool waits in the background for the window the dialog call opens.
-  pid_t pid = Xdo({"search", "--sync", "--name", X11_DIALOG_TITLE_SAVE, "sleep", "0.3", "type", "mine\n"});
-  EXPECT_TRUE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
-  EXPECT_EQ(std::string(path), dir.Path() + "/mine.p");
-  CXvfbServer::Wait(pid);
-
-  pid = Xdo({"search", "--sync", "--name", X11_DIALOG_TITLE_SAVE, "sleep", "0.3", "key", "o", "t", "Escape"});
-  std::strcpy(path, "unchanged");
-  EXPECT_FALSE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
-  EXPECT_STREQ(path, "unchanged");
-  CXvfbServer::Wait(pid);
-
-  pid = Xdo({"search", "--sync", "--name", X11_DIALOG_TITLE_AUTHOR, "sleep", "0.3", "key", "BackSpace", "BackSpace",
-             "type", "Zed\n"});
+  {
+    pid_t pid = drive(X11_DIALOG_TITLE_SAVE, {"type", "mine\n"});
+    CDialogWatchdog watchdog(X11_DIALOG_TITLE_SAVE, 20);
+    EXPECT_TRUE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
+    EXPECT_EQ(std::string(path), dir.Path() + "/mine.p");
+    CXvfbServer::Wait(pid, 10);
+  }
+  {
+    pid_t pid = drive(X11_DIALOG_TITLE_SAVE, {"key", "o", "t", "Escape"});
+    CDialogWatchdog watchdog(X11_DIALOG_TITLE_SAVE, 20);
+    std::strcpy(path, "unchanged");
+    EXPECT_FALSE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
+    EXPECT_STREQ(path, "unchanged");
+    EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
   CDlgDefaultAuthor dialog;
-  EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Zed");
-  CXvfbServer::Wait(pid);
-
-  pid = Xdo({"search", "--sync", "--name", X11_DIALOG_TITLE_AUTHOR, "sleep", "0.3", "key", "j", "Escape"});
-  EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Al");
-  CXvfbServer::Wait(pid);
+  {
+    pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "BackSpace", "BackSpace", "type", "Zed\n"});
+    CDialogWatchdog watchdog(X11_DIALOG_TITLE_AUTHOR, 20);
+    EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Zed");
+    CXvfbServer::Wait(pid, 10);
+  }
+  {
+    pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "j", "Escape"});
+    CDialogWatchdog watchdog(X11_DIALOG_TITLE_AUTHOR, 20);
+    EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Al");
+    EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
   setenv("PATH", savedPath.c_str(), 1);
 }
 
