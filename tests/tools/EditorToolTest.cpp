@@ -202,7 +202,7 @@ class EditorWindowToolTest : public ::testing::Test {
   void Xdo(const std::vector<std::string>& args) {
     std::vector<std::string> argv{xdotool};
     argv.insert(argv.end(), args.begin(), args.end());
-    EXPECT_EQ(CXvfbServer::Wait(CXvfbServer::Spawn(argv)), 0);
+    EXPECT_EQ(CXvfbServer::Wait(CXvfbServer::Spawn(argv), 20), 0);
   }
   // Exit status of the tool, waiting a few seconds.
   int WaitForExit() {
@@ -329,8 +329,9 @@ TEST_F(EditorWindowToolTest, AKnobDragAndAMenuChoiceReachTheStateSavedOnClose) {
   MENU_LAYOUT layout = X11LayoutMenu(&rows);
   const int entryY = 133 + 1 + static_cast<int>((layout.items[2].top + layout.items[2].bottom) / 2);
   Xdo({"sleep", "0.2", "mousemove", "188", "133", "click", "3"});
-  Xdo({"sleep", "0.6", "mousemove", "200",
-       std::to_string(entryY), "sleep", "0.3", "click", "1"});
+  // Wait (a bounded while) until the menu is on screen, then choose.
+  Xdo({"search", "--sync", "--onlyvisible", "--name", X11_MENU_WINDOW_NAME});
+  Xdo({"sleep", "0.3", "mousemove", "200", std::to_string(entryY), "sleep", "0.3", "click", "1"});
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
   SendClose();

@@ -35,21 +35,21 @@
 
 namespace {
 
-// Closes a drawn dialog that is still open after a while (as a window
-// manager's close button would), so a dialog that missed its synthetic
-// input fails the test instead of waiting forever.
-class CDialogWatchdog {
+// Runs an action if it is not dismissed within the given seconds: closes a
+// drawn dialog or menu that missed its synthetic input, so the test fails
+// instead of waiting forever.
+class CWatchdog {
  public:
-  CDialogWatchdog(const char* title, int seconds) : m_title(title) {
-    m_thread = std::thread([this, seconds] {
+  CWatchdog(int seconds, std::function<void()> action) {
+    m_thread = std::thread([this, seconds, action] {
       std::unique_lock<std::mutex> lock(m_mutex);
       if (m_cv.wait_for(lock, std::chrono::seconds(seconds), [this] { return m_done; })) return;
       lock.unlock();
-      CloseWindowsNamed(m_title);
+      action();
       fired = true;
     });
   }
-  ~CDialogWatchdog() {
+  ~CWatchdog() {
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_done = true;
@@ -60,40 +60,41 @@ class CDialogWatchdog {
   std::atomic<bool> fired{false};
 
  private:
-  static void CloseWindowsNamed(const std::string& title) {
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) return;
-    Window root = 0, up = 0, *list = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(d, DefaultRootWindow(d), &root, &up, &list, &count)) {
-      Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False);
-      Atom del = XInternAtom(d, "WM_DELETE_WINDOW", False);
-      for (unsigned int i = 0; i < count; ++i) {
-        char* name = nullptr;
-        if (!XFetchName(d, list[i], &name) || !name) continue;
-        const bool match = title == name;
-        XFree(name);
-        if (!match) continue;
-        XEvent e{};
-        e.xclient.type = ClientMessage;
-        e.xclient.window = list[i];
-        e.xclient.message_type = protocols;
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = static_cast<long>(del);
-        XSendEvent(d, list[i], False, NoEventMask, &e);
-      }
-    }
-    if (list) XFree(list);
-    XSync(d, False);
-    XCloseDisplay(d);
-  }
-
-  std::string m_title;
   std::mutex m_mutex;
   std::condition_variable m_cv;
   bool m_done = false;
   std::thread m_thread;
 };
+
+// Asks every top-level window of that name to close, as a window manager's
+// close button does.
+void CloseWindowsNamed(const std::string& title) {
+  Display* d = XOpenDisplay(nullptr);
+  if (!d) return;
+  Window root = 0, up = 0, *list = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(d, DefaultRootWindow(d), &root, &up, &list, &count)) {
+    Atom protocols = XInternAtom(d, "WM_PROTOCOLS", False);
+    Atom del = XInternAtom(d, "WM_DELETE_WINDOW", False);
+    for (unsigned int i = 0; i < count; ++i) {
+      char* name = nullptr;
+      if (!XFetchName(d, list[i], &name) || !name) continue;
+      const bool match = title == name;
+      XFree(name);
+      if (!match) continue;
+      XEvent e{};
+      e.xclient.type = ClientMessage;
+      e.xclient.window = list[i];
+      e.xclient.message_type = protocols;
+      e.xclient.format = 32;
+      e.xclient.data.l[0] = static_cast<long>(del);
+      XSendEvent(d, list[i], False, NoEventMask, &e);
+    }
+  }
+  if (list) XFree(list);
+  XSync(d, False);
+  XCloseDisplay(d);
+}
 
 // A view that records what reaches it.
 class CRecordingView : public CView {
@@ -254,38 +255,54 @@ TEST_F(X11WindowTest, TheDrawnMenuOpensASubmenuChoosesAndDismissesOnAnOutsideCli
   CPoint subOrigin(origin.h + root.items[3].right + 3, origin.v + root.items[3].top - 3);
   std::vector<std::string> two = centre(subOrigin, inner.items[1]);
 
-  // Each run gives the menu time to open first.
-  const std::vector<std::string> waitForMenu{"sleep", "0.5"};
-  auto afterMenu = [&](std::vector<std::string> args) {
-    args.insert(args.begin(), waitForMenu.begin(), waitForMenu.end());
-    return Xdo(args);
+  // Each run waits until the menu's window is on screen. A menu that missed
+  // its input is dismissed with Escape after a while (it holds the keyboard).
+  const std::string xdotool = this->xdotool;
+  auto afterMenu = [&](const std::vector<std::string>& args) {
+    std::string script = xdotool + " search --sync --onlyvisible --name '" + X11_MENU_WINDOW_NAME + "' >/dev/null && " +
+                         xdotool + " sleep 0.2";
+    for (const std::string& a : args) script += " " + a;
+    return CXvfbServer::Spawn({"/bin/sh", "-c", script});
   };
-  pid_t pid = afterMenu({"mousemove", more[0], more[1], "sleep", "0.3", "mousemove", two[0], more[1],
-                   "sleep", "0.2", "mousemove", two[0], two[1], "sleep", "0.2", "click", "1"});
+  auto escape = [xdotool] { CXvfbServer::Wait(CXvfbServer::Spawn({xdotool, "key", "Escape"}), 10); };
   COptionMenu* chosen = nullptr;
   long index = -1;
-  EXPECT_TRUE(frame->runPopupMenu(menu, chosen, index));
-  EXPECT_EQ(chosen, sub);
-  EXPECT_EQ(index, 1);
-  CXvfbServer::Wait(pid);
-
+  {
+    pid_t pid = afterMenu({"mousemove", more[0], more[1], "sleep", "0.3", "mousemove", two[0], more[1], "sleep", "0.2",
+                           "mousemove", two[0], two[1], "sleep", "0.2", "click", "1"});
+    CWatchdog watchdog(20, escape);
+    EXPECT_TRUE(frame->runPopupMenu(menu, chosen, index));
+    EXPECT_EQ(chosen, sub);
+    EXPECT_EQ(index, 1);
+    CXvfbServer::Wait(pid, 10);
+  }
   // Keys: Down skips the disabled entry and the separator; Right opens the
   // submenu; Return chooses.
-  pid = afterMenu({"key", "Down", "Down", "Right", "Return"});
-  chosen = nullptr;
-  EXPECT_TRUE(frame->runPopupMenu(menu, chosen, index));
-  EXPECT_EQ(chosen, sub);
-  EXPECT_EQ(index, 0);
-  CXvfbServer::Wait(pid);
-
+  {
+    pid_t pid = afterMenu({"key", "Down", "Down", "Right", "Return"});
+    CWatchdog watchdog(20, escape);
+    chosen = nullptr;
+    EXPECT_TRUE(frame->runPopupMenu(menu, chosen, index));
+    EXPECT_EQ(chosen, sub);
+    EXPECT_EQ(index, 0);
+    CXvfbServer::Wait(pid, 10);
+  }
   // A click outside every menu dismisses; so does Escape.
-  pid = afterMenu({"mousemove", "1000", "900", "click", "1"});
-  chosen = nullptr;
-  EXPECT_FALSE(frame->runPopupMenu(menu, chosen, index));
-  CXvfbServer::Wait(pid);
-  pid = afterMenu({"key", "Escape"});
-  EXPECT_FALSE(frame->runPopupMenu(menu, chosen, index));
-  CXvfbServer::Wait(pid);
+  {
+    pid_t pid = afterMenu({"mousemove", "1000", "900", "click", "1"});
+    CWatchdog watchdog(20, escape);
+    chosen = nullptr;
+    EXPECT_FALSE(frame->runPopupMenu(menu, chosen, index));
+    EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
+  {
+    pid_t pid = afterMenu({"key", "Escape"});
+    CWatchdog watchdog(20, escape);
+    EXPECT_FALSE(frame->runPopupMenu(menu, chosen, index));
+    EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
   sub->forget();
 }
 
@@ -310,14 +327,14 @@ TEST_F(X11WindowTest, FileAndAuthorDialogsFallBackToTheDrawnDialogs) {
   char path[2048] = "unchanged";
   {
     pid_t pid = drive(X11_DIALOG_TITLE_SAVE, {"type", "mine\n"});
-    CDialogWatchdog watchdog(X11_DIALOG_TITLE_SAVE, 20);
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_SAVE); });
     EXPECT_TRUE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
     EXPECT_EQ(std::string(path), dir.Path() + "/mine.p");
     CXvfbServer::Wait(pid, 10);
   }
   {
     pid_t pid = drive(X11_DIALOG_TITLE_SAVE, {"key", "o", "t", "Escape"});
-    CDialogWatchdog watchdog(X11_DIALOG_TITLE_SAVE, 20);
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_SAVE); });
     std::strcpy(path, "unchanged");
     EXPECT_FALSE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
     EXPECT_STREQ(path, "unchanged");
@@ -327,13 +344,13 @@ TEST_F(X11WindowTest, FileAndAuthorDialogsFallBackToTheDrawnDialogs) {
   CDlgDefaultAuthor dialog;
   {
     pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "BackSpace", "BackSpace", "type", "Zed\n"});
-    CDialogWatchdog watchdog(X11_DIALOG_TITLE_AUTHOR, 20);
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_AUTHOR); });
     EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Zed");
     CXvfbServer::Wait(pid, 10);
   }
   {
     pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "j", "Escape"});
-    CDialogWatchdog watchdog(X11_DIALOG_TITLE_AUTHOR, 20);
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_AUTHOR); });
     EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Al");
     EXPECT_FALSE(watchdog.fired);
     CXvfbServer::Wait(pid, 10);
