@@ -5,6 +5,7 @@
 // its peaks folded. The saw and square correct their jumps with the
 // band-limited saw residual; the triangle rounds its corners.
 
+#include "engine/FastFloor.h"
 #include "osc/Oscillator.h"
 #include "osc/RenderFrame.h"
 
@@ -87,7 +88,7 @@ struct TRIANGLE_WAVE {
   }
   float Step(float p, const OSC_FRAME&, OSC_STATE* s) {
     float a = s->auxPhase1 + 0.75f;
-    float r = a - std::floor(a);
+    float r = a - FastFloor(a);
     float t = 2.0f * std::fabs(2.0f * r - 1.0f) - 1.0f;
     float e;
     bool round = true;
