@@ -9,6 +9,8 @@
 // and calls _RenderFrame from its COscillator::Generate<Wave> routine.
 
 #include <cmath>
+#include <type_traits>
+#include <utility>
 
 #include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
@@ -100,6 +102,24 @@ inline bool IsZero(const float* values, const MOD_SOURCE_LIST* list, unsigned in
   return true;
 }
 
+// Steps the wave through count phases in order: its own block step when it
+// has one (same results, several samples at once), else sample by sample.
+template <class WAVE, class = void>
+struct HAS_STEP_MANY : std::false_type {};
+template <class WAVE>
+struct HAS_STEP_MANY<WAVE, std::void_t<decltype(std::declval<WAVE&>().StepMany(
+                                  std::declval<const float*>(), std::declval<float*>(), 0u, std::declval<OSC_STATE*>()))>>
+    : std::true_type {};
+
+template <class WAVE>
+inline void StepMany(WAVE& wave, const float* p, float* out, unsigned int count, const OSC_FRAME& f, OSC_STATE* s) {
+  if constexpr (HAS_STEP_MANY<WAVE>::value) {
+    wave.StepMany(p, out, count, s);
+  } else {
+    for (unsigned int j = 0; j < count; ++j) out[j] = wave.Step(p[j], f, s);
+  }
+}
+
 }  // namespace OscFrame
 
 template <class WAVE>
@@ -171,23 +191,36 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
     // increment as the one before gives the same frame.
     bool held = true;
     for (unsigned int j = 0; j < OSC_FRAME_PARAMS && held; ++j) held = settled[j];
+    const float sign = invert ? -1.0f : 1.0f;
+    // The phases of a stretch go to a small buffer first, then the wave
+    // steps through them (a wave with a block step takes several at once).
+    const unsigned int CHUNK = 64;
+    float phases[CHUNK];
     for (unsigned int i = 0; i < n;) {
       const unsigned int k = i >> shift;
       if (!held || i == 0 || !(pitch[k] == f.inc)) control(k);
-      const unsigned int end = i + N < n ? i + N : n;
-      for (; i < end; ++i) {
-        float p = f.PH + phase;
-        if (p > 1.0f || p < 0.0f) {
-          p -= FloorPastOne(p);
-          if (!(p >= 0.0f && p <= 1.0f)) p = 0.0f;  // inf or NaN from a modulation input
-        } else if (p != p) {
-          p = 0.0f;
+      // The control steps that follow at the same pitch join the stretch.
+      unsigned int end = i + N;
+      if (held)
+        while (end < n && pitch[end >> shift] == f.inc) end += N;
+      if (end > n) end = n;
+      while (i < end) {
+        const unsigned int count = end - i < CHUNK ? end - i : CHUNK;
+        for (unsigned int j = 0; j < count; ++j) {
+          float p = f.PH + phase;
+          if (p > 1.0f || p < 0.0f) {
+            p -= FloorPastOne(p);
+            if (!(p >= 0.0f && p <= 1.0f)) p = 0.0f;  // inf or NaN from a modulation input
+          } else if (p != p) {
+            p = 0.0f;
+          }
+          phases[j] = p;
+          phase += f.inc;
+          if (phase > 1.0f) phase -= FloorPastOne(phase);
         }
-        float y = wave.Step(p, f, s);
-        if (invert) y = -y;
-        out[i] = y;
-        phase += f.inc;
-        if (phase > 1.0f) phase -= FloorPastOne(phase);
+        StepMany(wave, phases, out + i, count, f, s);
+        for (unsigned int j = 0; j < count; ++j) out[i + j] *= sign;
+        i += count;
       }
     }
     if (n) lastOutput = out[n - 1];
