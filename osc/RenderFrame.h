@@ -225,7 +225,6 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
     // increment as the one before gives the same frame.
     bool held = true;
     for (unsigned int j = 0; j < OSC_FRAME_PARAMS && held; ++j) held = settled[j];
-    const float sign = invert ? -1.0f : 1.0f;
     // The phases of a stretch go to a small buffer first, then the wave
     // steps through them (a wave with a block step takes several at once).
     const unsigned int CHUNK = 64;
@@ -247,7 +246,8 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
         }
         OffsetPhases(phases, count, f.PH);
         StepMany(wave, phases, out + i, count, f, s);
-        for (unsigned int j = 0; j < count; ++j) out[i + j] *= sign;
+        if (invert)
+          for (unsigned int j = 0; j < count; ++j) out[i + j] = -out[i + j];
         i += count;
       }
     }
