@@ -9,8 +9,23 @@
 
 namespace {
 
-// I0 power series of the Kaiser window; beta = 8.3.
-float KaiserWindow(float t) {
+// I0(beta) of the Kaiser window, its denominator: the same for every t, so
+// a table build sums it once.
+float KaiserDenominator() {
+  float den = 1.0f;
+  float term = 17.2225f;
+  float k = 2.0f;
+  do {
+    k = k + 2.0f;
+    den = den + term;
+    term = term * 68.89f / (k * k);
+  } while (term >= den * 2e-9f);
+  return den;
+}
+
+// I0 power series of the Kaiser window; beta = 8.3. den is
+// KaiserDenominator().
+float KaiserWindow(float t, float den) {
   float w = static_cast<float>(std::sqrt(static_cast<double>(1.0f - t * t)) * 8.300000190734863);
   float num = 1.0f;
   float term = w * w * 0.25f;
@@ -22,14 +37,6 @@ float KaiserWindow(float t) {
       term = term * (w * w) / (k * k);
     } while (term >= num * 2e-9f);
   }
-  float den = 1.0f;
-  term = 17.2225f;
-  k = 2.0f;
-  do {
-    k = k + 2.0f;
-    den = den + term;
-    term = term * 68.89f / (k * k);
-  } while (term >= den * 2e-9f);
   return num / den;
 }
 
@@ -119,11 +126,12 @@ void CGlobalSynth::_BuildSawTable(float rate) {
   double r = rs;
   double x = -4.0 * M_PI * r;
   double dx = (r * 8.0 * M_PI) / 108000.0;
+  const float den = KaiserDenominator();
   float acc = 0.0f;
   for (int i = 0; i <= N; ++i) {
     float s = Sinc(x);
     float t = static_cast<float>(i + i - 108001 + 1) * 9.259259e-6f;
-    acc = acc + s * KaiserWindow(t);
+    acc = acc + s * KaiserWindow(t, den);
     m_sawTable[i] = acc;
     m_impTable[i] = acc;
     x = x + dx;
@@ -152,11 +160,12 @@ void CGlobalSynth::_BuildStepResponce(float rate) {
   double r = 15000.0f / rate;
   double x = -30.0 * M_PI * r;
   double dx = (r * 60.0 * M_PI) / 150000.0;
+  const float den = KaiserDenominator();
   float acc = 0.0f;
   for (int i = 0; i <= N; ++i) {
     float s = Sinc(x);
     float t = static_cast<float>(i + i - 150001 + 1) * 6.6666666e-6f;
-    acc = acc + s * KaiserWindow(t);
+    acc = acc + s * KaiserWindow(t, den);
     m_stepTable[i] = acc;
     x = x + dx;
   }

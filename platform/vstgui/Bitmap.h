@@ -64,7 +64,8 @@ class CBitmap : public CBaseObject {
   CBitmap(const CBitmap&) = delete;
   CBitmap& operator=(const CBitmap&) = delete;
 
-  bool isLoaded() const { return image() != nullptr; }
+  // A registered resource always loads: asking does not draw it yet.
+  bool isLoaded() const;
   CCoord getWidth() const;
   CCoord getHeight() const;
   const char* getResourceName() const { return name.c_str(); }
