@@ -181,11 +181,6 @@ CBitmap::~CBitmap() {
   if (surface) cairo_surface_destroy(surface);
 }
 
-bool CBitmap::isLoaded() const {
-  if (named && !drawn && CBitmapResources::has(name.c_str())) return true;
-  return image() != nullptr;
-}
-
 CCoord CBitmap::getWidth() const {
   int width = 0, height = 0;
   if (named && !drawn && CBitmapResources::size(name.c_str(), width, height)) return width;

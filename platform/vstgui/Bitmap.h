@@ -64,8 +64,7 @@ class CBitmap : public CBaseObject {
   CBitmap(const CBitmap&) = delete;
   CBitmap& operator=(const CBitmap&) = delete;
 
-  // A registered resource always loads: asking does not draw it yet.
-  bool isLoaded() const;
+  bool isLoaded() const { return image() != nullptr; }
   CCoord getWidth() const;
   CCoord getHeight() const;
   const char* getResourceName() const { return name.c_str(); }
