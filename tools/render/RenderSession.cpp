@@ -95,8 +95,8 @@ bool CRenderSession::Run(const CMidiScore& score, double tailSeconds, IRenderUni
 }
 
 void CLevelMeter::Add(const float* left, const float* right, uint32_t frames) {
-  // The running figures live in locals for the block (same order of
-  // additions as sample by sample into the members).
+  // Locals stay in registers (the stores to the members could alias the
+  // channels as far as the compiler knows).
   double peak = m_peak, sum = m_sum;
   uint64_t count = m_count;
   bool finite = m_finite;
