@@ -1,8 +1,8 @@
-#include "engine/FastFloor.h"
 #include "dsp/Brilliance.h"
 
 #include <cmath>
 
+#include "engine/FastFloor.h"
 #include "engine/Voice.h"
 #include "tables/Tables.h"
 

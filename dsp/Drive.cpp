@@ -1,9 +1,9 @@
-#include "engine/FastFloor.h"
 #include "dsp/Drive.h"
 
 #include <cmath>
 
 #include "dsp/StageCommon.h"
+#include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "tables/Tables.h"

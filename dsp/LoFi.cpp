@@ -1,9 +1,9 @@
-#include "engine/FastFloor.h"
 #include "dsp/LoFi.h"
 
 #include <cmath>
 
 #include "dsp/StageCommon.h"
+#include "engine/FastFloor.h"
 #include "engine/ParamIds.h"
 #include "engine/Voice.h"
 #include "tables/Tables.h"

@@ -1,7 +1,7 @@
-#include "engine/FastFloor.h"
 #include "dsp/OscAudioEffect.h"
 
 #include "dsp/StageCommon.h"
+#include "engine/FastFloor.h"
 #include "engine/IModulation.h"
 #include "engine/ParamIds.h"
 

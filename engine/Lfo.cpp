@@ -1,11 +1,12 @@
-#include "engine/FastFloor.h"
 #include "engine/Lfo.h"
 
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/Voice.h"
+#include "osc/PhaseRun.h"
 #include "tables/EnvTables.h"
 #include "tables/LfoTables.h"
 #include "tables/NoiseTables.h"
@@ -194,9 +195,25 @@ void CLfo::FreePhaseRun(unsigned int n) {
     }
   };
   if (m_rate.constant) {
-    // A settled, unmodulated rate is read once for the block.
+    // A settled, unmodulated rate is read once for the block, and the
+    // stretches between wraps are jumped over (landing on the same float).
     const float r = m_rate.GetConstantValue();
-    run([r](unsigned int) { return r; });
+    const float step = r * r * inc;
+    for (unsigned int i = 0; i < n;) {
+      float d = 0.0f;
+      const unsigned int k = PhaseRun::Stretch(phase, step, n - i, d);
+      if (k > 0) {
+        phase = phase + static_cast<float>(k) * d;
+        i += k;
+        continue;
+      }
+      phase = phase + step;
+      if (phase >= 1.0f) {
+        m_seed = DrawSeed();
+        phase = phase - FastFloor(phase);
+      }
+      ++i;
+    }
   } else {
     run([this](unsigned int i) { return m_rate.GetValue(i); });
   }

@@ -1,9 +1,9 @@
-#include "engine/FastFloor.h"
 #include "osc/Oscillator.h"
 
 #include <cmath>
 #include <cstring>
 
+#include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "engine/SynthTypes.h"

@@ -27,6 +27,32 @@ inline float Step(float phase, float inc) {
   return phase;
 }
 
+// How many of up to count steps of inc from p can be taken at once (0 when
+// the next step must be taken alone): steps that keep the phase inside its
+// exponent range and below 1. The phase after them is p + k * d, exactly.
+inline unsigned int Stretch(float p, float inc, unsigned int count, float& d) {
+  if (!(p >= 1e-30f && p < 1.0f && inc >= 0.0f && inc < 0.25f)) return 0;
+  uint32_t bits;
+  std::memcpy(&bits, &p, sizeof(bits));
+  const uint32_t range = bits & 0x7F800000u;  // 2^e for p in [2^e, 2^(e+1))
+  const uint32_t uBits = range - (23u << 23), topBits = range + (1u << 23);
+  float u, top;
+  std::memcpy(&u, &uBits, sizeof(u));
+  std::memcpy(&top, &topBits, sizeof(top));
+  if (top > 1.0f) top = 1.0f;  // the wrap
+  const float limit = top - 2.0f * u;
+  const float next = p + inc;
+  if (!(next < limit)) return 0;
+  d = next - p;  // exact: both on the grid
+  if (std::fabs(inc - d) == 0.5f * u) return 0;
+  if (d == 0.0f) return count;  // every sum rounds back to p
+  const float room = (limit - p) / d;
+  unsigned int k = room >= static_cast<float>(count) ? count : static_cast<unsigned int>(room);
+  // The division may round up: the last step must stay at the limit.
+  while (k > 0 && !(p + static_cast<float>(k) * d <= limit)) --k;
+  return k;
+}
+
 // The phase after count steps of inc.
 inline float Advance(float p, float inc, unsigned int count) {
   // Fast increments cross many ranges per cycle: stepping is as quick.
@@ -35,35 +61,15 @@ inline float Advance(float p, float inc, unsigned int count) {
     return p;
   }
   while (count > 0) {
-    if (p >= 1e-30f && p < 1.0f) {
-      uint32_t bits;
-      std::memcpy(&bits, &p, sizeof(bits));
-      const uint32_t range = bits & 0x7F800000u;  // 2^e for p in [2^e, 2^(e+1))
-      const uint32_t uBits = range - (23u << 23), topBits = range + (1u << 23);
-      float u, top;
-      std::memcpy(&u, &uBits, sizeof(u));
-      std::memcpy(&top, &topBits, sizeof(top));
-      if (top > 1.0f) top = 1.0f;  // the wrap
-      const float limit = top - 2.0f * u;
-      const float next = p + inc;
-      if (next < limit) {
-        const float d = next - p;  // exact: both on the grid
-        if (std::fabs(inc - d) != 0.5f * u) {
-          if (d == 0.0f) return p;  // every sum rounds back to p
-          const float room = (limit - p) / d;
-          unsigned int k = room >= static_cast<float>(count) ? count : static_cast<unsigned int>(room);
-          // The division may round up: the last step must stay at the limit.
-          while (k > 0 && !(p + static_cast<float>(k) * d <= limit)) --k;
-          if (k > 0) {
-            p = p + static_cast<float>(k) * d;
-            count -= k;
-            continue;
-          }
-        }
-      }
+    float d = 0.0f;
+    const unsigned int k = Stretch(p, inc, count, d);
+    if (k > 0) {
+      p = p + static_cast<float>(k) * d;
+      count -= k;
+    } else {
+      p = Step(p, inc);
+      --count;
     }
-    p = Step(p, inc);
-    --count;
   }
   return p;
 }

@@ -1,4 +1,3 @@
-#include "engine/FastFloor.h"
 #include "osc/SamplePlayer.h"
 
 #include <cmath>
@@ -6,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/ParamIds.h"
 #include "engine/Voice.h"

@@ -94,6 +94,23 @@ TEST_F(LfoTest, FreeAndFirstKeyPhasesAreSharedAcrossVoices) {
   EXPECT_EQ(Lfo()->GetFreePhase(), 0.0f);
 }
 
+// A block of free running jumps over the stretches between wraps; it must
+// land where running sample by sample lands.
+TEST_F(LfoTest, FreePhaseOfABlockEqualsSampleBySample) {
+  for (float sync : {0.0f, 3.0f, 9.0f}) {
+    SetPlain(PARAM_LFO_TRIGGER, 2.0f);
+    SetPlain(PARAM_LFO_SYNC, sync);
+    matrix.UpdateParams(kBlock);
+    matrix.ResetFreePhase();
+    for (int b = 0; b < 40; ++b) matrix.FreePhaseRun(kBlock);
+    const float block = Lfo()->GetFreePhase();
+    matrix.ResetFreePhase();
+    for (unsigned int i = 0; i < 40 * kBlock; ++i) matrix.FreePhaseRun(1);
+    EXPECT_EQ(block, Lfo()->GetFreePhase()) << "sync " << sync;
+    EXPECT_GT(block, 0.0f);
+  }
+}
+
 TEST_F(LfoTest, RandomShapes) {
   SetPlain(PARAM_UNISON_COUNT, 4.0f);
   SetPlain(PARAM_LFO_SYNC, 3.0f);  // "1/8" = 0.25 s at 120 BPM
