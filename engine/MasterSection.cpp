@@ -102,6 +102,19 @@ void CMasterSection::Process(CVoice*, float* left, float* right, unsigned int n)
       return;
     }
   }
+  if (m_level.constant && m_pan.constant && m_mono.constant) {
+    // Settled controls read once; the blockers' memories in locals.
+    const float level = m_level.GetConstantValue(), pan = m_pan.GetConstantValue(), mono = m_mono.GetConstantValue();
+    DC_BLOCKER dcL = m_dc[0], dcR = m_dc[1];
+    for (unsigned int i = 0; i < n; ++i) {
+      const float inL = std::isfinite(left[i]) ? left[i] : 0.0f;
+      const float inR = std::isfinite(right[i]) ? right[i] : 0.0f;
+      MasterStep(inL, inR, level, pan, mono, dcOn, dcL, dcR, left[i], right[i]);
+    }
+    m_dc[0] = dcL;
+    m_dc[1] = dcR;
+    return;
+  }
   for (unsigned int i = 0; i < n; ++i) {
     // A NaN or infinity must not reach the DC blockers, where it would stay
     // for good: such an input sample becomes silence for this one sample.
