@@ -95,6 +95,13 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
 
   const float carrier = _RingCarrier(mode, voice, TUNE_TABLE_SCALER);
 
+  // Settled controls without sources and a key tracking at rest give every
+  // tick of the block the same inputs.
+  const unsigned int reads = _ControlReads(n, K, shift);
+  const bool held = !_Gliding(s, glide) && _Held(cutoff, ID_CUTOFF + b, reads) && _Held(res, ID_RES + b, reads) &&
+                    _Held(key, ID_KEY_SCALE + b, reads) && _Held(vel, ID_VEL_SCALE + b, reads) &&
+                    _Held(spread, ID_STEREO + b, reads) && _Held(ctl, ID_CONTROL + b, reads);
+
   float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f, lastS = -1.0f;  // no tick yet this block
   auto tick = [&](unsigned int j) {
     const float r = _Value(res, j);
@@ -130,5 +137,5 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
     m_ch[0].Compute(mode, fl, Clamp01(vowel - 0.25f * sp), r, c, rate, carrier);
     m_ch[1].Compute(mode, fr, Clamp01(vowel + 0.25f * sp), r, c, rate, carrier);
   };
-  _Run(mode, left, right, n, K, shift, tick);
+  _Run(mode, left, right, n, K, shift, held, tick);
 }

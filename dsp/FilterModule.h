@@ -120,14 +120,27 @@ class CFilterModule {
     return P < FilterBank::MAX_CUTOFF_PITCH ? P : FilterBank::MAX_CUTOFF_PITCH;
   }
 
-  // The source list of a parameter (an empty one without a matrix).
-  MOD_SOURCE_LIST* _Sources(unsigned int id) const;
-
   // A control parameter's value buffer and source list for this block.
   struct CONTROL {
     const float* values;
     const MOD_SOURCE_LIST* sources;
   };
+  // Whether a control reads one value at each of the first count control
+  // indices of the block: no audio-rate source, and a ramp that has ended
+  // (or no buffer at all).
+  bool _Held(const CONTROL& control, unsigned int id, unsigned int count) const {
+    return control.sources->count == 0 && (!control.values || m_synth->IsParamSettled(id, count));
+  }
+  // How many control indices the ticks of n samples read (see _Run).
+  static unsigned int _ControlReads(unsigned int n, unsigned int K, unsigned int shift) {
+    return n == 0 ? 0 : (((n - 1) / K * K) >> shift) + 1;
+  }
+  // Whether the key tracking moves during the block's ticks.
+  static bool _Gliding(const FILTER_STATE* s, bool glide) { return glide && s->filterGlideSteps > 0; }
+
+  // The source list of a parameter (an empty one without a matrix).
+  MOD_SOURCE_LIST* _Sources(unsigned int id) const;
+
   CONTROL _Control(unsigned int id) const { return CONTROL{m_synth->GetParamPointer(id), _Sources(id)}; }
   static float _Value(const CONTROL& control, unsigned int j) { return _Value(control.values, control.sources, j); }
 
@@ -153,13 +166,16 @@ class CFilterModule {
 
   // Runs mode over n samples of a (and b when not null), calling
   // tick(controlIndex) at sample 0 and every K samples before the samples it
-  // covers. Modes outside 1..24 pass the samples but still tick.
+  // covers. Modes outside 1..24 pass the samples but still tick. When the
+  // caller knows that every tick of the block would find the same inputs
+  // (held), only the tick at sample 0 runs: the later ones would keep its
+  // coefficients.
   template <class TICK>
-  void _Run(int mode, float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, TICK& tick) {
+  void _Run(int mode, float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, bool held, TICK& tick) {
     switch (mode) {
 #define FILTER_MODE_CASE(M) \
   case M:                   \
-    _RunMode<M>(a, b, n, K, shift, tick); \
+    _RunMode<M>(a, b, n, K, shift, held, tick); \
     return;
       FILTER_MODE_CASE(1) FILTER_MODE_CASE(2) FILTER_MODE_CASE(3) FILTER_MODE_CASE(4) FILTER_MODE_CASE(5)
       FILTER_MODE_CASE(6) FILTER_MODE_CASE(7) FILTER_MODE_CASE(8) FILTER_MODE_CASE(9) FILTER_MODE_CASE(10)
@@ -168,7 +184,10 @@ class CFilterModule {
       FILTER_MODE_CASE(21) FILTER_MODE_CASE(22) FILTER_MODE_CASE(23) FILTER_MODE_CASE(24)
 #undef FILTER_MODE_CASE
       default:
-        for (unsigned int i = 0; i < n; i += K) tick(i >> shift);
+        for (unsigned int i = 0; i < n; i += K) {
+          tick(i >> shift);
+          if (held) break;
+        }
         return;
     }
   }
@@ -187,8 +206,26 @@ class CFilterModule {
     std::memset(block, 0, whole || bytes < head ? bytes : head);
   }
 
+  // One channel through MODE with the coefficients it holds. The channel is
+  // copied into a local for the run: the stores to the samples and the
+  // kernel's state cannot reach a local, so its coefficients stay in
+  // registers instead of being read again every sample (the kernels keep no
+  // state in the channel itself).
+  template <int MODE>
+  static void _RunHeld(const CFilterChannel& channel, float* x, unsigned int n) {
+    CFilterChannel c = channel;
+    for (unsigned int i = 0; i < n; ++i) x[i] = c.Step<MODE>(x[i]);
+  }
+
   template <int MODE, class TICK>
-  void _RunMode(float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, TICK& tick) {
+  void _RunMode(float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, bool held, TICK& tick) {
+    if (held) {
+      tick(0);
+      // The channels share no state: each runs the whole block on its own.
+      _RunHeld<MODE>(m_ch[0], a, n);
+      if (b) _RunHeld<MODE>(m_ch[1], b, n);
+      return;
+    }
     CFilterChannel& c0 = m_ch[0];
     CFilterChannel& c1 = m_ch[1];
     for (unsigned int i = 0; i < n;) {

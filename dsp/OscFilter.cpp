@@ -68,6 +68,13 @@ void COscFilterCore::_Process(CVoice* voice, float* left, float* right, unsigned
 
   const float carrier = _RingCarrier(mode, voice, TUNE_TABLE_SCALER);
 
+  // Settled controls without sources and a key tracking at rest give every
+  // tick of the block the same inputs.
+  const unsigned int reads = _ControlReads(n, K, shift);
+  const bool held = !_Gliding(s, glide) && _Held(cutoff, ID_CUTOFF + o, reads) && _Held(res, ID_RES + o, reads) &&
+                    _Held(key, ID_KEY_SCALE + o, reads) && _Held(vel, ID_VEL_SCALE + o, reads) &&
+                    _Held(ctl, ID_CONTROL + o, reads);
+
   const float rate = m_rate;
   const bool stereo = right != nullptr;
   float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f;  // no tick yet this block
@@ -86,5 +93,5 @@ void COscFilterCore::_Process(CVoice* voice, float* left, float* right, unsigned
     m_ch[0].Compute(mode, f, P / FilterBank::MAX_CUTOFF_PITCH, r, c, rate, carrier);
     if (stereo) m_ch[1].CopyCoefficients(m_ch[0]);
   };
-  _Run(mode, left, right, n, K, shift, tick);
+  _Run(mode, left, right, n, K, shift, held, tick);
 }
