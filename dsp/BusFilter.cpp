@@ -68,12 +68,12 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
   const float tune = std::trunc(_Setting(ID_TRANSPOSE)) + _Setting(ID_MASTER_DETUNE) - 0.5f + _BendPitch();
   const float velTerm = _VelocityTerm(voice);
 
-  const CONTROL cutoff = _Control(ID_CUTOFF + b);
-  const CONTROL res = _Control(ID_RES + b);
-  const CONTROL key = _Control(ID_KEY_SCALE + b);
-  const CONTROL vel = _Control(ID_VEL_SCALE + b);
-  const CONTROL spread = _Control(ID_STEREO + b);
-  const CONTROL ctl = _Control(ID_CONTROL + b);
+  CONTROL cutoff = _Control(ID_CUTOFF + b);
+  CONTROL res = _Control(ID_RES + b);
+  CONTROL key = _Control(ID_KEY_SCALE + b);
+  CONTROL vel = _Control(ID_VEL_SCALE + b);
+  CONTROL spread = _Control(ID_STEREO + b);
+  CONTROL ctl = _Control(ID_CONTROL + b);
 
   // How far each mode's channels may be spread, as pitches.
   float hi = MAX_CUTOFF_PITCH, lo = 0.0f;
@@ -95,12 +95,17 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
 
   const float carrier = _RingCarrier(mode, voice, TUNE_TABLE_SCALER);
 
-  // Settled controls without sources and a key tracking at rest give every
-  // tick of the block the same inputs.
+  // Settled controls without sources are read once for the block; when all
+  // are and the key tracking rests, every tick of the block finds the same
+  // inputs.
   const unsigned int reads = _ControlReads(n, K, shift);
-  const bool held = !_Gliding(s, glide) && _Held(cutoff, ID_CUTOFF + b, reads) && _Held(res, ID_RES + b, reads) &&
-                    _Held(key, ID_KEY_SCALE + b, reads) && _Held(vel, ID_VEL_SCALE + b, reads) &&
-                    _Held(spread, ID_STEREO + b, reads) && _Held(ctl, ID_CONTROL + b, reads);
+  bool held = !_Gliding(s, glide);
+  held = _Hold(cutoff, ID_CUTOFF + b, reads) && held;
+  held = _Hold(res, ID_RES + b, reads) && held;
+  held = _Hold(key, ID_KEY_SCALE + b, reads) && held;
+  held = _Hold(vel, ID_VEL_SCALE + b, reads) && held;
+  held = _Hold(spread, ID_STEREO + b, reads) && held;
+  held = _Hold(ctl, ID_CONTROL + b, reads) && held;
 
   float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f, lastS = -1.0f;  // no tick yet this block
   auto tick = [&](unsigned int j) {

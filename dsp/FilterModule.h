@@ -120,16 +120,26 @@ class CFilterModule {
     return P < FilterBank::MAX_CUTOFF_PITCH ? P : FilterBank::MAX_CUTOFF_PITCH;
   }
 
-  // A control parameter's value buffer and source list for this block.
+  // A control parameter's value buffer and source list for this block, and
+  // whether it holds one value through the block's ticks (see _Hold).
   struct CONTROL {
     const float* values;
     const MOD_SOURCE_LIST* sources;
+    bool held;
+    float stored;  // held: the buffered value (0 without a buffer)
+    float value;   // held: the value every tick reads (_Value)
   };
-  // Whether a control reads one value at each of the first count control
-  // indices of the block: no audio-rate source, and a ramp that has ended
-  // (or no buffer at all).
-  bool _Held(const CONTROL& control, unsigned int id, unsigned int count) const {
-    return control.sources->count == 0 && (!control.values || m_synth->IsParamSettled(id, count));
+  // Marks a control held when it reads one value at each of the first count
+  // control indices of the block: no audio-rate source, and a ramp that has
+  // ended (or no buffer at all). A held control is read once for the block
+  // instead of at every tick. Returns whether it is held.
+  bool _Hold(CONTROL& control, unsigned int id, unsigned int count) const {
+    control.held = control.sources->count == 0 && (!control.values || m_synth->IsParamSettled(id, count));
+    if (control.held) {
+      control.stored = control.values ? control.values[0] : 0.0f;
+      control.value = _Value(control.values, control.sources, 0);
+    }
+    return control.held;
   }
   // How many control indices the ticks of n samples read (see _Run).
   static unsigned int _ControlReads(unsigned int n, unsigned int K, unsigned int shift) {
@@ -141,14 +151,19 @@ class CFilterModule {
   // The source list of a parameter (an empty one without a matrix).
   MOD_SOURCE_LIST* _Sources(unsigned int id) const;
 
-  CONTROL _Control(unsigned int id) const { return CONTROL{m_synth->GetParamPointer(id), _Sources(id)}; }
-  static float _Value(const CONTROL& control, unsigned int j) { return _Value(control.values, control.sources, j); }
+  CONTROL _Control(unsigned int id) const {
+    return CONTROL{m_synth->GetParamPointer(id), _Sources(id), false, 0.0f, 0.0f};
+  }
+  static float _Value(const CONTROL& control, unsigned int j) {
+    return control.held ? control.value : _Value(control.values, control.sources, j);
+  }
 
   // The cutoff pitch at control index j: the cutoff and its audio-rate
   // sources over 0..136, plus the unison, key-tracking and velocity terms,
   // clamped after every term is added.
   static float _CutoffPitch(const CONTROL& cutoff, unsigned int j, float unison, float keyTerm, float velTerm) {
-    float P = (cutoff.values ? cutoff.values[j] : 0.0f) * 136.0f + unison + keyTerm + velTerm;
+    const float stored = cutoff.held ? cutoff.stored : (cutoff.values ? cutoff.values[j] : 0.0f);
+    float P = stored * 136.0f + unison + keyTerm + velTerm;
     if (cutoff.sources->count) P += _SourceSum(cutoff.sources, j) * 136.0f;
     return _ClampPitch(P);
   }
@@ -207,38 +222,25 @@ class CFilterModule {
   }
 
   // One channel through MODE with the coefficients it holds. The channel is
-  // copied into a local for the run: the stores to the samples and the
-  // kernel's state cannot reach a local, so its coefficients stay in
-  // registers instead of being read again every sample (the kernels keep no
-  // state in the channel itself).
+  // copied into a local for the run: the stores to the samples cannot reach
+  // a local or the kernel's state, so the coefficients and state words stay
+  // in registers instead of being read and written every sample (the
+  // kernels keep no state in the channel itself).
   template <int MODE>
-  static void _RunHeld(const CFilterChannel& channel, float* x, unsigned int n) {
+  static void _RunChannel(const CFilterChannel& channel, float* __restrict x, unsigned int n) {
     CFilterChannel c = channel;
     for (unsigned int i = 0; i < n; ++i) x[i] = c.Step<MODE>(x[i]);
   }
 
+  // The channels share no state: each runs a stretch of samples on its own.
   template <int MODE, class TICK>
   void _RunMode(float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, bool held, TICK& tick) {
-    if (held) {
-      tick(0);
-      // The channels share no state: each runs the whole block on its own.
-      _RunHeld<MODE>(m_ch[0], a, n);
-      if (b) _RunHeld<MODE>(m_ch[1], b, n);
-      return;
-    }
-    CFilterChannel& c0 = m_ch[0];
-    CFilterChannel& c1 = m_ch[1];
-    for (unsigned int i = 0; i < n;) {
+    const unsigned int step = held ? n : K;
+    for (unsigned int i = 0; i < n; i += step) {
       tick(i >> shift);
-      const unsigned int end = n - i > K ? i + K : n;
-      if (b) {
-        for (; i < end; ++i) {
-          a[i] = c0.Step<MODE>(a[i]);
-          b[i] = c1.Step<MODE>(b[i]);
-        }
-      } else {
-        for (; i < end; ++i) a[i] = c0.Step<MODE>(a[i]);
-      }
+      const unsigned int len = n - i > step ? step : n - i;
+      _RunChannel<MODE>(m_ch[0], a + i, len);
+      if (b) _RunChannel<MODE>(m_ch[1], b + i, len);
     }
   }
 };

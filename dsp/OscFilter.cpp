@@ -60,20 +60,24 @@ void COscFilterCore::_Process(CVoice* voice, float* left, float* right, unsigned
                      _Setting(ID_DETUNE + o) - 0.5f + _BendPitch();
   const float velTerm = _VelocityTerm(voice);
 
-  const CONTROL cutoff = _Control(ID_CUTOFF + o);
-  const CONTROL res = _Control(ID_RES + o);
-  const CONTROL key = _Control(ID_KEY_SCALE + o);
-  const CONTROL vel = _Control(ID_VEL_SCALE + o);
-  const CONTROL ctl = _Control(ID_CONTROL + o);
+  CONTROL cutoff = _Control(ID_CUTOFF + o);
+  CONTROL res = _Control(ID_RES + o);
+  CONTROL key = _Control(ID_KEY_SCALE + o);
+  CONTROL vel = _Control(ID_VEL_SCALE + o);
+  CONTROL ctl = _Control(ID_CONTROL + o);
 
   const float carrier = _RingCarrier(mode, voice, TUNE_TABLE_SCALER);
 
-  // Settled controls without sources and a key tracking at rest give every
-  // tick of the block the same inputs.
+  // Settled controls without sources are read once for the block; when all
+  // are and the key tracking rests, every tick of the block finds the same
+  // inputs.
   const unsigned int reads = _ControlReads(n, K, shift);
-  const bool held = !_Gliding(s, glide) && _Held(cutoff, ID_CUTOFF + o, reads) && _Held(res, ID_RES + o, reads) &&
-                    _Held(key, ID_KEY_SCALE + o, reads) && _Held(vel, ID_VEL_SCALE + o, reads) &&
-                    _Held(ctl, ID_CONTROL + o, reads);
+  bool held = !_Gliding(s, glide);
+  held = _Hold(cutoff, ID_CUTOFF + o, reads) && held;
+  held = _Hold(res, ID_RES + o, reads) && held;
+  held = _Hold(key, ID_KEY_SCALE + o, reads) && held;
+  held = _Hold(vel, ID_VEL_SCALE + o, reads) && held;
+  held = _Hold(ctl, ID_CONTROL + o, reads) && held;
 
   const float rate = m_rate;
   const bool stereo = right != nullptr;
