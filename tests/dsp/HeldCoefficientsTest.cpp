@@ -4,7 +4,7 @@
 // adds exactly nothing to its parameter but makes a stage read its controls
 // at every control step, so a filter or drive with such a source must give
 // the same samples, bit for bit, as one without, through steady settings,
-// running ramps and glides. And coefficients kept from earlier blocks must
+// running ramps and glides (and so must the brilliance shelf). And coefficients kept from earlier blocks must
 // follow a change of cutoff, mode, rate or oversampling: after the change a
 // filter gives what a fresh one gives.
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "FilterFixture.h"
+#include "dsp/Brilliance.h"
 #include "dsp/BusFilter.h"
 #include "dsp/OscDrive.h"
 #include "dsp/OscFilter.h"
@@ -255,5 +256,42 @@ TEST(HeldCoefficients, DriveFollowsItsAmountAtEveryControlStep) {
         ASSERT_EQ(b, expected) << "type " << type << " at " << os << "x, block " << blk;
       }
     }
+  }
+}
+
+TEST(HeldCoefficients, BrillianceMatchesThePerStepPath) {
+  // Slot 1 of oscillators 0 and 1 as brilliance, the second with a source
+  // of no effect on its amount; a settled amount, a ramp (about 21 blocks)
+  // and the new amount settled.
+  for (unsigned int os : {2u, 8u}) {
+    CFilterFixture f(os);
+    const unsigned int slot = 1;
+    f.mod.AddSource(PARAM_OSC_FX_AMOUNT + 4 * slot + 1, 0.7f, NO_EFFECT_DEPTH);
+    CBrilliance held(&f.synth), stepped(&f.synth);
+    auto v0 = f.NewVoice(), v1 = f.NewVoice();
+    for (unsigned int k = 0; k < 2; ++k) {
+      f.Set(PARAM_OSC_FX_TYPE + 4 * slot + k, static_cast<float>(OSC_FX_BRILLIANCE));
+      f.Set(PARAM_OSC_FX_AMOUNT + 4 * slot + k, 0.3f);
+      CBrilliance& b = k == 0 ? held : stepped;
+      b.SetInstance(k, slot);
+      b.SetSampleRate(f.Rate());
+      b.Reset(k == 0 ? v0.get() : v1.get());
+    }
+    const unsigned int B = f.Block();
+    const std::vector<float> in = Noise(32 * B, 5);
+    std::vector<float> a = in, b = in;
+    for (unsigned int blk = 0; blk < 32; ++blk) {
+      if (blk == 4) {
+        for (unsigned int k = 0; k < 2; ++k) f.params.SetParam(PARAM_OSC_FX_AMOUNT + 4 * slot + k, 0.9f);
+        f.params.Update();
+        f.params.ClearStatus();
+      }
+      held.UpdateParams(CFilterFixture::HOST_BLOCK);
+      held.Process(v0.get(), a.data() + blk * B, B);
+      stepped.UpdateParams(CFilterFixture::HOST_BLOCK);
+      stepped.Process(v1.get(), b.data() + blk * B, B);
+    }
+    EXPECT_EQ(a, b) << os << "x";
+    EXPECT_NE(a, in) << os << "x";
   }
 }
