@@ -1,3 +1,4 @@
+#include "engine/FastFloor.h"
 #include "dsp/Brilliance.h"
 
 #include <cmath>
@@ -14,7 +15,7 @@ const float SHELF_HZ = 10000.0f;
 float TableSine(float x) {
   const bool negative = x < 0.0f;
   if (negative) x = -x;
-  x -= std::floor(x);
+  x -= FastFloor(x);
   float f = x * static_cast<float>(Tables::SINE_TABLE_SIZEM1);
   unsigned int i = f > 0.0f ? static_cast<unsigned int>(f) : 0u;
   if (i >= Tables::SINE_TABLE_SIZEM1) i = Tables::SINE_TABLE_SIZEM1 - 1;

@@ -1,5 +1,6 @@
 #include "dsp/Chip.h"
 
+#include "dsp/StageCommon.h"
 #include "engine/Voice.h"
 
 void CChip::Reset(CVoice* voice) {
@@ -19,15 +20,26 @@ void CChip::Process(CVoice* voice, float* x, unsigned int n) {
   float p = phase;
   if (bypassed) {
     // The signal stays as it is; the gate's phase moves on at the rate the
-    // signal and the amount give it.
+    // signal and the amount give it. A settled amount is read once for the
+    // block, and control steps at one pitch then run as one stretch.
+    const bool settled = m_amount.constant != 0;
+    float d = 1.0f - (settled ? ClampUnit(m_amount.GetConstantValue()) : 0.0f);
+    float rate = 128.0f * d * d + 0.0001f;
     unsigned int control = 0;
-    for (unsigned int i = 0; i < n; i += K, ++control) {
+    for (unsigned int i = 0; i < n;) {
       const float pinc = SanitizeIncrement(pitch ? pitch[control] : 0.0f);
-      const float d = 1.0f - _Amount(i);
-      const float base = (128.0f * d * d + 0.0001f) * pinc;
-      const unsigned int end = i + K < n ? i + K : n;
-      for (unsigned int j = i; j < end; ++j) {
-        float inc = k0 * x[j] + base;
+      unsigned int end;
+      if (settled) {
+        end = SamePitchStretch(pitch, control, i, K, n);
+      } else {
+        d = 1.0f - _Amount(i);
+        rate = 128.0f * d * d + 0.0001f;
+        end = i + K < n ? i + K : n;
+        ++control;
+      }
+      const float base = rate * pinc;
+      for (; i < end; ++i) {
+        float inc = k0 * x[i] + base;
         inc = inc > 0.0f ? (inc < 1.0f ? inc : 1.0f) : 0.0f;
         p = WrapPhase(p + inc);
       }

@@ -1,3 +1,4 @@
+#include "engine/FastFloor.h"
 #include "dsp/Drive.h"
 
 #include <cmath>
@@ -150,7 +151,7 @@ DRIVE_COEFS Coefficients(int type, float A) {
 }
 
 float TableSine(float p) {
-  if (std::fabs(p) > 1.0f) p -= std::floor(p);
+  if (std::fabs(p) > 1.0f) p -= FastFloor(p);
   const float f = std::fabs(p) * static_cast<float>(Tables::SINE_TABLE_SIZEM1);
   if (!(f >= 0.0f && f <= static_cast<float>(Tables::SINE_TABLE_SIZEM1))) return 0.0f;  // NaN, infinity
   const unsigned int i = static_cast<unsigned int>(f);

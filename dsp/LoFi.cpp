@@ -1,3 +1,4 @@
+#include "engine/FastFloor.h"
 #include "dsp/LoFi.h"
 
 #include <cmath>
@@ -44,7 +45,7 @@ struct LOFI_CHANNEL {
     if (holdPhase >= 1.0f) {
       previous = held;
       held = y;
-      holdPhase -= std::floor(holdPhase);
+      holdPhase -= FastFloor(holdPhase);
       t = 0.0f;
     } else if (step < 1.0f) {
       t = step;
@@ -147,7 +148,7 @@ void CLoFi::Process(CVoice* voice, float* left, float* right, unsigned int n) {
         if (w + o >= 1.0f) noiseR = noiseR > 0.0f ? -0.5f * qr : 0.5f * qr;
         y += noiseL * nz;
         yr += noiseR * nz;
-        if (noisePhase > 1.0f) noisePhase -= std::floor(noisePhase);
+        if (noisePhase > 1.0f) noisePhase -= FastFloor(noisePhase);
       }
     }
     if (rateActive) {

@@ -1,3 +1,4 @@
+#include "engine/FastFloor.h"
 #include "dsp/OscAudioEffect.h"
 
 #include "dsp/StageCommon.h"
@@ -38,6 +39,6 @@ unsigned int COscAudioEffect::_Oversampling() const {
 
 float Frac(float x) {
   if (!(x > -1e7f && x < 1e7f)) return 0.0f;  // NaN or beyond float's fraction
-  float f = x - std::floor(x);
+  float f = x - FastFloor(x);
   return f < 1.0f ? f : 0.0f;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "dsp/IOscEffect.h"
+#include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/ModulatedParam.h"
 
@@ -47,8 +48,23 @@ inline float SanitizeIncrement(float inc) {
 
 // p - floor(p) for a phase that has passed 1; a phase of exactly 1 stays.
 inline float WrapPhase(float p) {
-  if (p > 1.0f) p -= std::floor(p);
+  if (p > 1.0f) p -= p < 2.0f ? 1.0f : FastFloor(p);
   return p;
+}
+
+// The end of the stretch of control steps that starts at control step
+// `control` (oscillator sample i) and shares its pitch: the samples of
+// these steps move a phase alike. Advances control past the stretch.
+inline unsigned int SamePitchStretch(const float* pitch, unsigned int& control, unsigned int i, unsigned int K,
+                                     unsigned int n) {
+  unsigned int end = i + K;
+  ++control;
+  if (pitch)
+    while (end < n && pitch[control] == pitch[control - 1]) {
+      end += K;
+      ++control;
+    }
+  return end < n ? end : n;
 }
 
 // x - floor(x), in 0..1, for start phases.

@@ -19,10 +19,10 @@ void CScissor::Process(CVoice* voice, float* x, unsigned int n) {
   if (bypassed) {
     // The signal stays as it is; only the gate's phase moves on.
     unsigned int control = 0;
-    for (unsigned int i = 0; i < n; i += K, ++control) {
+    for (unsigned int i = 0; i < n;) {
       const float inc = 4.0f * SanitizeIncrement(pitch ? pitch[control] : 0.0f);
-      const unsigned int end = i + K < n ? i + K : n;
-      for (unsigned int j = i; j < end; ++j) p = WrapPhase(p + inc);
+      const unsigned int end = SamePitchStretch(pitch, control, i, K, n);
+      for (; i < end; ++i) p = WrapPhase(p + inc);
     }
     phase = p;
     return;

@@ -5,6 +5,7 @@
 #include "engine/Buffers.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/ParamIds.h"
+#include "engine/Silence.h"
 
 namespace {
 
@@ -69,14 +70,15 @@ void CDownSampler::Process(CStereoBuffer* mixes, unsigned int frames) {
   for (unsigned int s = 0; s < stages; ++s) {
     const unsigned int count = frames >> (s + 1);
     for (unsigned int m = 0; m < 2; ++m) {
-      m_states[4 * s + 2 * m].Process(mixes[m].GetLeftBuffer(), count);
-      m_states[4 * s + 2 * m + 1].Process(mixes[m].GetRightBuffer(), count);
+      C2XDownSampler::ProcessStereo(m_states[4 * s + 2 * m], m_states[4 * s + 2 * m + 1], mixes[m].GetLeftBuffer(),
+                                    mixes[m].GetRightBuffer(), count);
     }
   }
 
   const unsigned int count = stages ? frames >> stages : frames;
   for (unsigned int m = 0; m < 2; ++m) {
     float* channel[2] = {mixes[m].GetLeftBuffer(), mixes[m].GetRightBuffer()};
+    bool block[2] = {false, false};
     for (unsigned int ch = 0; ch < 2; ++ch) {
       float* x = channel[ch];
       // Finite but huge input can still overflow inside the decimators; such
@@ -85,9 +87,29 @@ void CDownSampler::Process(CStereoBuffer* mixes, unsigned int frames) {
         FlushNonFinite(x, count);
         _ResetChannel(m, ch);
       }
-      if (!dcOn) continue;
-      DC_BLOCKER& dc = m_dc[2 * m + ch];
-      for (unsigned int i = 0; i < count; ++i) x[i] = DcBlock(dc, x[i]);
+      // Silence into a blocker at rest stays silence.
+      const DC_BLOCKER& dc = m_dc[2 * m + ch];
+      block[ch] = dcOn && !(IsPositiveZeroBlock(&dc.x1, 1) && IsPositiveZeroBlock(&dc.y1, 1) &&
+                            IsPositiveZeroBlock(x, count));
     }
+    DC_BLOCKER& dcL = m_dc[2 * m];
+    DC_BLOCKER& dcR = m_dc[2 * m + 1];
+    if (block[0] && block[1] && channel[0] != channel[1]) {
+      // Both blockers in one loop, which the processor overlaps.
+      DC_BLOCKER l = dcL, r = dcR;
+      float* xl = channel[0];
+      float* xr = channel[1];
+      for (unsigned int i = 0; i < count; ++i) {
+        xl[i] = DcBlock(l, xl[i]);
+        xr[i] = DcBlock(r, xr[i]);
+      }
+      dcL = l;
+      dcR = r;
+      continue;
+    }
+    if (block[0])
+      for (unsigned int i = 0; i < count; ++i) channel[0][i] = DcBlock(dcL, channel[0][i]);
+    if (block[1])
+      for (unsigned int i = 0; i < count; ++i) channel[1][i] = DcBlock(dcR, channel[1][i]);
   }
 }

@@ -1,3 +1,4 @@
+#include "engine/FastFloor.h"
 #include "engine/Lfo.h"
 
 #include <cmath>
@@ -35,7 +36,7 @@ float DrawSeed() {
   return s < 1.0f ? s : 0.0f;
 }
 
-inline float Frac(float v) { return v - std::floor(v); }
+inline float Frac(float v) { return v - FastFloor(v); }
 
 // White-noise value picked by a position in [0, 1).
 inline float NoiseAt(float f) {
@@ -118,7 +119,7 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
       const float r = rateAt(i);
       const float po = phaseAt(i);
       float x = po + phase;
-      if (x > 1.0f) x = x - std::floor(x);
+      if (x > 1.0f) x = x - FastFloor(x);
       const float d = r * r * inc;
       float y;
       if (table) {
@@ -153,7 +154,7 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
       if (phase >= 1.0f) {
         previous = current;
         current = NoiseAt(Frac(phase * 1000.0f + m_seed));
-        phase = phase - std::floor(phase);
+        phase = phase - FastFloor(phase);
       }
     }
   };
@@ -188,7 +189,7 @@ void CLfo::FreePhaseRun(unsigned int n) {
       phase = phase + r * r * inc;
       if (phase >= 1.0f) {
         m_seed = DrawSeed();
-        phase = phase - std::floor(phase);
+        phase = phase - FastFloor(phase);
       }
     }
   };

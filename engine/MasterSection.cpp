@@ -6,6 +6,7 @@
 
 #include "engine/IGlobalSynth.h"
 #include "engine/ParamIds.h"
+#include "engine/Silence.h"
 
 namespace {
 
@@ -79,17 +80,6 @@ inline void MasterStep(float inL, float inR, float level, float pan, float mono,
   }
   left = Flush(outL);
   right = Flush(outR);
-}
-
-// Every sample of the block is +0.0 (all bits clear).
-bool IsPositiveZeroBlock(const float* x, unsigned int n) {
-  uint32_t bits = 0;
-  for (unsigned int i = 0; i < n; ++i) {
-    uint32_t b;
-    std::memcpy(&b, &x[i], sizeof(b));
-    bits |= b;
-  }
-  return bits == 0;
 }
 
 }  // namespace

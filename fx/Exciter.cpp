@@ -6,6 +6,7 @@
 
 #include "engine/IGlobalSynth.h"
 #include "engine/ParamIds.h"
+#include "engine/Silence.h"
 #include "tables/Tables.h"
 
 using namespace FxHelpers;
@@ -34,17 +35,6 @@ bool IsStable(const BIQUAD_COEFFS& c) {
   const float a1 = c.a1 * c.ia0;
   return std::isfinite(a1) && std::isfinite(a2) && std::isfinite(c.b0 * c.ia0) && std::isfinite(c.b1 * c.ia0) &&
          std::isfinite(c.b2 * c.ia0) && std::fabs(a2) < 1.0f && std::fabs(a1) < 1.0f + a2;
-}
-
-// Every sample of the block is +0.0 (all bits clear).
-bool IsPositiveZeroBlock(const float* x, unsigned int n) {
-  uint32_t bits = 0;
-  for (unsigned int i = 0; i < n; ++i) {
-    uint32_t b;
-    std::memcpy(&b, &x[i], sizeof(b));
-    bits |= b;
-  }
-  return bits == 0;
 }
 
 bool SameBits(const BIQUAD_STATE& a, const BIQUAD_STATE& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
@@ -146,6 +136,22 @@ void CExciter::Process(float* left, float* right, unsigned int n) {
   const bool skipLeft = SkipSettledChannel(m_peak, m_shelf, m_peakState[0], m_shelfState[0], left, n);
   const bool skipRight = SkipSettledChannel(m_peak, m_shelf, m_peakState[1], m_shelfState[1], right, n);
   if (skipLeft && skipRight) return;
+  if (!skipLeft && !skipRight) {
+    // Both channels in one loop: their filter chains are independent, so the
+    // processor overlaps them. Local copies stay in registers.
+    const BIQUAD_COEFFS peak = m_peak, shelf = m_shelf;
+    BIQUAD_STATE peakL = m_peakState[0], shelfL = m_shelfState[0];
+    BIQUAD_STATE peakR = m_peakState[1], shelfR = m_shelfState[1];
+    for (unsigned int i = 0; i < n; ++i) {
+      left[i] = Biquad(shelf, shelfL, Biquad(peak, peakL, left[i]));
+      right[i] = Biquad(shelf, shelfR, Biquad(peak, peakR, right[i]));
+    }
+    m_peakState[0] = peakL;
+    m_shelfState[0] = shelfL;
+    m_peakState[1] = peakR;
+    m_shelfState[1] = shelfR;
+    return;
+  }
   if (!skipLeft) {
     for (unsigned int i = 0; i < n; ++i) left[i] = Biquad(m_shelf, m_shelfState[0], Biquad(m_peak, m_peakState[0], left[i]));
   }

@@ -14,10 +14,16 @@ class C2XDownSampler {
   // Reads 2n samples of data and writes n samples to data[0 .. n - 1];
   // data[n .. 2n - 1] are left as they were.
   void Process(float* data, unsigned int n);
+  // Process for a left and a right channel at once (each with its own
+  // filter): the same results, faster.
+  static void ProcessStereo(C2XDownSampler& left, C2XDownSampler& right, float* l, float* r, unsigned int n);
 
   const float* GetState() const { return m_state; }
 
  private:
+  // The filter and all 2n input samples are +0.0: nothing would change.
+  bool _SilentAtRest(const float* data, unsigned int n) const;
+
   // A-in, B-in, A1-out, B1-out, A2-out, B2-out, A3-out, B3-out, A4-out. Each
   // section's previous input is the previous output of the section before it.
   float m_state[DOWNSAMPLER_STATE_SIZE] = {};

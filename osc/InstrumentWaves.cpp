@@ -6,6 +6,7 @@
 // fade out as the note rises through the wave's own key range (the
 // oscillator's morph fade range, k = morphScale), so high notes stay clean.
 
+#include "engine/FastFloor.h"
 #include "osc/Oscillator.h"
 #include "osc/RenderFrame.h"
 #include "osc/ToneSteps.h"
@@ -54,7 +55,7 @@ struct BRASS_WAVE {
   float Step(float p, const OSC_FRAME&, OSC_STATE* s) {
     float c = Read(carrier, s->auxPhase1);
     float r = m * Read(modulator, p);
-    if (r > 1.0f || r < -1.0f) r -= std::floor(r);
+    if (r > 1.0f || r < -1.0f) r -= FastFloor(r);
     s->auxPhase1 = Wrap(p + bend * r * (1.0f - std::fabs(r)));
     return c;
   }

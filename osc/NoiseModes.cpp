@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "engine/Voice.h"
@@ -82,7 +83,7 @@ const double CLICK_TIME_LIMIT = 1.0;
 // x - floor(x) when x leaves 0..1; anything not finite reads at 0.
 inline double WrapPosition(double x) {
   if (x > 1.0 || x < 0.0) {
-    x -= std::floor(x);
+    x -= FastFloor(x);
     if (!(x >= 0.0 && x <= 1.0)) x = 0.0;
   } else if (x != x) {
     x = 0.0;

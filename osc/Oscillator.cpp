@@ -1,3 +1,4 @@
+#include "engine/FastFloor.h"
 #include "osc/Oscillator.h"
 
 #include <cmath>
@@ -120,7 +121,7 @@ void COscillator::Reset(CVoice* voice) {
               m_synth->GetParam(ID_DETUNE + m_osc) - 0.5f;
     float scale = static_cast<float>(std::pow(static_cast<double>(TUNE_SEMITONE_DELTA), static_cast<double>(e)));
     float x = scale * s->randomPhase;
-    phase = x - std::floor(x);
+    phase = x - FastFloor(x);
     if (!(phase >= 0.0f && phase < 1.0f)) phase = 0.0f;  // a corrupt tuning or seed
   }
   s->phase = phase;

@@ -9,7 +9,10 @@
 // and calls _RenderFrame from its COscillator::Generate<Wave> routine.
 
 #include <cmath>
+#include <type_traits>
+#include <utility>
 
+#include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "engine/Voice.h"
@@ -50,7 +53,7 @@ inline float BandLimitedSaw(const float* blSaw, float q, float w) {
   float x = 2.0f * q - 1.0f;
   if (std::fabs(x) < w) {
     float c = after ? 54001.0f : 53999.0f;
-    float f = std::floor(x * c / w) + c;
+    float f = FastFloor(x * c / w) + c;
     unsigned int index = f > 0.0f ? static_cast<unsigned int>(f) : 0u;
     if (index > BL_SAW_LAST) index = BL_SAW_LAST;
     s -= blSaw[index];
@@ -69,7 +72,7 @@ inline float FoldBack(float w, float y) {
 }
 
 // x - floor(x) when x > 1, else x.
-inline float Wrap1(float x) { return x > 1.0f ? x - std::floor(x) : x; }
+inline float Wrap1(float x) { return x > 1.0f ? x - FloorPastOne(x) : x; }
 
 // Modulated value of a frame parameter at control index k: the stored
 // (ramped) value plus the audio-rate sources, clamped to 0..1 only when
@@ -87,6 +90,34 @@ inline float ModulatedValue(const float* values, const MOD_SOURCE_LIST* list, un
   v = static_cast<float>(acc);
   // An invalid source value counts as 0, as in every modulated parameter.
   return !(v >= 0.0f) ? 0.0f : (v > 1.0f ? 1.0f : v);
+}
+
+// True when a frame parameter is exactly zero at control steps 0..count-1:
+// no audio-rate source and a stored value of 0 (or no value buffer).
+inline bool IsZero(const float* values, const MOD_SOURCE_LIST* list, unsigned int count) {
+  if (list && list->count != 0) return false;
+  if (!values) return true;
+  for (unsigned int k = 0; k < count; ++k)
+    if (values[k] != 0.0f) return false;
+  return true;
+}
+
+// Steps the wave through count phases in order: its own block step when it
+// has one (same results, several samples at once), else sample by sample.
+template <class WAVE, class = void>
+struct HAS_STEP_MANY : std::false_type {};
+template <class WAVE>
+struct HAS_STEP_MANY<WAVE, std::void_t<decltype(std::declval<WAVE&>().StepMany(
+                                  std::declval<const float*>(), std::declval<float*>(), 0u, std::declval<OSC_STATE*>()))>>
+    : std::true_type {};
+
+template <class WAVE>
+inline void StepMany(WAVE& wave, const float* p, float* out, unsigned int count, const OSC_FRAME& f, OSC_STATE* s) {
+  if constexpr (HAS_STEP_MANY<WAVE>::value) {
+    wave.StepMany(p, out, count, s);
+  } else {
+    for (unsigned int j = 0; j < count; ++j) out[j] = wave.Step(p[j], f, s);
+  }
 }
 
 }  // namespace OscFrame
@@ -121,47 +152,107 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
   OSC_FRAME f = {};
   float phase = s->phase;
   float lastOutput = s->lastOutput;
-  unsigned int counter = 1;
-  for (unsigned int i = 0; i < n; ++i) {
-    if (--counter == 0) {
-      counter = N;
-      unsigned int k = i >> shift;
-      f.inc = pitch[k];
-      f.X = ModulatedValue(values[0], lists[0], k);
-      f.Y = ModulatedValue(values[1], lists[1], k);
-      f.FM = ModulatedValue(values[2], lists[2], k);
-      f.RM = ModulatedValue(values[3], lists[3], k);
-      f.PH = ModulatedValue(values[4], lists[4], k);
-      float b = buzz ? buzz[k] : 0.0f;
-      f.feedbackAmount = feedback ? feedback[k] : 0.0f;
-      float buzzFade = m_buzzFade.Fade(f.inc);
-      float morphFade = m_morphFade.Fade(f.inc);
-      f.morphScale = (1.0f - morphFade) * (1.0f - morphFade);
-      f.fmDepth = fm ? f.FM * f.FM * f.FM * 5.0f : 0.0f;
-      f.buzzAmount = b * (1.0f - buzzFade) * 0.1f;
-      wave.Control(f);
+  auto control = [&](unsigned int k) {
+    f.inc = pitch[k];
+    f.X = ModulatedValue(values[0], lists[0], k);
+    f.Y = ModulatedValue(values[1], lists[1], k);
+    f.FM = ModulatedValue(values[2], lists[2], k);
+    f.RM = ModulatedValue(values[3], lists[3], k);
+    f.PH = ModulatedValue(values[4], lists[4], k);
+    float b = buzz ? buzz[k] : 0.0f;
+    f.feedbackAmount = feedback ? feedback[k] : 0.0f;
+    float buzzFade = m_buzzFade.Fade(f.inc);
+    float morphFade = m_morphFade.Fade(f.inc);
+    f.morphScale = (1.0f - morphFade) * (1.0f - morphFade);
+    f.fmDepth = fm ? f.FM * f.FM * f.FM * 5.0f : 0.0f;
+    f.buzzAmount = b * (1.0f - buzzFade) * 0.1f;
+    wave.Control(f);
+  };
+
+  // FM, ring modulation, buzz and feedback at exactly zero for the whole
+  // block add zero to the phase and multiply by one: the plain loop below
+  // leaves them out (their inputs are finite audio). A parameter whose ramp
+  // has ended holds one value for the block.
+  const unsigned int controls = n ? ((n - 1) >> shift) + 1 : 0;
+  bool settled[OSC_FRAME_PARAMS];
+  for (unsigned int j = 0; j < OSC_FRAME_PARAMS; ++j)
+    settled[j] = (!lists[j] || lists[j]->count == 0) &&
+                 (!values[j] || m_synth->IsParamSettled(OSC_FRAME_PARAM_IDS[j] + m_osc, controls));
+  auto zero = [&](unsigned int j) {
+    if (settled[j]) return !values[j] || values[j][0] == 0.0f;
+    return IsZero(values[j], lists[j], controls);
+  };
+  const bool fmUsed = fm && (!zero(2) || !zero(3));
+  const bool buzzUsed = buzz && !IsZero(buzz, nullptr, controls);
+  const bool feedbackUsed = feedback && !IsZero(feedback, nullptr, controls);
+  if (!fmUsed && !buzzUsed && !feedbackUsed) {
+    // With every control input but the pitch held for the block (buzz and
+    // feedback are zero throughout here), a control step at the same
+    // increment as the one before gives the same frame.
+    bool held = true;
+    for (unsigned int j = 0; j < OSC_FRAME_PARAMS && held; ++j) held = settled[j];
+    const float sign = invert ? -1.0f : 1.0f;
+    // The phases of a stretch go to a small buffer first, then the wave
+    // steps through them (a wave with a block step takes several at once).
+    const unsigned int CHUNK = 64;
+    float phases[CHUNK];
+    for (unsigned int i = 0; i < n;) {
+      const unsigned int k = i >> shift;
+      if (!held || i == 0 || !(pitch[k] == f.inc)) control(k);
+      // The control steps that follow at the same pitch join the stretch.
+      unsigned int end = i + N;
+      if (held)
+        while (end < n && pitch[end >> shift] == f.inc) end += N;
+      if (end > n) end = n;
+      while (i < end) {
+        const unsigned int count = end - i < CHUNK ? end - i : CHUNK;
+        for (unsigned int j = 0; j < count; ++j) {
+          float p = f.PH + phase;
+          if (p > 1.0f || p < 0.0f) {
+            p -= FloorPastOne(p);
+            if (!(p >= 0.0f && p <= 1.0f)) p = 0.0f;  // inf or NaN from a modulation input
+          } else if (p != p) {
+            p = 0.0f;
+          }
+          phases[j] = p;
+          phase += f.inc;
+          if (phase > 1.0f) phase -= FloorPastOne(phase);
+        }
+        StepMany(wave, phases, out + i, count, f, s);
+        for (unsigned int j = 0; j < count; ++j) out[i + j] *= sign;
+        i += count;
+      }
     }
+    if (n) lastOutput = out[n - 1];
+  } else {
+    unsigned int counter = 1;
+    for (unsigned int i = 0; i < n; ++i) {
+      if (--counter == 0) {
+        counter = N;
+        control(i >> shift);
+      }
 
-    float p = f.PH + phase;
-    if (fm) p += fm[i] * f.fmDepth;
-    if (buzz) p += TableRead(Tables::BUZZ_TABLE, Tables::BUZZ_TABLE_SIZEM1, phase) * f.buzzAmount;
-    if (feedback) p += lastOutput * f.feedbackAmount;
-    if (p > 1.0f || p < 0.0f) {
-      p -= std::floor(p);
-      if (!(p >= 0.0f && p <= 1.0f)) p = 0.0f;  // inf or NaN from a modulation input
-    } else if (p != p) {
-      p = 0.0f;
+      float p = f.PH + phase;
+      if (fm) p += fm[i] * f.fmDepth;
+      if (buzz) p += TableRead(Tables::BUZZ_TABLE, Tables::BUZZ_TABLE_SIZEM1, phase) * f.buzzAmount;
+      if (feedback) p += lastOutput * f.feedbackAmount;
+      if (p > 1.0f || p < 0.0f) {
+        p -= FastFloor(p);
+        if (!(p >= 0.0f && p <= 1.0f)) p = 0.0f;  // inf or NaN from a modulation input
+      } else if (p != p) {
+        p = 0.0f;
+      }
+
+      float y = wave.Step(p, f, s);
+
+      if (fm) y *= fm[i] * f.RM + (1.0f - f.RM);
+      if (invert) y = -y;
+      out[i] = y;
+      lastOutput = y;
+
+      phase += f.inc;
+      if (phase > 1.0f) phase -= FloorPastOne(phase);
     }
-
-    float y = wave.Step(p, f, s);
-
-    if (fm) y *= fm[i] * f.RM + (1.0f - f.RM);
-    if (invert) y = -y;
-    out[i] = y;
-    lastOutput = y;
-
-    phase += f.inc;
-    if (phase > 1.0f) phase -= std::floor(phase);
   }
   s->phase = phase;
   s->lastOutput = lastOutput;

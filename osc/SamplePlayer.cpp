@@ -1,3 +1,4 @@
+#include "engine/FastFloor.h"
 #include "osc/SamplePlayer.h"
 
 #include <cmath>
@@ -49,7 +50,7 @@ inline float Clamp01(float v, float otherwise = 0.0f) {
 inline float SafeStep(float step) { return std::fabs(step) < 1e9f ? step : 0.0f; }
 
 inline unsigned int GrainCount(float density) {
-  const float g = std::floor(Clamp01(density) * 7.0f) + 1.0f;
+  const float g = FastFloor(Clamp01(density) * 7.0f) + 1.0f;
   const unsigned int count = static_cast<unsigned int>(g);
   return count > MAX_GRAINS ? MAX_GRAINS : count;
 }
@@ -207,7 +208,7 @@ bool CSamplePlayer::_Region(REGION& r) const {
 void CSamplePlayer::_InitializeGrain(OSC_GRAIN_STATE* grain, double position, float spread, float size,
                                      float width) const {
   const float r = Random01();
-  float length = std::floor(m_hostRate * (GRAIN_LONGEST_MS - GRAIN_SIZE_RANGE_MS * Clamp01(size)) * 0.001f);
+  float length = FastFloor(m_hostRate * (GRAIN_LONGEST_MS - GRAIN_SIZE_RANGE_MS * Clamp01(size)) * 0.001f);
   grain->length = length >= 1.0f ? length : 1.0f;
   grain->readPosition = position;
   const float e = Tables::EXP_TABLE[static_cast<unsigned int>(
@@ -297,7 +298,7 @@ void CSamplePlayer::Generate(CVoice* voice, const float* pitch, float* left, flo
           region.Read(grain->readPosition, l, r);
           float phase = grain->windowPhase;
           if (!(phase == phase)) phase = 0.0f;
-          if (phase >= 1.0f) phase -= std::floor(phase);
+          if (phase >= 1.0f) phase -= FastFloor(phase);
           float v = 0.0f;
           if (phase >= 0.0f) {
             const float x = phase * static_cast<float>(Tables::GRAINWND2_TABLE_SIZEM1);
@@ -309,7 +310,7 @@ void CSamplePlayer::Generate(CVoice* voice, const float* pitch, float* left, flo
           const float pan = grain->pan;
           phase += 1.0f / (grain->length >= 1.0f ? grain->length : 1.0f);
           if (phase >= 1.0f) {
-            phase -= std::floor(phase);
+            phase -= FastFloor(phase);
             _InitializeGrain(grain, P, spread, size, width);
           }
           grain->windowPhase = phase;

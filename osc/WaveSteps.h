@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "engine/FastFloor.h"
 #include "osc/RenderFrame.h"
 #include "tables/Tables.h"
 #include "tables/WaveTables.h"
@@ -16,7 +17,7 @@ namespace OscWaves {
 inline float Unit(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
 // x - floor(x) when x > 1 or x < 0, else x (a phase of exactly 1 stays).
-inline float Wrap(float x) { return (x > 1.0f || x < 0.0f) ? x - std::floor(x) : x; }
+inline float Wrap(float x) { return (x > 1.0f || x < 0.0f) ? x - FastFloor(x) : x; }
 using OscFrame::Wrap1;
 
 inline float Sine(float x) { return OscFrame::TableRead(Tables::SINE_TABLE, Tables::SINE_TABLE_SIZEM1, x); }

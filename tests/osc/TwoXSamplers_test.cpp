@@ -166,3 +166,31 @@ TEST(TwoXDownSampler, ResponseMatchesItsAllPassBranches) {
     EXPECT_NEAR(level, expected(f), 2e-3 + 0.01 * expected(f));
   }
 }
+
+// The stereo call gives each channel what its own call gives, bit for bit,
+// through silence (skipped while the filter rests), sound, and the tail.
+TEST(TwoXDownSampler, StereoCallMatchesTwoMonoCallsThroughSilenceAndSound) {
+  C2XDownSampler monoL, monoR, stereoL, stereoR;
+  unsigned int seed = 7;
+  auto noise = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<float>(seed >> 8) / 16777216.0f - 0.5f;
+  };
+  const unsigned int n = 64;
+  for (int block = 0; block < 12; ++block) {
+    std::vector<float> l(2 * n, 0.0f), r(2 * n, 0.0f);
+    const bool sound = block >= 3 && block < 6;  // silence, sound, then its tail
+    if (sound)
+      for (unsigned int i = 0; i < 2 * n; ++i) {
+        l[i] = noise();
+        r[i] = block == 4 ? 0.0f : noise();  // one channel silent for a block
+      }
+    std::vector<float> ml = l, mr = r;
+    monoL.Process(ml.data(), n);
+    monoR.Process(mr.data(), n);
+    C2XDownSampler::ProcessStereo(stereoL, stereoR, l.data(), r.data(), n);
+    ASSERT_EQ(std::memcmp(ml.data(), l.data(), 2 * n * sizeof(float)), 0) << block;
+    ASSERT_EQ(std::memcmp(mr.data(), r.data(), 2 * n * sizeof(float)), 0) << block;
+    ASSERT_EQ(std::memcmp(monoL.GetState(), stereoL.GetState(), DOWNSAMPLER_STATE_SIZE * sizeof(float)), 0);
+  }
+}

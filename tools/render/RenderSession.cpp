@@ -95,18 +95,27 @@ bool CRenderSession::Run(const CMidiScore& score, double tailSeconds, IRenderUni
 }
 
 void CLevelMeter::Add(const float* left, const float* right, uint32_t frames) {
+  // Locals stay in registers (the stores to the members could alias the
+  // channels as far as the compiler knows).
+  double peak = m_peak, sum = m_sum;
+  uint64_t count = m_count;
+  bool finite = m_finite;
   for (const float* channel : {left, right}) {
     for (uint32_t i = 0; i < frames; ++i) {
       const float s = channel[i];
       if (!std::isfinite(s)) {
-        m_finite = false;
+        finite = false;
         continue;
       }
-      m_peak = std::max(m_peak, static_cast<double>(std::fabs(s)));
-      m_sum += static_cast<double>(s) * s;
-      ++m_count;
+      peak = std::max(peak, static_cast<double>(std::fabs(s)));
+      sum += static_cast<double>(s) * s;
+      ++count;
     }
   }
+  m_peak = peak;
+  m_sum = sum;
+  m_count = count;
+  m_finite = finite;
 }
 
 RENDER_LEVELS CLevelMeter::Levels() const {
