@@ -1,12 +1,13 @@
-// The filters and drives compute their coefficients once for a block whose
-// controls have settled, and keep them while their inputs hold still. These
-// tests hold that shortcut against the per-step path: a source at depth 0.5
-// adds exactly nothing to its parameter but makes a stage read its controls
-// at every control step, so a filter or drive with such a source must give
-// the same samples, bit for bit, as one without, through steady settings,
-// running ramps and glides (and so must the brilliance shelf). And coefficients kept from earlier blocks must
-// follow a change of cutoff, mode, rate or oversampling: after the change a
-// filter gives what a fresh one gives.
+// The filters, drives and brilliance shelf compute their coefficients once
+// for a block whose controls have settled, and keep them while their inputs
+// hold still. These tests hold that shortcut against the per-step path: a
+// source at depth 0.5 adds exactly nothing to its parameter but makes a
+// stage read its controls at every control step, so a filter or shelf with
+// such a source must give the same samples, bit for bit, as one without,
+// through steady settings, running ramps and glides; a drive's samples are
+// the curve at the amount of their control step. And coefficients kept from
+// earlier blocks must follow a change of cutoff, mode, resonance, rate or
+// oversampling: after the change a filter gives what a fresh one gives.
 #include <gtest/gtest.h>
 
 #include <random>
