@@ -8,6 +8,23 @@ void CChip::Reset(CVoice* voice) {
   voice->GetOscFXState(m_osc)->chipPhase[m_slot] = Frac(static_cast<float>(_SameTypeIndex()) * 0.25f);
 }
 
+namespace {
+
+// Whether k0 x + base, clamped to 0..1 as the gate's increment, is 1 at
+// every sample: the sums grow with x, so the smallest x decides (a NaN
+// sample would give 0).
+bool AllIncrementsOne(const float* x, unsigned int n, float k0, float base) {
+  float least = x[0];
+  bool nan = false;
+  for (unsigned int i = 0; i < n; ++i) {
+    least = x[i] < least ? x[i] : least;
+    nan |= x[i] != x[i];
+  }
+  return !nan && n > 0 && k0 * least + base >= 1.0f;
+}
+
+}  // namespace
+
 void CChip::Process(CVoice* voice, float* x, unsigned int n) {
   float& phase = voice->GetOscFXState(m_osc)->chipPhase[m_slot];
   const float* pitch = _PitchBuffer();
@@ -38,6 +55,15 @@ void CChip::Process(CVoice* voice, float* x, unsigned int n) {
         ++control;
       }
       const float base = rate * pinc;
+      if (base >= 1.0f && AllIncrementsOne(x + i, end - i, k0, base)) {
+        // Every increment is a whole cycle: the phase settles on the grid
+        // of 1 + p after one step and stays, or (at 0 and 1) alternates.
+        unsigned int left = end - i;
+        for (unsigned int s = 0; s < 2 && left > 0; ++s, --left) p = WrapPhase(p + 1.0f);
+        if (left > 0 && WrapPhase(p + 1.0f) != p && (left & 1)) p = WrapPhase(p + 1.0f);
+        i = end;
+        continue;
+      }
       for (; i < end; ++i) {
         float inc = k0 * x[i] + base;
         inc = inc > 0.0f ? (inc < 1.0f ? inc : 1.0f) : 0.0f;

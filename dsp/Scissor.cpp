@@ -2,6 +2,7 @@
 
 #include "dsp/StageCommon.h"
 #include "engine/Voice.h"
+#include "osc/PhaseRun.h"
 
 void CScissor::Reset(CVoice* voice) {
   // Several scissor slots start a quarter cycle apart.
@@ -22,7 +23,8 @@ void CScissor::Process(CVoice* voice, float* x, unsigned int n) {
     for (unsigned int i = 0; i < n;) {
       const float inc = 4.0f * SanitizeIncrement(pitch ? pitch[control] : 0.0f);
       const unsigned int end = SamePitchStretch(pitch, control, i, K, n);
-      for (; i < end; ++i) p = WrapPhase(p + inc);
+      p = PhaseRun::Advance(p, inc, end - i);
+      i = end;
     }
     phase = p;
     return;

@@ -1,6 +1,7 @@
 #include "dsp/SubOsc.h"
 
 #include "engine/Voice.h"
+#include "osc/PhaseRun.h"
 #include "osc/RenderFrame.h"
 
 void CSubOsc::UpdateRatio() { m_ratio = 1.0f / static_cast<float>(2u << _SameTypeIndex()); }
@@ -24,7 +25,8 @@ void CSubOsc::Process(CVoice* voice, float* x, unsigned int n) {
     for (unsigned int i = 0; i < n;) {
       const float inc = m_ratio * SanitizeIncrement(pitch ? pitch[control] : 0.0f);
       const unsigned int end = SamePitchStretch(pitch, control, i, K, n);
-      for (; i < end; ++i) p = WrapPhase(p + inc);
+      p = PhaseRun::Advance(p, inc, end - i);
+      i = end;
     }
     phase = p;
     return;

@@ -1,7 +1,15 @@
 #include "engine/MemoryPool.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+
+namespace {
+
+const size_t CACHE_LINE = 64;
+const size_t CHUNK_ROOM = 48;  // growths the chunk list holds without reallocating
+
+}  // namespace
 
 CMemoryPool::~CMemoryPool() { ReleaseAll(); }
 
@@ -14,15 +22,23 @@ void CMemoryPool::SetCapacity(unsigned int blockSize, unsigned int count) {
   // Allocate/Release on the render thread normally need no reallocation.
   m_free.reserve(count * 4);
   m_used.reserve(count * 4);
+  m_chunks.reserve(CHUNK_ROOM);
   _AddBlocks(count);
 }
 
 void CMemoryPool::_AddBlocks(unsigned int count) {
-  for (unsigned int i = 0; i < count; ++i) {
-    // A block the system cannot give is left out rather than handed out
-    // as a null delay line.
-    void* block = std::malloc(m_blockSize ? m_blockSize : 1);
-    if (block) m_free.push_back(block);
+  // Blocks start on cache lines (and so keep malloc's alignment).
+  const size_t stride = (static_cast<size_t>(m_blockSize ? m_blockSize : 1) + CACHE_LINE - 1) / CACHE_LINE * CACHE_LINE;
+  // Growth doubles, so the chunk list fills only after more blocks than
+  // any address space holds; past that the pool stops growing.
+  if (count > 0 && m_chunks.size() < m_chunks.capacity() && stride <= SIZE_MAX / count) {
+    // A growth the system cannot give is left out rather than handed out
+    // as null delay lines.
+    char* chunk = static_cast<char*>(std::malloc(stride * count));
+    if (chunk) {
+      m_chunks.push_back(chunk);
+      for (unsigned int i = 0; i < count; ++i) m_free.push_back(chunk + i * stride);
+    }
   }
   // Either list may come to hold every block: with room for all of them,
   // Release (which runs when a voice is deleted inside a block) never
@@ -56,8 +72,8 @@ void CMemoryPool::Release(void* block) {
 }
 
 void CMemoryPool::ReleaseAll() {
-  for (void* b : m_free) std::free(b);
-  for (void* b : m_used) std::free(b);
+  for (void* chunk : m_chunks) std::free(chunk);
+  m_chunks.clear();
   m_free.clear();
   m_used.clear();
 }

@@ -1,6 +1,9 @@
 #pragma once
 // A pool of fixed-size raw memory blocks for per-voice filter state. It grows
 // in doubling steps and gives memory back to the system only as a whole.
+// Each growth takes one allocation that its blocks are cut from: the system
+// maps pages in only when a block is first written, so blocks that no voice
+// ever fills (a patch without filters) cost no memory and no page faults.
 
 #include <cstddef>
 #include <vector>
@@ -36,4 +39,5 @@ class CMemoryPool {
   unsigned int m_growth = 0;
   std::vector<void*> m_free;
   std::vector<void*> m_used;
+  std::vector<void*> m_chunks;  // one allocation per growth
 };

@@ -8,6 +8,10 @@
 //   float Step(float p, const OSC_FRAME& f, OSC_STATE* s);  // per sample
 // and calls _RenderFrame from its COscillator::Generate<Wave> routine.
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cmath>
 #include <type_traits>
 #include <utility>
@@ -90,6 +94,36 @@ inline float ModulatedValue(const float* values, const MOD_SOURCE_LIST* list, un
   v = static_cast<float>(acc);
   // An invalid source value counts as 0, as in every modulated parameter.
   return !(v >= 0.0f) ? 0.0f : (v > 1.0f ? 1.0f : v);
+}
+
+// The phase a wave reads from the accumulator's phase plus the offsets:
+// wrapped into 0..1, inf or NaN (from a modulation input) as 0.
+inline float OffsetPhase(float p) {
+  if (p > 1.0f || p < 0.0f) {
+    p -= FloorPastOne(p);
+    if (!(p >= 0.0f && p <= 1.0f)) p = 0.0f;
+  } else if (p != p) {
+    p = 0.0f;
+  }
+  return p;
+}
+// OffsetPhase(offset + phase) for count stored phases, in place.
+inline void OffsetPhases(float* phases, unsigned int count, float offset) {
+  unsigned int j = 0;
+#if defined(__SSE2__)
+  // Four at a time while every sum lies in 0..1 (the usual case: nothing to
+  // wrap or replace).
+  const __m128 o = _mm_set1_ps(offset), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);
+  for (; j + 4 <= count; j += 4) {
+    const __m128 p = _mm_add_ps(o, _mm_loadu_ps(phases + j));
+    if (_mm_movemask_ps(_mm_and_ps(_mm_cmpge_ps(p, zero), _mm_cmple_ps(p, one))) != 15) {
+      for (unsigned int m = j; m < j + 4; ++m) phases[m] = OffsetPhase(offset + phases[m]);
+      continue;
+    }
+    _mm_storeu_ps(phases + j, p);
+  }
+#endif
+  for (; j < count; ++j) phases[j] = OffsetPhase(offset + phases[j]);
 }
 
 // True when a frame parameter is exactly zero at control steps 0..count-1:
@@ -191,7 +225,6 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
     // increment as the one before gives the same frame.
     bool held = true;
     for (unsigned int j = 0; j < OSC_FRAME_PARAMS && held; ++j) held = settled[j];
-    const float sign = invert ? -1.0f : 1.0f;
     // The phases of a stretch go to a small buffer first, then the wave
     // steps through them (a wave with a block step takes several at once).
     const unsigned int CHUNK = 64;
@@ -207,19 +240,14 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
       while (i < end) {
         const unsigned int count = end - i < CHUNK ? end - i : CHUNK;
         for (unsigned int j = 0; j < count; ++j) {
-          float p = f.PH + phase;
-          if (p > 1.0f || p < 0.0f) {
-            p -= FloorPastOne(p);
-            if (!(p >= 0.0f && p <= 1.0f)) p = 0.0f;  // inf or NaN from a modulation input
-          } else if (p != p) {
-            p = 0.0f;
-          }
-          phases[j] = p;
+          phases[j] = phase;
           phase += f.inc;
           if (phase > 1.0f) phase -= FloorPastOne(phase);
         }
+        OffsetPhases(phases, count, f.PH);
         StepMany(wave, phases, out + i, count, f, s);
-        for (unsigned int j = 0; j < count; ++j) out[i + j] *= sign;
+        if (invert)
+          for (unsigned int j = 0; j < count; ++j) out[i + j] = -out[i + j];
         i += count;
       }
     }
@@ -236,12 +264,7 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
       if (fm) p += fm[i] * f.fmDepth;
       if (buzz) p += TableRead(Tables::BUZZ_TABLE, Tables::BUZZ_TABLE_SIZEM1, phase) * f.buzzAmount;
       if (feedback) p += lastOutput * f.feedbackAmount;
-      if (p > 1.0f || p < 0.0f) {
-        p -= FastFloor(p);
-        if (!(p >= 0.0f && p <= 1.0f)) p = 0.0f;  // inf or NaN from a modulation input
-      } else if (p != p) {
-        p = 0.0f;
-      }
+      p = OffsetPhase(p);
 
       float y = wave.Step(p, f, s);
 

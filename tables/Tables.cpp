@@ -52,12 +52,14 @@ void BuildBuzzTable() {
   // Sixteen equal cosine harmonics under a raised-cosine taper: a narrow,
   // zero-mean pulse at the cycle start, normalised to a peak of 1.
   const int harmonics = 16;
+  double taper[harmonics + 1];  // each harmonic's weight, worked out once
+  for (int h = 1; h <= harmonics; ++h) taper[h] = 0.5 + 0.5 * std::cos(M_PI * h / (harmonics + 1));
   double peak = 0.0;
   double* tmp = new double[BUZZ_TABLE_SIZE];
   for (unsigned int i = 0; i < BUZZ_TABLE_SIZE; ++i) {
     double x = 2.0 * M_PI * static_cast<double>(i) / BUZZ_TABLE_SIZE;
     double s = 0.0;
-    for (int h = 1; h <= harmonics; ++h) s += (0.5 + 0.5 * std::cos(M_PI * h / (harmonics + 1))) * std::cos(h * x);
+    for (int h = 1; h <= harmonics; ++h) s += taper[h] * std::cos(h * x);
     tmp[i] = s;
     if (std::fabs(s) > peak) peak = std::fabs(s);
   }

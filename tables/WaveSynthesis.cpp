@@ -10,14 +10,20 @@ void SumOfSines(float* out, unsigned int count, unsigned int period, const PARTI
   for (unsigned int i = 0; i < period; ++i) sine[i] = std::sin(2.0 * M_PI * static_cast<double>(i) / period);
   const unsigned int quarter = period / 4;
   std::vector<double> acc(count, 0.0);
-  for (unsigned int k = 0; k < partialCount; ++k) {
+  for (unsigned int k = 0; period > 0 && k < partialCount; ++k) {
     const PARTIAL& p = partials[k];
     double c = p.amplitude * std::cos(p.phase), s = p.amplitude * std::sin(p.phase);
+    // Indices wrap by one subtraction (both terms lie below the period)
+    // rather than a division per value.
+    const uint64_t step = p.harmonic % period;
     uint64_t index = 0;
     for (unsigned int i = 0; i < count; ++i) {
       // sin(h theta + phase) = sin(h theta) cos(phase) + cos(h theta) sin(phase)
-      acc[i] += c * sine[index] + s * sine[(index + quarter) % period];
-      index = (index + p.harmonic) % period;
+      uint64_t cosine = index + quarter;
+      if (cosine >= period) cosine -= period;
+      acc[i] += c * sine[index] + s * sine[cosine];
+      index += step;
+      if (index >= period) index -= period;
     }
   }
   for (unsigned int i = 0; i < count; ++i) out[i] = static_cast<float>(acc[i]);
@@ -153,10 +159,11 @@ double ShapedRms(const float* x, unsigned int n, double a, double rawMax, double
     double y = Shape(v, a);
     sum += y;
     magnitude += std::fabs(y);
-    if (y > 0.0)
-      positive += y * y;
-    else
-      negative += y * y;
+    // Adding a zero leaves either sum as it is: this picks the sum without
+    // a branch, which noise would mispredict half the time.
+    const double square = y * y;
+    positive += y > 0.0 ? square : 0.0;
+    negative += y > 0.0 ? 0.0 : square;
   }
   if (count == 0 || magnitude <= 0.0) return 0.0;
   double c = sum / magnitude;

@@ -20,6 +20,13 @@
 namespace {
 
 const unsigned int N = CWaveTableEditor::WAVE_SIZE;
+
+// Whether a bitmap will show: registered artwork does (it is drawn when
+// first shown, not here, so building the panel draws nothing), else a file
+// must load.
+bool WillShow(const CBitmap* bitmap) {
+  return CBitmapResources::has(bitmap->getResourceName()) || bitmap->isLoaded();
+}
 const size_t WAVE_BYTES = N * sizeof(float);
 
 const char* const ENTRY_NORMALIZE = "Normalize";
@@ -70,7 +77,7 @@ CWaveTableEditor::CWaveTableEditor(AEffGUIEditor* editor, ICommandHandler* comma
   // The panel's own background (drawn by code) in place of the plain one.
   RegisterWaveTableArtwork();
   CBitmap* own = new CBitmap("GuiWaveTableEditor.png");
-  if (own->isLoaded()) setBackground(own);
+  if (WillShow(own)) setBackground(own);
   own->forget();
   _BuildControls();
 }
@@ -106,8 +113,9 @@ void CWaveTableEditor::_BuildControls() {
   addView(m_nameButton);
 
   CBitmap* modes = new CBitmap("GuiWaveTableViewMode.png");
-  CCoord mw = modes->isLoaded() ? modes->getWidth() : 40;
-  CCoord mh = modes->isLoaded() ? modes->getHeight() / 2 : 12;
+  const bool showModes = WillShow(modes);
+  CCoord mw = showModes ? modes->getWidth() : 40;
+  CCoord mh = showModes ? modes->getHeight() / 2 : 12;
   m_viewMode = new CModeSelector(CRect(781, 498, 781 + mw, 498 + mh), self, TAG_WT_VIEW_MODE, modes, 2, 0.f, false);
   modes->forget();
   m_viewMode->setValue(0.f);

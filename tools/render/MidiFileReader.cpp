@@ -199,16 +199,18 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& p
     problem = std::string("cannot open MIDI file: ") + std::strerror(errno);
     return false;
   }
-  // Reads straight into the vector, in steps, up to one byte past the limit.
-  const size_t STEP = 1 << 20;
+  // Reads in steps, appending what each step gave, until past the limit.
+  // The vector grows with the file: a small score touches no more memory
+  // than it fills.
+  const size_t STEP = 1 << 16;
+  uint8_t chunk[STEP];
   size_t used = 0;
   for (;;) {
-    bytes.resize(used + STEP);
-    const size_t n = std::fread(bytes.data() + used, 1, STEP, file);
+    const size_t n = std::fread(chunk, 1, STEP, file);
+    bytes.insert(bytes.end(), chunk, chunk + n);
     used += n;
     if (n < STEP || static_cast<long long>(used) > MAX_MIDI_FILE_BYTES) break;
   }
-  bytes.resize(used);
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (failed) {
