@@ -66,14 +66,14 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
   _ControlStep(K, shift);
   const bool glide = m_synth->GetParam(ID_FILTER_GLIDE) != 0.0f;
   const float tune = std::trunc(_Setting(ID_TRANSPOSE)) + _Setting(ID_MASTER_DETUNE) - 0.5f + _BendPitch();
-  const float velTerm = _VelocityTerm(voice);
+  const float velFull = _VelocityTerm(voice);
 
-  const CONTROL cutoff = _Control(ID_CUTOFF + b);
-  const CONTROL res = _Control(ID_RES + b);
-  const CONTROL key = _Control(ID_KEY_SCALE + b);
-  const CONTROL vel = _Control(ID_VEL_SCALE + b);
-  const CONTROL spread = _Control(ID_STEREO + b);
-  const CONTROL ctl = _Control(ID_CONTROL + b);
+  CONTROL cutoff = _Control(ID_CUTOFF + b);
+  CONTROL res = _Control(ID_RES + b);
+  CONTROL key = _Control(ID_KEY_SCALE + b);
+  CONTROL vel = _Control(ID_VEL_SCALE + b);
+  CONTROL spread = _Control(ID_STEREO + b);
+  CONTROL ctl = _Control(ID_CONTROL + b);
 
   // How far each mode's channels may be spread, as pitches.
   float hi = MAX_CUTOFF_PITCH, lo = 0.0f;
@@ -95,14 +95,33 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
 
   const float carrier = _RingCarrier(mode, voice, TUNE_TABLE_SCALER);
 
+  // Settled controls without sources are read once for the block; when all
+  // are and the key tracking rests, every tick of the block finds the same
+  // inputs.
+  const unsigned int reads = _ControlReads(n, K, shift);
+  bool held = !_Gliding(s, glide);
+  held = _Hold(cutoff, ID_CUTOFF + b, reads) && held;
+  held = _Hold(res, ID_RES + b, reads) && held;
+  held = _Hold(key, ID_KEY_SCALE + b, reads) && held;
+  held = _Hold(vel, ID_VEL_SCALE + b, reads) && held;
+  held = _Hold(spread, ID_STEREO + b, reads) && held;
+  held = _Hold(ctl, ID_CONTROL + b, reads) && held;
+
+  // The inputs of a chunk of ticks.
+  float pitches[TICK_CHUNK], resonances[TICK_CHUNK], controls[TICK_CHUNK], spreads[TICK_CHUNK];
+  auto read = [&](unsigned int j0, unsigned int count) {
+    float keyTerm[TICK_CHUNK], velTerm[TICK_CHUNK];
+    _Values(res, j0, count, resonances);
+    _Values(spread, j0, count, spreads);
+    _Values(ctl, j0, count, controls);
+    _Values(key, j0, count, keyTerm);
+    _Values(vel, j0, count, velTerm);
+    _TrackingTerms(s, glide, tune, velFull, count, keyTerm, velTerm);
+    _CutoffPitches(cutoff, j0, count, unison, keyTerm, velTerm, pitches);
+  };
   float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f, lastS = -1.0f;  // no tick yet this block
-  auto tick = [&](unsigned int j) {
-    const float r = _Value(res, j);
-    const float k = _Value(key, j);
-    const float v = _Value(vel, j);
-    const float st = _Value(spread, j);
-    const float c = _Value(ctl, j);
-    const float P = _CutoffPitch(cutoff, j, unison, k * (_TrackedPitch(s, glide) + tune), v * velTerm);
+  auto apply = [&](unsigned int t) {
+    const float P = pitches[t], r = resonances[t], c = controls[t], st = spreads[t];
     // Held settings keep the coefficients of the previous tick.
     if (P == lastP && r == lastR && c == lastC && st == lastS) return;
     lastP = P;
@@ -130,5 +149,5 @@ void CBusFilter::Process(CVoice* voice, float* left, float* right, unsigned int 
     m_ch[0].Compute(mode, fl, Clamp01(vowel - 0.25f * sp), r, c, rate, carrier);
     m_ch[1].Compute(mode, fr, Clamp01(vowel + 0.25f * sp), r, c, rate, carrier);
   };
-  _Run(mode, left, right, n, K, shift, tick);
+  _Run(mode, left, right, n, K, shift, held, read, apply);
 }

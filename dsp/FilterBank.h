@@ -73,11 +73,36 @@ struct TUNING {
 TUNING ComputeTuning();
 
 // Frequency in Hz of a pitch through the tuning table; the index is clamped
-// into the table, NaN reads entry 0.
-float PitchToHz(float pitch, float scaler);
+// into the table, NaN reads entry 0. (Inline: the filters call it at every
+// control tick whose cutoff moved.)
+inline float PitchToHz(float pitch, float scaler) {
+  const float f = pitch * scaler;
+  if (!(f > 0.0f)) return Tables::TUNE_TABLE[0];
+  if (f >= static_cast<float>(Tables::TUNE_TABLE_SIZEM1)) return Tables::TUNE_TABLE[Tables::TUNE_TABLE_SIZEM1];
+  return Tables::TUNE_TABLE[static_cast<unsigned int>(f)];
+}
+
 // The pitch a mode works at for cutoff pitch P (0..136); the formant mode
 // takes P / 136 as its vowel position instead.
-float ModePitch(int mode, float P);
+inline float ModePitch(int mode, float P) {
+  switch (mode) {
+    case MODE_ANALOG_LP1:
+      return P / 136.0f * 117.0f + 20.0f;
+    case MODE_ANALOG_LP2:
+      return P / 136.0f * 110.0f + 50.0f;
+    case MODE_ACID_LP:
+      return P / 136.0f * 100.0f + 50.0f;
+    case MODE_ACID_BP:
+      return P / 136.0f * 110.0f + 40.0f;
+    case MODE_COMB_NEG:
+    case MODE_COMB_POS:
+    case MODE_BELL_COMB:
+      return P * 125.0f / 136.0f + 15.0f;
+    default:
+      return P;
+  }
+}
+
 // Comb line length for a rate: ceil(maxTime x rate), at least 1.
 unsigned int LineLength(float maxTime, float rate);
 

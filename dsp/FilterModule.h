@@ -10,6 +10,7 @@
 #include "dsp/FilterState.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
+#include "engine/Vectorize.h"
 #include "engine/Voice.h"
 
 class CFilterModule {
@@ -114,30 +115,126 @@ class CFilterModule {
     if (!(v > 0.0f)) return 0.0f;
     return v < 1.0f ? v : 1.0f;
   }
-  // The cutoff pitch: clamped to 0..136 after every term is added.
-  static float _ClampPitch(float P) {
-    if (!(P > 0.0f)) return 0.0f;
-    return P < FilterBank::MAX_CUTOFF_PITCH ? P : FilterBank::MAX_CUTOFF_PITCH;
+
+  // A control parameter's value buffer and source list for this block, and
+  // whether it holds one value through the block's ticks (see _Hold).
+  struct CONTROL {
+    const float* values;
+    const MOD_SOURCE_LIST* sources;
+    bool held;
+    float stored;  // held: the buffered value (0 without a buffer)
+    float value;   // held: the value every tick reads (_Value)
+  };
+  // Marks a control held when it reads one value at each of the first count
+  // control indices of the block: no audio-rate source, and a ramp that has
+  // ended (or no buffer at all). A held control is read once for the block
+  // instead of at every tick. Returns whether it is held.
+  bool _Hold(CONTROL& control, unsigned int id, unsigned int count) const {
+    control.held = control.sources->count == 0 && (!control.values || m_synth->IsParamSettled(id, count));
+    if (control.held) {
+      control.stored = control.values ? control.values[0] : 0.0f;
+      control.value = _Value(control.values, control.sources, 0);
+    }
+    return control.held;
   }
+  // How many control indices the ticks of n samples read (see _Run).
+  static unsigned int _ControlReads(unsigned int n, unsigned int K, unsigned int shift) {
+    return n == 0 ? 0 : (((n - 1) / K * K) >> shift) + 1;
+  }
+  // Whether the key tracking moves during the block's ticks.
+  static bool _Gliding(const FILTER_STATE* s, bool glide) { return glide && s->filterGlideSteps > 0; }
 
   // The source list of a parameter (an empty one without a matrix).
   MOD_SOURCE_LIST* _Sources(unsigned int id) const;
 
-  // A control parameter's value buffer and source list for this block.
-  struct CONTROL {
-    const float* values;
-    const MOD_SOURCE_LIST* sources;
-  };
-  CONTROL _Control(unsigned int id) const { return CONTROL{m_synth->GetParamPointer(id), _Sources(id)}; }
-  static float _Value(const CONTROL& control, unsigned int j) { return _Value(control.values, control.sources, j); }
+  CONTROL _Control(unsigned int id) const {
+    return CONTROL{m_synth->GetParamPointer(id), _Sources(id), false, 0.0f, 0.0f};
+  }
 
-  // The cutoff pitch at control index j: the cutoff and its audio-rate
-  // sources over 0..136, plus the unison, key-tracking and velocity terms,
-  // clamped after every term is added.
-  static float _CutoffPitch(const CONTROL& cutoff, unsigned int j, float unison, float keyTerm, float velTerm) {
-    float P = (cutoff.values ? cutoff.values[j] : 0.0f) * 136.0f + unison + keyTerm + velTerm;
-    if (cutoff.sources->count) P += _SourceSum(cutoff.sources, j) * 136.0f;
-    return _ClampPitch(P);
+  // Control ticks are read in chunks of up to TICK_CHUNK: the inputs of a
+  // chunk's ticks are gathered in one pass over each control buffer (loops
+  // the compiler vectorises), then each tick only compares and computes.
+  static const unsigned int TICK_CHUNK = 64;
+
+  // _SourceSum at the control indices j0 .. j0 + count - 1, unrounded.
+  MORLAVINE_VECTORIZE static void _SourceSums(const MOD_SOURCE_LIST* list, unsigned int j0, unsigned int count,
+                                              double* __restrict sum) {
+    for (unsigned int t = 0; t < count; ++t) sum[t] = 0.0;
+    for (unsigned int k = 0; k < list->count; ++k) {
+      const float* __restrict amount = list->amount[k] + j0;
+      const float* __restrict source = list->source[k] + j0;
+      for (unsigned int t = 0; t < count; ++t) {
+        const double a = 2.0 * static_cast<double>(amount[t]) - 1.0;
+        sum[t] += static_cast<double>(source[t]) * (a < 0.0 ? -a : a) * a;
+      }
+    }
+  }
+  // _Value of a control at the control indices j0 .. j0 + count - 1.
+  MORLAVINE_VECTORIZE static void _Values(const CONTROL& control, unsigned int j0, unsigned int count,
+                                          float* __restrict out) {
+    if (control.held) {
+      for (unsigned int t = 0; t < count; ++t) out[t] = control.value;
+      return;
+    }
+    if (control.values) {
+      const float* __restrict values = control.values + j0;
+      for (unsigned int t = 0; t < count; ++t) out[t] = values[t];
+    } else {
+      for (unsigned int t = 0; t < count; ++t) out[t] = 0.0f;
+    }
+    if (control.sources->count) {
+      double sum[TICK_CHUNK];
+      _SourceSums(control.sources, j0, count, sum);
+      for (unsigned int t = 0; t < count; ++t)
+        out[t] = static_cast<float>(static_cast<double>(out[t]) + static_cast<double>(static_cast<float>(sum[t])));
+    }
+    for (unsigned int t = 0; t < count; ++t) {
+      const float v = out[t];
+      out[t] = v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
+    }
+  }
+  // The cutoff pitch at the control indices j0 .. j0 + count - 1: the cutoff
+  // and its audio-rate sources over 0..136, plus the unison and each tick's
+  // key-tracking and velocity terms, clamped to 0..136 after every term is
+  // added.
+  MORLAVINE_VECTORIZE static void _CutoffPitches(const CONTROL& cutoff, unsigned int j0, unsigned int count,
+                                                 float unison, const float* __restrict keyTerm,
+                                                 const float* __restrict velTerm, float* __restrict out) {
+    if (cutoff.held || !cutoff.values) {
+      const float stored = cutoff.held ? cutoff.stored : 0.0f;
+      for (unsigned int t = 0; t < count; ++t) out[t] = stored * 136.0f + unison + keyTerm[t] + velTerm[t];
+    } else {
+      const float* __restrict values = cutoff.values + j0;
+      for (unsigned int t = 0; t < count; ++t) out[t] = values[t] * 136.0f + unison + keyTerm[t] + velTerm[t];
+    }
+    if (cutoff.sources->count) {
+      double sum[TICK_CHUNK];
+      _SourceSums(cutoff.sources, j0, count, sum);
+      for (unsigned int t = 0; t < count; ++t) out[t] += static_cast<float>(sum[t]) * 136.0f;
+    }
+    for (unsigned int t = 0; t < count; ++t) {
+      const float P = out[t];
+      out[t] = P > 0.0f ? (P < FilterBank::MAX_CUTOFF_PITCH ? P : FilterBank::MAX_CUTOFF_PITCH) : 0.0f;
+    }
+  }
+  // The key-tracking terms (key scale x (tracked pitch + tune)) of count
+  // ticks in turn, the glide moving once per tick, and the velocity terms
+  // (velocity scale x the term at full scaling); keyTerm and velTerm come
+  // in holding the scales.
+  MORLAVINE_VECTORIZE static void _TrackingTerms(FILTER_STATE* s, bool glide, float tune, float velFull,
+                                                 unsigned int count, float* __restrict keyTerm,
+                                                 float* __restrict velTerm) {
+    float tracked[TICK_CHUNK];
+    if (_Gliding(s, glide)) {
+      for (unsigned int t = 0; t < count; ++t) tracked[t] = _TrackedPitch(s, glide);
+    } else {
+      const float target = s->filterTargetPitch;
+      for (unsigned int t = 0; t < count; ++t) tracked[t] = target;
+    }
+    for (unsigned int t = 0; t < count; ++t) {
+      keyTerm[t] = keyTerm[t] * (tracked[t] + tune);
+      velTerm[t] = velTerm[t] * velFull;
+    }
   }
 
   // The pitch bend in semitones: the wheel (not finite: 0) times the range.
@@ -151,15 +248,21 @@ class CFilterModule {
   // The control step K (at least 1) and its shift.
   void _ControlStep(unsigned int& K, unsigned int& shift) const;
 
-  // Runs mode over n samples of a (and b when not null), calling
-  // tick(controlIndex) at sample 0 and every K samples before the samples it
-  // covers. Modes outside 1..24 pass the samples but still tick.
-  template <class TICK>
-  void _Run(int mode, float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, TICK& tick) {
+  // Runs mode over n samples of a (and b when not null) with a control
+  // tick at sample 0 and every K samples before the samples it covers:
+  // read(j0, count) gathers the inputs of count ticks whose control indices
+  // run from j0 on, then apply(t) brings tick t of them into the channels.
+  // Modes outside 1..24 pass the samples but still tick. When the caller
+  // knows that every tick of the block would find the same inputs (held),
+  // only the tick at sample 0 runs: the later ones would keep its
+  // coefficients.
+  template <class READ, class APPLY>
+  void _Run(int mode, float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, bool held, READ& read,
+            APPLY& apply) {
     switch (mode) {
 #define FILTER_MODE_CASE(M) \
   case M:                   \
-    _RunMode<M>(a, b, n, K, shift, tick); \
+    _RunMode<M>(a, b, n, K, shift, held, read, apply); \
     return;
       FILTER_MODE_CASE(1) FILTER_MODE_CASE(2) FILTER_MODE_CASE(3) FILTER_MODE_CASE(4) FILTER_MODE_CASE(5)
       FILTER_MODE_CASE(6) FILTER_MODE_CASE(7) FILTER_MODE_CASE(8) FILTER_MODE_CASE(9) FILTER_MODE_CASE(10)
@@ -168,7 +271,7 @@ class CFilterModule {
       FILTER_MODE_CASE(21) FILTER_MODE_CASE(22) FILTER_MODE_CASE(23) FILTER_MODE_CASE(24)
 #undef FILTER_MODE_CASE
       default:
-        for (unsigned int i = 0; i < n; i += K) tick(i >> shift);
+        _RunMode<0>(a, b, n, K, shift, held, read, apply);
         return;
     }
   }
@@ -187,20 +290,38 @@ class CFilterModule {
     std::memset(block, 0, whole || bytes < head ? bytes : head);
   }
 
-  template <int MODE, class TICK>
-  void _RunMode(float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, TICK& tick) {
-    CFilterChannel& c0 = m_ch[0];
-    CFilterChannel& c1 = m_ch[1];
+  // One channel through MODE with the coefficients it holds. The channel is
+  // copied into a local for the run: the stores to the samples cannot reach
+  // a local or the kernel's state, so the coefficients and state words stay
+  // in registers instead of being read and written every sample (the
+  // kernels keep no state in the channel itself).
+  template <int MODE>
+  static void _RunChannel(const CFilterChannel& channel, float* __restrict x, unsigned int n) {
+    CFilterChannel c = channel;
+    for (unsigned int i = 0; i < n; ++i) x[i] = c.Step<MODE>(x[i]);
+  }
+
+  // The channels share no state: each runs a stretch of samples on its own.
+  // Ticks are taken a chunk at a time; their control indices follow one
+  // another only when K is the control step of the shift, else a chunk is a
+  // single tick.
+  template <int MODE, class READ, class APPLY>
+  void _RunMode(float* a, float* b, unsigned int n, unsigned int K, unsigned int shift, bool held, READ& read,
+                APPLY& apply) {
+    const unsigned int step = held ? n : K;
+    const unsigned int chunk = !held && K == (1u << shift) ? TICK_CHUNK : 1;
     for (unsigned int i = 0; i < n;) {
-      tick(i >> shift);
-      const unsigned int end = n - i > K ? i + K : n;
-      if (b) {
-        for (; i < end; ++i) {
-          a[i] = c0.Step<MODE>(a[i]);
-          b[i] = c1.Step<MODE>(b[i]);
+      const unsigned int ticks = (n - i - 1) / step + 1;
+      const unsigned int count = ticks < chunk ? ticks : chunk;
+      read(i >> shift, count);
+      for (unsigned int t = 0; t < count; ++t) {
+        apply(t);
+        const unsigned int len = n - i > step ? step : n - i;
+        if constexpr (MODE >= 1 && MODE <= 24) {
+          _RunChannel<MODE>(m_ch[0], a + i, len);
+          if (b) _RunChannel<MODE>(m_ch[1], b + i, len);
         }
-      } else {
-        for (; i < end; ++i) a[i] = c0.Step<MODE>(a[i]);
+        i += len;
       }
     }
   }

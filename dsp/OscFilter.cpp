@@ -58,25 +58,43 @@ void COscFilterCore::_Process(CVoice* voice, float* left, float* right, unsigned
   const float tune = 12.0f * std::trunc(_Setting(ID_OCTAVE + o)) + std::trunc(_Setting(ID_TRANSPOSE)) +
                      _Setting(ID_MASTER_DETUNE) - 0.5f + std::trunc(_Setting(ID_SEMITONE + o)) +
                      _Setting(ID_DETUNE + o) - 0.5f + _BendPitch();
-  const float velTerm = _VelocityTerm(voice);
+  const float velFull = _VelocityTerm(voice);
 
-  const CONTROL cutoff = _Control(ID_CUTOFF + o);
-  const CONTROL res = _Control(ID_RES + o);
-  const CONTROL key = _Control(ID_KEY_SCALE + o);
-  const CONTROL vel = _Control(ID_VEL_SCALE + o);
-  const CONTROL ctl = _Control(ID_CONTROL + o);
+  CONTROL cutoff = _Control(ID_CUTOFF + o);
+  CONTROL res = _Control(ID_RES + o);
+  CONTROL key = _Control(ID_KEY_SCALE + o);
+  CONTROL vel = _Control(ID_VEL_SCALE + o);
+  CONTROL ctl = _Control(ID_CONTROL + o);
 
   const float carrier = _RingCarrier(mode, voice, TUNE_TABLE_SCALER);
 
+  // Settled controls without sources are read once for the block; when all
+  // are and the key tracking rests, every tick of the block finds the same
+  // inputs.
+  const unsigned int reads = _ControlReads(n, K, shift);
+  bool held = !_Gliding(s, glide);
+  held = _Hold(cutoff, ID_CUTOFF + o, reads) && held;
+  held = _Hold(res, ID_RES + o, reads) && held;
+  held = _Hold(key, ID_KEY_SCALE + o, reads) && held;
+  held = _Hold(vel, ID_VEL_SCALE + o, reads) && held;
+  held = _Hold(ctl, ID_CONTROL + o, reads) && held;
+
   const float rate = m_rate;
   const bool stereo = right != nullptr;
+  // The inputs of a chunk of ticks.
+  float pitches[TICK_CHUNK], resonances[TICK_CHUNK], controls[TICK_CHUNK];
+  auto read = [&](unsigned int j0, unsigned int count) {
+    float keyTerm[TICK_CHUNK], velTerm[TICK_CHUNK];
+    _Values(res, j0, count, resonances);
+    _Values(ctl, j0, count, controls);
+    _Values(key, j0, count, keyTerm);
+    _Values(vel, j0, count, velTerm);
+    _TrackingTerms(s, glide, tune, velFull, count, keyTerm, velTerm);
+    _CutoffPitches(cutoff, j0, count, unison, keyTerm, velTerm, pitches);
+  };
   float lastP = -1.0f, lastR = -1.0f, lastC = -1.0f;  // no tick yet this block
-  auto tick = [&](unsigned int j) {
-    const float r = _Value(res, j);
-    const float k = _Value(key, j);
-    const float v = _Value(vel, j);
-    const float c = _Value(ctl, j);
-    const float P = _CutoffPitch(cutoff, j, unison, k * (_TrackedPitch(s, glide) + tune), v * velTerm);
+  auto apply = [&](unsigned int t) {
+    const float P = pitches[t], r = resonances[t], c = controls[t];
     // Held settings keep the coefficients of the previous tick.
     if (P == lastP && r == lastR && c == lastC) return;
     lastP = P;
@@ -86,5 +104,5 @@ void COscFilterCore::_Process(CVoice* voice, float* left, float* right, unsigned
     m_ch[0].Compute(mode, f, P / FilterBank::MAX_CUTOFF_PITCH, r, c, rate, carrier);
     if (stereo) m_ch[1].CopyCoefficients(m_ch[0]);
   };
-  _Run(mode, left, right, n, K, shift, tick);
+  _Run(mode, left, right, n, K, shift, held, read, apply);
 }
