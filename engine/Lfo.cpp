@@ -159,9 +159,41 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
       }
     }
   };
-  if (m_amount.constant && m_rate.constant && m_phase.constant) {
-    // Settled and unmodulated controls (the usual case, e.g. the vibrato LFO
-    // at rest): each value is read once for the block instead of per sample.
+  if (m_amount.constant && m_rate.constant && m_phase.constant && table) {
+    // Settled controls and a table shape (the usual case, e.g. the vibrato
+    // LFO at rest): the phases run first, alone, in chunks; the table reads
+    // then depend on nothing but their own phase.
+    const float a = m_amount.GetConstantValue();
+    const float r = m_rate.GetConstantValue();
+    const float po = m_phase.GetConstantValue();
+    const float d = r * r * inc;
+    const float gain = a * a;
+    const unsigned int CHUNK = 128;
+    float phases[CHUNK];
+    for (unsigned int i = 0; i < n; i += CHUNK) {
+      const unsigned int count = n - i < CHUNK ? n - i : CHUNK;
+      for (unsigned int j = 0; j < count; ++j) {
+        phases[j] = phase;
+        phase = phase + d;
+        if (phase >= 1.0f) {
+          previous = current;
+          current = NoiseAt(Frac(phase * 1000.0f + m_seed));
+          phase = phase - FastFloor(phase);
+        }
+      }
+      for (unsigned int j = 0; j < count; ++j) {
+        float x = po + phases[j];
+        if (x > 1.0f) x = x - FastFloor(x);
+        float u = x * sizeM1;
+        if (!(u >= 0.0f)) u = 0.0f;
+        if (u > sizeM1) u = sizeM1;
+        const unsigned int k = static_cast<unsigned int>(u);
+        out[i + j] = gain * (table[k] + (table[k + 1] - table[k]) * (u - static_cast<float>(k)));
+      }
+    }
+  } else if (m_amount.constant && m_rate.constant && m_phase.constant) {
+    // Settled and unmodulated controls: each value is read once for the
+    // block instead of per sample.
     const float a = m_amount.GetConstantValue();
     const float r = m_rate.GetConstantValue();
     const float po = m_phase.GetConstantValue();
