@@ -99,7 +99,8 @@ void CLfo::Reset(CVoice* voice) {
 
 void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
   if (m_synth->GetParam(PARAM_LFO_ON + m_instance) == 0.0f) {
-    for (unsigned int i = 0; i < n; ++i) out[i] = 0.0f;
+    if (out)
+      for (unsigned int i = 0; i < n; ++i) out[i] = 0.0f;
     return;
   }
   const unsigned int trigger = ClampSetting(m_synth->GetParam(PARAM_LFO_TRIGGER + m_instance), LFO_TRIGGER_FIRST_KEY);
@@ -159,7 +160,21 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
       }
     }
   };
-  if (m_amount.constant && m_rate.constant && m_phase.constant && table) {
+  if (!out) {
+    // Nobody reads the output: only the phase and the random values move on,
+    // as they would below.
+    const float settledRate = m_rate.constant ? m_rate.GetConstantValue() : 0.0f;
+    for (unsigned int i = 0; i < n; ++i) {
+      const float r = m_rate.constant ? settledRate : m_rate.GetValue(i);
+      const float d = r * r * inc;
+      phase = phase + d;
+      if (phase >= 1.0f) {
+        previous = current;
+        current = NoiseAt(Frac(phase * 1000.0f + m_seed));
+        phase = phase - FastFloor(phase);
+      }
+    }
+  } else if (m_amount.constant && m_rate.constant && m_phase.constant && table) {
     // Settled controls and a table shape (the usual case, e.g. the vibrato
     // LFO at rest): the phases run first, alone, in chunks; the table reads
     // then depend on nothing but their own phase.

@@ -33,6 +33,8 @@ class CLfo {
   void SetSampleRate(float rate);
   void UpdateParams(unsigned int n);
   void Reset(CVoice* voice);
+  // Writes n samples to out; with out null only the voice's LFO state moves
+  // on (phase and random values), exactly as with an output.
   void Generate(CVoice* voice, float* out, unsigned int n);
   void FreePhaseRun(unsigned int n);
   void FirstKeyPress();

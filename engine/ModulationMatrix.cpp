@@ -195,9 +195,23 @@ void CModulationMatrix::MonoGenerate(CVoice* voice, unsigned int n) {
   }
 }
 
+bool CModulationMatrix::_VibratoRead(unsigned int n) {
+  // A slot that takes the vibrato LFO as its source reads it.
+  if (m_sourceBuffers[MOD_SOURCE_VIBRATO]) return true;
+  // The pitch modules read it unless their vibrato depth is 0 and stays 0
+  // for the block (the finite LFO then adds nothing).
+  for (unsigned int osc = 0; osc < 4; ++osc) {
+    const unsigned int id = PARAM_OSC_VIBRATO + osc;
+    const MOD_SOURCE_LIST* sources = GetModulation(id);
+    if (m_synth->GetParam(id) != 0.0f || !m_synth->IsParamSettled(id, n) || (sources && sources->count != 0))
+      return true;
+  }
+  return false;
+}
+
 void CModulationMatrix::PolyGenerate(CVoice* voice, unsigned int n) {
   n = _ClampBlock(n);
-  m_lfo[3].Generate(voice, m_vibratoBuffer.GetBuffer(), n);
+  m_lfo[3].Generate(voice, _VibratoRead(n) ? m_vibratoBuffer.GetBuffer() : nullptr, n);
   for (int k = 2; k >= 0; --k) {
     if (m_lfoOut[k]) m_lfo[k].Generate(voice, m_lfoOut[k], n);
   }

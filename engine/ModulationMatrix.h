@@ -96,6 +96,8 @@ class CModulationMatrix : public IModulation {
   bool _MonoEnvelopes();
   // A block never runs past the shared buffers (sized by SetBlockSize).
   unsigned int _ClampBlock(unsigned int n);
+  // Whether anything reads the vibrato LFO's output in a block of n.
+  bool _VibratoRead(unsigned int n);
 
   IGlobalSynth* m_synth;
   CLfo m_lfo[4];

@@ -121,6 +121,32 @@ TEST_F(LfoTest, SettledTableShapesMatchTheSampleBySamplePath) {
   SetSlot(0, 0.0f, 0.0f);
 }
 
+// Without an output buffer (nobody reads the LFO) the voice's LFO state
+// moves on exactly as with one, for every shape, settled or modulated.
+TEST_F(LfoTest, RunningWithoutOutputLeavesTheSameState) {
+  SetPlain(PARAM_LFO_SYNC, 9.0f);
+  for (float routed : {0.0f, 1.0f})
+    for (float shape = 0.0f; shape < static_cast<float>(LFO_SHAPE_COUNT); shape += 1.0f) {
+      SetPlain(PARAM_LFO_SHAPE, shape);
+      SetSlot(0, routed ? 2.0f : 0.0f, routed ? static_cast<float>(Params::ParamIdToModTarget(PARAM_LFO_RATE)) : 0.0f,
+              0.6f);
+      auto with = StartVoice();
+      auto without = StartVoice();
+      *without->GetLfoState(0) = *with->GetLfoState(0);  // each start draws its own random value
+      std::vector<float> out(kBlock);
+      for (int b = 0; b < 30; ++b) {
+        Lfo()->UpdateParams(kBlock);
+        Lfo()->Generate(with.get(), out.data(), kBlock);
+        Lfo()->Generate(without.get(), nullptr, kBlock);
+      }
+      const LFO_STATE* a = with->GetLfoState(0);
+      const LFO_STATE* b = without->GetLfoState(0);
+      EXPECT_EQ(std::memcmp(a, b, sizeof(LFO_STATE)), 0) << "shape " << shape << " routed " << routed;
+      EXPECT_NE(a->phase, 0.0f);
+    }
+  SetSlot(0, 0.0f, 0.0f);
+}
+
 // A block of free running jumps over the stretches between wraps; it must
 // land where running sample by sample lands.
 TEST_F(LfoTest, FreePhaseOfABlockEqualsSampleBySample) {
