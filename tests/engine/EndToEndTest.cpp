@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "engine/GlobalSynth.h"
@@ -17,7 +19,8 @@ struct Rendered {
   std::vector<float> left, right;
 };
 
-Rendered RenderNote(int note, float seconds, unsigned int block, float rate = 44100.0f) {
+Rendered RenderNote(int note, float seconds, unsigned int block, float rate = 44100.0f,
+                    const std::vector<std::pair<unsigned int, float>>& settings = {}) {
   CGlobalSynth synth;
   CVoiceManager vm(&synth);
   synth.SetSampleRate(rate);
@@ -28,6 +31,7 @@ Rendered RenderNote(int note, float seconds, unsigned int block, float rate = 44
   r.left.assign(total, 0.0f);
   r.right.assign(total, 0.0f);
   vm.Generate(r.left.data(), r.right.data(), 0);  // applies the factory preset
+  for (const auto& s : settings) synth.SetParam(s.first, s.second);
   vm.StartVoice(note, 0.8f, false);
   for (unsigned int done = 0; done < total; done += block) {
     unsigned int n = std::min(block, total - done);
@@ -90,4 +94,22 @@ TEST(EndToEnd, OctavesAndBlockSizesAgree) {
   double fl = MeasureFrequency(low.left, from, to, rate);
   double fh = MeasureFrequency(high.left, from, to, rate);
   EXPECT_NEAR(fh / fl, 2.0, 0.01);
+}
+
+// The vibrato LFO reaches the pitch when an oscillator's vibrato depth is up
+// (and is left alone, the pitch steady, at depth 0).
+TEST(EndToEnd, VibratoDepthWobblesThePitch) {
+  const float rate = 44100.0f;
+  auto spread = [&](float depth) {
+    Rendered r = RenderNote(69, 1.6f, 256, rate, {{PARAM_OSC_VIBRATO, depth}});
+    double lo = 1e9, hi = 0;
+    for (double t = 0.3; t + 0.05 < 1.5; t += 0.05) {
+      const double f = MeasureFrequency(r.left, size_t(t * rate), size_t((t + 0.05) * rate), rate);
+      lo = std::min(lo, f);
+      hi = std::max(hi, f);
+    }
+    return hi - lo;
+  };
+  EXPECT_LT(spread(0.0f), 1.0);
+  EXPECT_GT(spread(1.0f), 5.0);
 }
