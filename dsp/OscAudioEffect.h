@@ -48,7 +48,7 @@ inline float SanitizeIncrement(float inc) {
 
 // p - floor(p) for a phase that has passed 1; a phase of exactly 1 stays.
 inline float WrapPhase(float p) {
-  if (p > 1.0f) p -= p < 2.0f ? 1.0f : FastFloor(p);
+  if (p > 1.0f) p -= FloorPastOne(p);
   return p;
 }
 

@@ -114,6 +114,16 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
   float current = st->current;
   float previous = st->previous;
 
+  // One step of the phase; each wrap draws the next random value.
+  auto advance = [&](float d) {
+    phase = phase + d;
+    if (phase >= 1.0f) {
+      previous = current;
+      current = NoiseAt(Frac(phase * 1000.0f + m_seed));
+      phase = phase - FastFloor(phase);
+    }
+  };
+
   // One loop for both cases below; the values come from the getters.
   auto run = [&](auto amountAt, auto rateAt, auto phaseAt) {
     for (unsigned int i = 0; i < n; ++i) {
@@ -152,12 +162,7 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
         }
       }
       out[i] = a * a * y;
-      phase = phase + d;
-      if (phase >= 1.0f) {
-        previous = current;
-        current = NoiseAt(Frac(phase * 1000.0f + m_seed));
-        phase = phase - FastFloor(phase);
-      }
+      advance(d);
     }
   };
   if (!out) {
@@ -167,12 +172,7 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
     for (unsigned int i = 0; i < n; ++i) {
       const float r = m_rate.constant ? settledRate : m_rate.GetValue(i);
       const float d = r * r * inc;
-      phase = phase + d;
-      if (phase >= 1.0f) {
-        previous = current;
-        current = NoiseAt(Frac(phase * 1000.0f + m_seed));
-        phase = phase - FastFloor(phase);
-      }
+      advance(d);
     }
   } else if (m_amount.constant && m_rate.constant && m_phase.constant && table) {
     // Settled controls and a table shape (the usual case, e.g. the vibrato
@@ -189,12 +189,7 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
       const unsigned int count = n - i < CHUNK ? n - i : CHUNK;
       for (unsigned int j = 0; j < count; ++j) {
         phases[j] = phase;
-        phase = phase + d;
-        if (phase >= 1.0f) {
-          previous = current;
-          current = NoiseAt(Frac(phase * 1000.0f + m_seed));
-          phase = phase - FastFloor(phase);
-        }
+        advance(d);
       }
       for (unsigned int j = 0; j < count; ++j) {
         float x = po + phases[j];
@@ -231,14 +226,12 @@ void CLfo::FreePhaseRun(unsigned int n) {
   const unsigned int shape = ClampSetting(m_synth->GetParam(PARAM_LFO_SHAPE + m_instance), LFO_SHAPE_COUNT - 1);
   const float inc = _GetIncrement(shape);
   float phase = m_freePhase;
-  auto run = [&](auto rateAt) {
-    for (unsigned int i = 0; i < n; ++i) {
-      const float r = rateAt(i);
-      phase = phase + r * r * inc;
-      if (phase >= 1.0f) {
-        m_seed = DrawSeed();
-        phase = phase - FastFloor(phase);
-      }
+  // One step; each wrap draws a new seed.
+  auto advance = [&](float d) {
+    phase = phase + d;
+    if (phase >= 1.0f) {
+      m_seed = DrawSeed();
+      phase = phase - FastFloor(phase);
     }
   };
   if (m_rate.constant) {
@@ -254,15 +247,14 @@ void CLfo::FreePhaseRun(unsigned int n) {
         i += k;
         continue;
       }
-      phase = phase + step;
-      if (phase >= 1.0f) {
-        m_seed = DrawSeed();
-        phase = phase - FastFloor(phase);
-      }
+      advance(step);
       ++i;
     }
   } else {
-    run([this](unsigned int i) { return m_rate.GetValue(i); });
+    for (unsigned int i = 0; i < n; ++i) {
+      const float r = m_rate.GetValue(i);
+      advance(r * r * inc);
+    }
   }
   if (!(phase >= 0.0f && phase < 1.0f)) phase = 0.0f;
   m_freePhase = phase;

@@ -102,25 +102,26 @@ void CMasterSection::Process(CVoice*, float* left, float* right, unsigned int n)
       return;
     }
   }
-  if (m_level.constant && m_pan.constant && m_mono.constant) {
-    // Settled controls read once; the blockers' memories in locals.
-    const float level = m_level.GetConstantValue(), pan = m_pan.GetConstantValue(), mono = m_mono.GetConstantValue();
-    DC_BLOCKER dcL = m_dc[0], dcR = m_dc[1];
+  // The blockers' memories in locals while the block runs.
+  DC_BLOCKER dcL = m_dc[0], dcR = m_dc[1];
+  auto run = [&](auto levelAt, auto panAt, auto monoAt) {
     for (unsigned int i = 0; i < n; ++i) {
+      // A NaN or infinity must not reach the DC blockers, where it would stay
+      // for good: such an input sample becomes silence for this one sample.
       const float inL = std::isfinite(left[i]) ? left[i] : 0.0f;
       const float inR = std::isfinite(right[i]) ? right[i] : 0.0f;
-      MasterStep(inL, inR, level, pan, mono, dcOn, dcL, dcR, left[i], right[i]);
+      MasterStep(inL, inR, levelAt(i), panAt(i), monoAt(i), dcOn, dcL, dcR, left[i], right[i]);
     }
-    m_dc[0] = dcL;
-    m_dc[1] = dcR;
-    return;
+  };
+  if (m_level.constant && m_pan.constant && m_mono.constant) {
+    // Settled controls are read once.
+    const float level = m_level.GetConstantValue(), pan = m_pan.GetConstantValue(), mono = m_mono.GetConstantValue();
+    run([level](unsigned int) { return level; }, [pan](unsigned int) { return pan; },
+        [mono](unsigned int) { return mono; });
+  } else {
+    run([this](unsigned int i) { return m_level.GetValue(i); }, [this](unsigned int i) { return m_pan.GetValue(i); },
+        [this](unsigned int i) { return m_mono.GetValue(i); });
   }
-  for (unsigned int i = 0; i < n; ++i) {
-    // A NaN or infinity must not reach the DC blockers, where it would stay
-    // for good: such an input sample becomes silence for this one sample.
-    const float inL = std::isfinite(left[i]) ? left[i] : 0.0f;
-    const float inR = std::isfinite(right[i]) ? right[i] : 0.0f;
-    MasterStep(inL, inR, m_level.GetValue(i), m_pan.GetValue(i), m_mono.GetValue(i), dcOn, m_dc[0], m_dc[1], left[i],
-               right[i]);
-  }
+  m_dc[0] = dcL;
+  m_dc[1] = dcR;
 }

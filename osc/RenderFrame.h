@@ -22,6 +22,7 @@
 #include "engine/Voice.h"
 #include "osc/OscState.h"
 #include "osc/Oscillator.h"
+#include "osc/PhaseRun.h"
 #include "tables/Tables.h"
 
 namespace OscFrame {
@@ -241,8 +242,7 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
         const unsigned int count = end - i < CHUNK ? end - i : CHUNK;
         for (unsigned int j = 0; j < count; ++j) {
           phases[j] = phase;
-          phase += f.inc;
-          if (phase > 1.0f) phase -= FloorPastOne(phase);
+          phase = PhaseRun::Step(phase, f.inc);
         }
         OffsetPhases(phases, count, f.PH);
         StepMany(wave, phases, out + i, count, f, s);
@@ -273,8 +273,7 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
       out[i] = y;
       lastOutput = y;
 
-      phase += f.inc;
-      if (phase > 1.0f) phase -= FloorPastOne(phase);
+      phase = PhaseRun::Step(phase, f.inc);
     }
   }
   s->phase = phase;
