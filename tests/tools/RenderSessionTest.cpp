@@ -1,9 +1,14 @@
 #include "tools/render/RenderSession.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include <gtest/gtest.h>
+
+#include "ToolsTestUtil.h"
+#include "WavTestUtil.h"
+#include "tools/render/WavOut.h"
 
 namespace {
 
@@ -139,4 +144,76 @@ TEST(RenderSession, LevelsAreMeasuredInDecibelsAndNonFiniteIsFlagged) {
   levels = MeasureLevels(r);
   EXPECT_LT(levels.peakDb, -200.0);
   EXPECT_LT(levels.rmsDb, -200.0);
+}
+
+// The meter works four samples at a time while they are finite and sample by
+// sample from the first group that is not; the figures must not depend on
+// where a block starts, how long it is, or where a NaN or infinity sits.
+TEST(RenderSession, LevelsMatchADirectMeasureForEveryLengthAndNonFinitePlace) {
+  const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity()};
+  for (uint32_t frames : {0u, 1u, 3u, 4u, 5u, 8u, 13u, 256u, 1001u}) {
+    for (int badAt = -1; badAt < 6; ++badAt) {
+      SCOPED_TRACE(testing::Message() << frames << " frames, non-finite at " << badAt);
+      RENDER_RESULT r;
+      r.frames = frames;
+      for (uint32_t i = 0; i < frames; ++i) {
+        r.left.push_back(std::sin(0.37f * static_cast<float>(i)) * (1.0f + 0.001f * static_cast<float>(i)));
+        r.right.push_back(-0.25f * std::cos(0.11f * static_cast<float>(i)));
+      }
+      const uint32_t at = badAt < 0 ? frames : static_cast<uint32_t>(badAt) * (frames / 5);
+      if (at < frames) r.right[at] = bad[badAt % 3];
+      double peak = 0.0, sum = 0.0;
+      uint64_t count = 0;
+      for (const std::vector<float>* channel : {&r.left, &r.right})
+        for (float s : *channel)
+          if (std::isfinite(s)) {
+            peak = std::max(peak, static_cast<double>(std::fabs(s)));
+            sum += static_cast<double>(s) * s;
+            ++count;
+          }
+      // The same figures when the render arrives in uneven blocks.
+      CLevelMeter blocks;
+      for (uint32_t i = 0; i < frames;) {
+        const uint32_t n = std::min<uint32_t>(frames - i, 1 + i % 7);
+        blocks.Add(r.left.data() + i, r.right.data() + i, n);
+        i += n;
+      }
+      for (const RENDER_LEVELS& levels : {MeasureLevels(r), blocks.Levels()}) {
+        EXPECT_EQ(levels.finite, at >= frames);
+        if (peak > 0.0) {
+          EXPECT_DOUBLE_EQ(levels.peakDb, 20.0 * std::log10(peak));
+          EXPECT_NEAR(levels.rmsDb, 20.0 * std::log10(std::sqrt(sum / count)), 1e-9);
+        }
+      }
+    }
+  }
+}
+
+// Blocks of any length are interleaved left, right in the file.
+TEST(RenderSession, WavBlocksInterleaveTheChannelsInOrder) {
+  CScratchDir dir;
+  const std::string path = dir.File("out.wav");
+  std::vector<float> left, right;
+  for (int i = 0; i < 23; ++i) {
+    left.push_back(static_cast<float>(i) + 0.5f);
+    right.push_back(-static_cast<float>(i) - 0.25f);
+  }
+  {
+    COutputFile file;
+    std::string error;
+    ASSERT_TRUE(file.Open(path, nullptr, error)) << error;
+    CWavSink sink(file);
+    ASSERT_TRUE(sink.Begin(left.size(), 44100, error)) << error;
+    for (size_t i = 0, n = 1; i < left.size(); i += n, n += 2) {
+      n = std::min(n, left.size() - i);
+      ASSERT_TRUE(sink.Write(left.data() + i, right.data() + i, static_cast<uint32_t>(n), error)) << error;
+    }
+    ASSERT_TRUE(file.Finish(error)) << error;
+    ASSERT_TRUE(file.Commit(error)) << error;
+  }
+  const STEREO_WAV wav = ReadStereoWav(path);
+  ASSERT_TRUE(wav.ok);
+  EXPECT_EQ(wav.left, left);
+  EXPECT_EQ(wav.right, right);
 }

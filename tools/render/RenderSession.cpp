@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 CRenderSession::CRenderSession(double sampleRate, uint32_t blockFrames)
     : m_sampleRate(sampleRate > 0.0 ? sampleRate : 44100.0),
@@ -101,7 +106,35 @@ void CLevelMeter::Add(const float* left, const float* right, uint32_t frames) {
   uint64_t count = m_count;
   bool finite = m_finite;
   for (const float* channel : {left, right}) {
-    for (uint32_t i = 0; i < frames; ++i) {
+    uint32_t i = 0;
+#if defined(__SSE2__)
+    // Four samples at a time while all four are finite: the peak is kept in
+    // float (|s| converts to double exactly) and the squares are summed in
+    // four double lanes; the first group holding a NaN or an infinity and
+    // everything after it go through the sample-by-sample loop below.
+    const __m128 magnitudeMask = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+    const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
+    __m128 peaks = _mm_setzero_ps();
+    __m128d sumsLo = _mm_setzero_pd(), sumsHi = _mm_setzero_pd();
+    for (; i + 4 <= frames; i += 4) {
+      const __m128 v = _mm_loadu_ps(channel + i);
+      const __m128 magnitude = _mm_and_ps(v, magnitudeMask);
+      if (_mm_movemask_ps(_mm_cmple_ps(magnitude, largest)) != 15) break;
+      peaks = _mm_max_ps(peaks, magnitude);
+      const __m128d lo = _mm_cvtps_pd(v), hi = _mm_cvtps_pd(_mm_movehl_ps(v, v));
+      sumsLo = _mm_add_pd(sumsLo, _mm_mul_pd(lo, lo));
+      sumsHi = _mm_add_pd(sumsHi, _mm_mul_pd(hi, hi));
+    }
+    count += i;
+    float lanePeaks[4];
+    double laneSums[4];
+    _mm_storeu_ps(lanePeaks, peaks);
+    _mm_storeu_pd(laneSums, sumsLo);
+    _mm_storeu_pd(laneSums + 2, sumsHi);
+    for (int k = 0; k < 4; ++k) peak = std::max(peak, static_cast<double>(lanePeaks[k]));
+    sum += (laneSums[0] + laneSums[1]) + (laneSums[2] + laneSums[3]);
+#endif
+    for (; i < frames; ++i) {
       const float s = channel[i];
       if (!std::isfinite(s)) {
         finite = false;

@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 namespace {
 
 const uint16_t FORMAT_IEEE_FLOAT = 3;
@@ -62,7 +66,17 @@ bool CWavSink::Write(const float* left, const float* right, uint32_t frames, std
   m_meter.Add(left, right, frames);
   m_buffer.resize(static_cast<size_t>(frames) * FRAME_BYTES);
   uint8_t* p = m_buffer.data();
-  for (uint32_t i = 0; i < frames; ++i, p += FRAME_BYTES) {
+  uint32_t i = 0;
+#if defined(__SSE2__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  // The file's little-endian floats are the machine's own: interleave four
+  // frames at a time.
+  for (; i + 4 <= frames; i += 4, p += 4 * FRAME_BYTES) {
+    const __m128 l = _mm_loadu_ps(left + i), r = _mm_loadu_ps(right + i);
+    _mm_storeu_ps(reinterpret_cast<float*>(p), _mm_unpacklo_ps(l, r));
+    _mm_storeu_ps(reinterpret_cast<float*>(p + 16), _mm_unpackhi_ps(l, r));
+  }
+#endif
+  for (; i < frames; ++i, p += FRAME_BYTES) {
     uint32_t l, r;
     std::memcpy(&l, &left[i], 4);
     std::memcpy(&r, &right[i], 4);
