@@ -175,14 +175,13 @@ void CPitchModule::Generate(CVoice* voice, unsigned int n) {
   float oscRate = static_cast<float>(N) * m_baseRate;
 
   // Nothing moves in this block: the coarse ramp has no way to go, no glide, settled and
-  // unmodulated controls, no pitch modulation and a vibrato depth of 0 (a
-  // finite vibrato adds 0 then). The first step's pitch serves them all.
+  // unmodulated controls, no pitch modulation and a vibrato depth of 0 (the
+  // vibrato LFO's output is finite, so it adds 0; the modulation matrix does
+  // not even compute it when no depth reads it). The first step's pitch
+  // serves them all.
   const float vibratoDepth = m_vibrato.constant ? m_vibrato.GetConstantValue() : 1.0f;
-  bool still = m_increment == 0.0f && state->glideStepsLeft == 0 && pitchModCount == 0 && m_detune.constant &&
-               m_masterDetune.constant && m_vibrato.constant && m_keyScale.constant && vibratoDepth == 0.0f;
-  if (still && vibrato) {
-    for (unsigned int k = 0; k < count && still; ++k) still = std::isfinite(vibrato[k]);
-  }
+  const bool still = m_increment == 0.0f && state->glideStepsLeft == 0 && pitchModCount == 0 && m_detune.constant &&
+                     m_masterDetune.constant && m_vibrato.constant && m_keyScale.constant && vibratoDepth == 0.0f;
   if (still) {
     // The ramp's steps add 0: only its count runs down.
     m_remaining = m_remaining > count ? m_remaining - count : 0;
