@@ -167,12 +167,27 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
   };
   if (!out) {
     // Nobody reads the output: only the phase and the random values move on,
-    // as they would below.
-    const float settledRate = m_rate.constant ? m_rate.GetConstantValue() : 0.0f;
-    for (unsigned int i = 0; i < n; ++i) {
-      const float r = m_rate.constant ? settledRate : m_rate.GetValue(i);
-      const float d = r * r * inc;
-      advance(d);
+    // as they would below. A settled rate's stretches between wraps are
+    // jumped over, landing on the same float.
+    if (m_rate.constant) {
+      const float r = m_rate.GetConstantValue();
+      const float step = r * r * inc;
+      for (unsigned int i = 0; i < n;) {
+        float d = 0.0f;
+        const unsigned int k = PhaseRun::Stretch(phase, step, n - i, d);
+        if (k > 0) {
+          phase = phase + static_cast<float>(k) * d;
+          i += k;
+          continue;
+        }
+        advance(step);
+        ++i;
+      }
+    } else {
+      for (unsigned int i = 0; i < n; ++i) {
+        const float r = m_rate.GetValue(i);
+        advance(r * r * inc);
+      }
     }
   } else if (m_amount.constant && m_rate.constant && m_phase.constant && table) {
     // Settled controls and a table shape (the usual case, e.g. the vibrato

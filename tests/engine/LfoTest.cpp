@@ -124,9 +124,10 @@ TEST_F(LfoTest, SettledTableShapesMatchTheSampleBySamplePath) {
 // Without an output buffer (nobody reads the LFO) the voice's LFO state
 // moves on exactly as with one, for every shape, settled or modulated.
 TEST_F(LfoTest, RunningWithoutOutputLeavesTheSameState) {
-  SetPlain(PARAM_LFO_SYNC, 9.0f);
+  for (float sync : {0.0f, 3.0f, 9.0f})
   for (float routed : {0.0f, 1.0f})
     for (float shape = 0.0f; shape < static_cast<float>(LFO_SHAPE_COUNT); shape += 1.0f) {
+      SetPlain(PARAM_LFO_SYNC, sync);
       SetPlain(PARAM_LFO_SHAPE, shape);
       SetSlot(0, routed ? 2.0f : 0.0f, routed ? static_cast<float>(Params::ParamIdToModTarget(PARAM_LFO_RATE)) : 0.0f,
               0.6f);
@@ -141,7 +142,7 @@ TEST_F(LfoTest, RunningWithoutOutputLeavesTheSameState) {
       }
       const LFO_STATE* a = with->GetLfoState(0);
       const LFO_STATE* b = without->GetLfoState(0);
-      EXPECT_EQ(std::memcmp(a, b, sizeof(LFO_STATE)), 0) << "shape " << shape << " routed " << routed;
+      EXPECT_EQ(std::memcmp(a, b, sizeof(LFO_STATE)), 0) << "shape " << shape << " routed " << routed << " sync " << sync;
       EXPECT_NE(a->phase, 0.0f);
     }
   SetSlot(0, 0.0f, 0.0f);
