@@ -1,5 +1,6 @@
 #include "engine/VoiceSwitch.h"
 
+#include "engine/Fill.h"
 #include "engine/Voice.h"
 
 CVoiceSwitch::CVoiceSwitch() {}
@@ -58,6 +59,18 @@ void CVoiceSwitch::Generate(CVoice* voice, float* out, unsigned int n) {
 
   float p = s->position;
   unsigned int state = s->state;
+  if (state == VOICE_SWITCH_ON || state == VOICE_SWITCH_SILENT) {
+    // Steady states hold one gain for the whole block.
+    FillBlock(out, n, state == VOICE_SWITCH_ON ? 1.0f : 0.0f);
+  } else {
+    _Run(out, n, p, state, amp);
+  }
+  s->position = p;
+  s->state = state;
+  UpdateState(voice);
+}
+
+void CVoiceSwitch::_Run(float* out, unsigned int n, float& p, unsigned int& state, ENV_STATE* amp) const {
   for (unsigned int i = 0; i < n; ++i) {
     switch (state) {
       case VOICE_SWITCH_FADING_OUT:
@@ -100,7 +113,4 @@ void CVoiceSwitch::Generate(CVoice* voice, float* out, unsigned int n) {
         break;
     }
   }
-  s->position = p;
-  s->state = state;
-  UpdateState(voice);
 }

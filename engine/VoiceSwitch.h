@@ -4,6 +4,7 @@
 // release fade has finished.
 
 class CVoice;
+struct ENV_STATE;
 
 enum : unsigned int {
   VOICE_SWITCH_FADING_OUT = 0,
@@ -34,6 +35,10 @@ class CVoiceSwitch {
   void Generate(CVoice* voice, float* out, unsigned int n);
 
  private:
+  // The gains of a fading or releasing block, sample by sample; the state
+  // and position move on.
+  void _Run(float* out, unsigned int n, float& p, unsigned int& state, ENV_STATE* amp) const;
+
   float m_fadeInStep = 0.0f;
   float m_fadeOutStep = 0.0f;
 };

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/Fill.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
 #include "engine/Voice.h"
@@ -193,7 +194,7 @@ void CPitchModule::Generate(CVoice* voice, unsigned int n) {
     float pitch = m + d + uniShift - 1.0f + 0.0f + fixedSemis + 12.0f * S + s * (g - 64.0f) + 64.0f;
     pitch = pitch > 0.0f ? (pitch < MAX_PITCH ? pitch : MAX_PITCH) : 0.0f;  // NaN gives 0
     const float inc = oscRate > 0.0f ? Tables::TunePitchToHz(pitch) / oscRate : 0.0f;
-    for (unsigned int k = 0; k < count; ++k) increments[k] = inc;
+    FillBlock(increments, count, inc);
     return;
   }
 
