@@ -112,6 +112,7 @@ float* CGlobalSynth::GetParamPointer(unsigned int id) { return m_params ? m_para
 bool CGlobalSynth::IsParamSettled(unsigned int id, unsigned int frames) {
   return m_params && m_params->IsSettled(id, frames);
 }
+const unsigned int* CGlobalSynth::GetParamChangeCount() { return m_params ? m_params->GetChangeCount() : nullptr; }
 void CGlobalSynth::UpdateParam(unsigned int id, unsigned int frames) {
   if (m_params) m_params->UpdateParam(id, frames);
 }
@@ -130,6 +131,7 @@ void CGlobalSynth::SetOversampling(unsigned int factor) {
   if (factor == 0) factor = 1;
   m_oversampling = factor;
   m_oversamplingShift = static_cast<unsigned int>(std::log(static_cast<double>(factor)) / std::log(2.0));
+  if (m_params) m_params->NoteChange();  // stages take the new shift again
 }
 
 void CGlobalSynth::SetRecordOnMidiInputFlag(bool flag) {

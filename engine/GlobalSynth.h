@@ -35,6 +35,7 @@ class CGlobalSynth final : public IGlobalSynth {
   float* GetParamPointer(unsigned int id) override;
   void UpdateParam(unsigned int id, unsigned int frames) override;
   bool IsParamSettled(unsigned int id, unsigned int frames) override;
+  const unsigned int* GetParamChangeCount() override;
   IModulation* GetIModulation() override { return m_modulation; }
   float* GetPitchModulation(unsigned int osc) override { return m_pitchMod[osc & 3]; }
   float* GetBuzzParam(unsigned int osc) override { return m_buzz[osc & 3]; }

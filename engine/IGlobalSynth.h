@@ -28,6 +28,10 @@ class IGlobalSynth {
   // last UpdateParam left them, all hold one value: the parameter's ramp
   // has ended. Stages use it to skip per-sample work; false is always safe.
   virtual bool IsParamSettled(unsigned int id, unsigned int frames) { return false; }
+  // A count that moves whenever a parameter buffer may stop holding what the
+  // last UpdateParam left in it (a ramp starts, the block size, rate or
+  // oversampling changes); null when the store gives no such count.
+  virtual const unsigned int* GetParamChangeCount() { return nullptr; }
   virtual IModulation* GetIModulation() = 0;
   virtual float* GetPitchModulation(unsigned int osc) = 0;
   virtual float* GetBuzzParam(unsigned int osc) = 0;

@@ -22,11 +22,22 @@ struct MODULATED_PARAM {
   // Set by Update: the value is the same at every sample of the block
   // (values[0]): the ramp has ended and no audio-rate source is routed.
   unsigned char constant;
+  // The controllers routed to the parameter (null when there is no
+  // modulation matrix), and the store's change count and block length when
+  // Update last found the value constant: while neither moves and nothing
+  // is routed, the next Update has nothing to do.
+  MOD_CONTROLLER_LIST* controllers;
+  const unsigned int* changes;
+  unsigned int seenChanges;
+  unsigned int seenFrames;
 
   // Binds the record to the synth; id 0, flag set, shift = current
   // oversampling shift, an empty source list and no value buffer yet.
   void Init(IGlobalSynth* s, unsigned int id = 0);
-  void SetParamId(unsigned int id) { paramId = id; }
+  void SetParamId(unsigned int id) {
+    paramId = id;
+    constant = 0;
+  }
   void SetUseOversamplingShift(bool use);
   // Once per block: lets the parameter store fill n samples of the buffer,
   // then takes the buffer, the source list and the shift again.

@@ -43,16 +43,19 @@ void CParamHandler::StartRamp(unsigned int id, float target) {
   if (r.started && target == r.current && target >= 0.0f && target <= 1.0f) {
     // A ramp to where the value already stands writes that value at every
     // step: the parameter simply stays settled.
+    if (r.remaining != 0) ++m_changes;
     r.remaining = 0;
     r.increment = 0.0f;
     r.target = target;
   } else if (r.started) {
+    ++m_changes;
     unsigned int steps = static_cast<unsigned int>(std::floor(r.steps));
     if (steps == 0) steps = 1;
     r.remaining = steps;
     r.increment = (target - r.current) / static_cast<float>(steps);
     r.target = target < 0.0f ? 0.0f : (target > 1.0f ? 1.0f : target);
   } else {
+    ++m_changes;
     r.current = target;
     r.started = 1;
     r.remaining = 0;
@@ -224,6 +227,7 @@ void CParamHandler::SetSampleRate(float hostRate) {
   float steps = hostRate * 0.03f;
   if (!(steps >= 1.0f)) steps = 1.0f;
   for (auto& r : m_ramps) r.steps = steps;
+  ++m_changes;
 }
 
 void CParamHandler::SetBlockSize(unsigned int n) {
@@ -237,6 +241,7 @@ void CParamHandler::SetBlockSize(unsigned int n) {
     r.settled = 0;
     r.filled = 0;
   }
+  ++m_changes;
 }
 
 void CParamHandler::SetWaveTableQuality(unsigned int quality) {

@@ -76,6 +76,12 @@ class CParamHandler {
   }
   void EndBlock() { m_blockOpen = false; }
   float* GetParamBuffer(unsigned int id) { return m_values[id].GetBuffer(); }
+  // Moves whenever a buffer may stop holding what the last UpdateParam left
+  // in it: a ramp starts or restarts, the block size or rate changes, or the
+  // engine notes a change of its own (the oversampling). Stages that found a
+  // parameter settled skip their per-block refresh while it stands still.
+  const unsigned int* GetChangeCount() const { return &m_changes; }
+  void NoteChange() { ++m_changes; }
 
   // Block-start protocol of the voice manager.
   void Update();
@@ -140,4 +146,5 @@ class CParamHandler {
   unsigned long long m_block = 0;
   bool m_blockOpen = false;
   CAccessLock m_lock;
+  unsigned int m_changes = 0;
 };
