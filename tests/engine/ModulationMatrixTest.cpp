@@ -1,4 +1,5 @@
 #include <cmath>
+#include <functional>
 
 #include "ModulationFixture.h"
 #include "engine/ModulatedParam.h"
@@ -228,3 +229,71 @@ TEST_F(ModulationMatrixTest, LegatoRunsEnvelopesOnTheMonoVoice) {
 }
 
 }  // namespace
+
+// A record kept from block to block skips its refresh while its parameter
+// stands still; after every kind of change it must read what a record made
+// afresh for that block reads.
+TEST_F(ModulationMatrixTest, KeptParameterRecordFollowsEveryChange) {
+  const unsigned int id = PARAM_ENV_ATTACK + 1;
+  SetModulatable(id, 0.1f);
+  MODULATED_PARAM kept;
+  kept.Init(&synth, id);
+  const char* what = "";
+  auto block = [&](unsigned int n) {
+    params.BeginBlock();
+    kept.Update(n);
+    // What the kept record reads before the fresh one has the store fill
+    // the block: a skipped refresh must not leave part of it unfilled.
+    ASSERT_NE(kept.values, nullptr);
+    const std::vector<float> buffer(kept.values, kept.values + n);
+    std::vector<float> values(n);
+    for (unsigned int i = 0; i < n; ++i) values[i] = kept.GetValue(i);
+    MODULATED_PARAM fresh;
+    fresh.Init(&synth, id);
+    fresh.Update(n);
+    params.EndBlock();
+    ASSERT_EQ(kept.constant, fresh.constant) << what;
+    ASSERT_EQ(kept.shift, fresh.shift) << what;
+    ASSERT_EQ(kept.IsModulated(), fresh.IsModulated()) << what;
+    for (unsigned int i = 0; i < n; ++i) {
+      ASSERT_EQ(buffer[i], fresh.values[i]) << what << ", sample " << i;
+      ASSERT_EQ(values[i], fresh.GetValue(i)) << what << ", sample " << i;
+    }
+  };
+  const struct {
+    const char* what;
+    std::function<void()> change;
+  } steps[] = {
+      {"nothing", [] {}},
+      {"a new value ramps", [&] { params.SetParam(id, 0.7f); }},
+      {"a source routed", [&] { SetSlot(0, 5.0f, static_cast<float>(TargetOf(id)), 0.8f); }},
+      {"the source removed", [&] { SetSlot(0, 0.0f, 0.0f); }},
+      {"the wheel routed", [&] { SetSlot(1, 18.0f, static_cast<float>(TargetOf(id)), 0.9f); }},
+      {"the wheel moved", [&] { matrix.SetController(1, 0.5f); }},
+      {"the wheel unrouted", [&] { SetSlot(1, 0.0f, 0.0f); }},
+      {"oversampling", [&] { synth.SetOversampling(8); }},
+      {"a new block size", [&] { params.SetBlockSize(kBlock); }},
+      {"the same value again", [&] { params.SetParam(id, 0.7f); }},
+  };
+  for (const auto& step : steps) {
+    what = step.what;
+    step.change();
+    // Long enough for any ramp to end and for settled blocks after it.
+    for (unsigned int b = 0; b < 2000 / kBlock + 3; ++b) block(kBlock);
+  }
+  // A ramp that ends late in a long block, then a short settled block, then
+  // a long one: the long block must not read the ramp's old samples.
+  what = "a long block after a short settled one";
+  params.SetParam(id, 0.2f);
+  const unsigned int ramp = params.GetRampLength();
+  unsigned int left = ramp - (kBlock - 8);  // the ramp's last block ends it at sample kBlock - 9
+  while (left > 0) {
+    const unsigned int n = left < kBlock ? left : kBlock;
+    block(n);
+    left -= n;
+  }
+  block(kBlock);
+  block(kBlock / 4);
+  block(kBlock);
+  EXPECT_EQ(kept.GetValue(kBlock - 1), 0.2f);
+}
