@@ -24,6 +24,9 @@ struct MOD_CONTROLLER_LIST {
 
 class IModulation {
  public:
+  // A parameter's lists keep their place for the object's life (a routing
+  // change rewrites them in place): stages and the parameter store look
+  // them up once and read their counts from then on.
   virtual MOD_SOURCE_LIST* GetModulation(unsigned int paramId) = 0;
   virtual MOD_CONTROLLER_LIST* GetController(unsigned int paramId) = 0;
   virtual void SetController(unsigned int id, float value) = 0;

@@ -140,7 +140,9 @@ void CParamHandler::UpdateParam(unsigned int id, unsigned int n) {
     }
   }
   if (from == 0 && m_modulation) {
-    MOD_CONTROLLER_LIST* list = m_modulation->GetController(id);
+    // The list's place in the matrix never moves: it is looked up once.
+    MOD_CONTROLLER_LIST*& list = m_controllerLists[id];
+    if (!list) list = m_modulation->GetController(id);
     if (list && list->count) {
       float s = (*m_live)[id];
       for (unsigned int k = 0; k < list->count && k < MOD_SLOT_COUNT; ++k) {
@@ -224,6 +226,7 @@ void CParamHandler::ClearStatus() {
 
 void CParamHandler::SetSampleRate(float hostRate) {
   m_modulation = m_synth ? m_synth->GetIModulation() : nullptr;
+  for (MOD_CONTROLLER_LIST*& list : m_controllerLists) list = nullptr;
   float steps = hostRate * 0.03f;
   if (!(steps >= 1.0f)) steps = 1.0f;
   for (auto& r : m_ramps) r.steps = steps;

@@ -12,6 +12,7 @@
 
 class IGlobalSynth;
 class IModulation;
+struct MOD_CONTROLLER_LIST;
 
 // PARAM_STATUS bits.
 enum : unsigned int {
@@ -135,6 +136,8 @@ class CParamHandler {
   IModulation* m_modulation = nullptr;
   CMonoBuffer m_values[MODULATABLE_PARAM_COUNT];
   PARAM_RAMP m_ramps[MODULATABLE_PARAM_COUNT];
+  // Each parameter's controller list in the modulation matrix, once found.
+  MOD_CONTROLLER_LIST* m_controllerLists[MODULATABLE_PARAM_COUNT] = {};
   std::atomic<unsigned char> m_panic{0};
   SYNTH_PRESET* m_live;
   float* m_deferred;

@@ -39,9 +39,10 @@ class CStubModulation : public IModulation {
     c.slot[c.count] = 0;
     ++c.count;
   }
+  // Empties the lists in place: like the matrix's, they keep their place.
   void Clear() {
-    m_lists.clear();
-    m_controllers.clear();
+    for (auto& l : m_lists) l.second.count = 0;
+    for (auto& c : m_controllers) c.second.count = 0;
     m_buffers.clear();
   }
 
