@@ -240,10 +240,7 @@ void COscillator::_RenderFrame(CVoice* voice, float* __restrict out, unsigned in
       if (end > n) end = n;
       while (i < end) {
         const unsigned int count = end - i < CHUNK ? end - i : CHUNK;
-        for (unsigned int j = 0; j < count; ++j) {
-          phases[j] = phase;
-          phase = PhaseRun::Step(phase, f.inc);
-        }
+        phase = PhaseRun::Fill(phases, count, phase, f.inc);
         OffsetPhases(phases, count, f.PH);
         StepMany(wave, phases, out + i, count, f, s);
         if (invert)
