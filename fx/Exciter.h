@@ -25,6 +25,9 @@ class CExciter {
   unsigned int GetMode() const { return m_mode; }
 
  private:
+  // Process with one buffer for both channels.
+  void _ProcessShared(float* x, unsigned int n);
+
   IGlobalSynth* m_synth;
   unsigned int m_mode = 1;
   FxHelpers::BIQUAD_COEFFS m_shelf;
