@@ -76,12 +76,14 @@ struct BIQUAD_X4 {
 inline __m128 LowHigh(__m128 a, __m128 b) { return _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 2, 1, 0)); }
 
 // The peak and shelf sections of both channels in the lanes [peak left, peak
-// right, shelf left, shelf right]. The shelf lanes run one sample behind:
+// right, shelf left, shelf right]. The shelf lanes run two samples behind:
 // the step that takes input sample i into the peak lanes takes the peak's
-// output of sample i - 1 into the shelf lanes and gives output sample i - 1.
-// A first step runs the peak lanes alone and a last one the shelf lanes
-// alone (the other lanes' memories are put back). Needs n >= 1 and distinct
-// channels.
+// output of sample i - 2 into the shelf lanes and gives output sample i - 2.
+// (One sample behind, each step would wait for the whole previous step; two
+// behind, the steps overlap and only each section's own recursion limits
+// the pace.) The first two steps run the peak lanes alone and the last two
+// the shelf lanes alone: the other lanes' memories are put back. Needs
+// n >= 1 and distinct channels.
 void ProcessLanes(const BIQUAD_COEFFS& peak, const BIQUAD_COEFFS& shelf, BIQUAD_STATE* peakState,
                   BIQUAD_STATE* shelfState, float* left, float* right, unsigned int n) {
   BIQUAD_X4 f;
@@ -96,49 +98,68 @@ void ProcessLanes(const BIQUAD_COEFFS& peak, const BIQUAD_COEFFS& shelf, BIQUAD_
   f.y1 = _mm_setr_ps(peakState[0].y1, peakState[1].y1, shelfState[0].y1, shelfState[1].y1);
   f.y2 = _mm_setr_ps(peakState[0].y2, peakState[1].y2, shelfState[0].y2, shelfState[1].y2);
 
-  // Sample 0 through the peak lanes only.
-  BIQUAD_X4 before = f;
-  __m128 p = f.Step(_mm_setr_ps(left[0], right[0], 0.0f, 0.0f));
-  f.x1 = LowHigh(f.x1, before.x1);
-  f.x2 = LowHigh(f.x2, before.x2);
-  f.y1 = LowHigh(f.y1, before.y1);
-  f.y2 = LowHigh(f.y2, before.y2);
-
-  unsigned int i = 1;
-  for (; i + 4 <= n; i += 4) {
-    const __m128 vl = _mm_loadu_ps(left + i);
-    const __m128 vr = _mm_loadu_ps(right + i);
-    const __m128 lo = _mm_unpacklo_ps(vl, vr);  // l_i r_i l_i+1 r_i+1
-    const __m128 hi = _mm_unpackhi_ps(vl, vr);  // l_i+2 r_i+2 l_i+3 r_i+3
-    const __m128 y0 = f.Step(_mm_movelh_ps(lo, p));
-    const __m128 y1 = f.Step(_mm_shuffle_ps(lo, y0, _MM_SHUFFLE(1, 0, 3, 2)));
-    const __m128 y2 = f.Step(_mm_movelh_ps(hi, y1));
-    const __m128 y3 = f.Step(_mm_shuffle_ps(hi, y2, _MM_SHUFFLE(1, 0, 3, 2)));
-    p = y3;
-    // Shelf outputs i - 1 .. i + 2 from lanes 2 and 3.
-    const __m128 o01 = _mm_shuffle_ps(y0, y1, _MM_SHUFFLE(3, 2, 3, 2));
-    const __m128 o23 = _mm_shuffle_ps(y2, y3, _MM_SHUFFLE(3, 2, 3, 2));
-    _mm_storeu_ps(left + i - 1, _mm_shuffle_ps(o01, o23, _MM_SHUFFLE(2, 0, 2, 0)));
-    _mm_storeu_ps(right + i - 1, _mm_shuffle_ps(o01, o23, _MM_SHUFFLE(3, 1, 3, 1)));
-  }
+  // A step of the peak lanes alone (keepHigh) or of the shelf lanes alone.
+  auto partStep = [&f](__m128 x, bool keepHigh) {
+    const BIQUAD_X4 before = f;
+    const __m128 y = f.Step(x);
+    if (keepHigh) {
+      f.x1 = LowHigh(f.x1, before.x1);
+      f.x2 = LowHigh(f.x2, before.x2);
+      f.y1 = LowHigh(f.y1, before.y1);
+      f.y2 = LowHigh(f.y2, before.y2);
+    } else {
+      f.x1 = LowHigh(before.x1, f.x1);
+      f.x2 = LowHigh(before.x2, f.x2);
+      f.y1 = LowHigh(before.y1, f.y1);
+      f.y2 = LowHigh(before.y2, f.y2);
+    }
+    return y;
+  };
   alignas(16) float out[4];
-  for (; i < n; ++i) {
-    p = f.Step(_mm_movelh_ps(_mm_setr_ps(left[i], right[i], 0.0f, 0.0f), p));
-    _mm_store_ps(out, p);
-    left[i - 1] = out[2];
-    right[i - 1] = out[3];
-  }
 
-  // The peak's last output through the shelf lanes only.
-  before = f;
-  p = f.Step(_mm_movelh_ps(_mm_setzero_ps(), p));
-  f.x1 = LowHigh(before.x1, f.x1);
-  f.x2 = LowHigh(before.x2, f.x2);
-  f.y1 = LowHigh(before.y1, f.y1);
-  f.y2 = LowHigh(before.y2, f.y2);
-  _mm_store_ps(out, p);
-  left[n - 1] = out[2];
-  right[n - 1] = out[3];
+  // q0, q1: the steps of samples i - 2 and i - 1 (their peak outputs in
+  // lanes 0 and 1).
+  __m128 q0 = partStep(_mm_setr_ps(left[0], right[0], 0.0f, 0.0f), true);
+  if (n == 1) {
+    _mm_store_ps(out, partStep(_mm_movelh_ps(_mm_setzero_ps(), q0), false));
+    left[0] = out[2];
+    right[0] = out[3];
+  } else {
+    __m128 q1 = partStep(_mm_setr_ps(left[1], right[1], 0.0f, 0.0f), true);
+    unsigned int i = 2;
+    for (; i + 4 <= n; i += 4) {
+      const __m128 vl = _mm_loadu_ps(left + i);
+      const __m128 vr = _mm_loadu_ps(right + i);
+      const __m128 lo = _mm_unpacklo_ps(vl, vr);  // l_i r_i l_i+1 r_i+1
+      const __m128 hi = _mm_unpackhi_ps(vl, vr);  // l_i+2 r_i+2 l_i+3 r_i+3
+      const __m128 y0 = f.Step(_mm_movelh_ps(lo, q0));
+      const __m128 y1 = f.Step(_mm_shuffle_ps(lo, q1, _MM_SHUFFLE(1, 0, 3, 2)));
+      const __m128 y2 = f.Step(_mm_movelh_ps(hi, y0));
+      const __m128 y3 = f.Step(_mm_shuffle_ps(hi, y1, _MM_SHUFFLE(1, 0, 3, 2)));
+      q0 = y2;
+      q1 = y3;
+      // Shelf outputs i - 2 .. i + 1 from lanes 2 and 3.
+      const __m128 o01 = _mm_shuffle_ps(y0, y1, _MM_SHUFFLE(3, 2, 3, 2));
+      const __m128 o23 = _mm_shuffle_ps(y2, y3, _MM_SHUFFLE(3, 2, 3, 2));
+      _mm_storeu_ps(left + i - 2, _mm_shuffle_ps(o01, o23, _MM_SHUFFLE(2, 0, 2, 0)));
+      _mm_storeu_ps(right + i - 2, _mm_shuffle_ps(o01, o23, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+    for (; i < n; ++i) {
+      const __m128 y = f.Step(_mm_movelh_ps(_mm_setr_ps(left[i], right[i], 0.0f, 0.0f), q0));
+      _mm_store_ps(out, y);
+      left[i - 2] = out[2];
+      right[i - 2] = out[3];
+      q0 = q1;
+      q1 = y;
+    }
+    // The peak's last two outputs through the shelf lanes alone.
+    _mm_store_ps(out, partStep(_mm_movelh_ps(_mm_setzero_ps(), q0), false));
+    left[n - 2] = out[2];
+    right[n - 2] = out[3];
+    _mm_store_ps(out, partStep(_mm_movelh_ps(_mm_setzero_ps(), q1), false));
+    left[n - 1] = out[2];
+    right[n - 1] = out[3];
+  }
 
   alignas(16) float x1[4], x2[4], y1[4], y2[4];
   _mm_store_ps(x1, f.x1);
