@@ -7,6 +7,7 @@
 #include "engine/IGlobalSynth.h"
 #include "engine/MemoryPool.h"
 #include "engine/ParamIds.h"
+#include "engine/Silence.h"
 #include "engine/Vectorize.h"
 #include "engine/Voice.h"
 
@@ -52,6 +53,15 @@ MORLAVINE_VECTORIZE void StoreInto(float* __restrict ml, float* __restrict mr, c
     ml[j] = il[j] + 0.0f;
     mr[j] = ir[j] + 0.0f;
   }
+}
+
+// Clears the first frames samples of both channels of a mix, unless they
+// hold +0.0 already (an idle engine's mixes stay silent from slice to slice).
+void ClearMix(CStereoBuffer& mix, unsigned int frames) {
+  const unsigned int n = frames < mix.GetSamplesCount() ? frames : mix.GetSamplesCount();
+  if (mix.GetLeftBuffer() && IsPositiveZeroBlock(mix.GetLeftBuffer(), n) && IsPositiveZeroBlock(mix.GetRightBuffer(), n))
+    return;
+  mix.Clear(frames);
 }
 
 }  // namespace
@@ -243,8 +253,8 @@ void CVoiceManager::_RenderSlice(float* left, float* right, unsigned int n) {
     m_downSampler.Process(m_busMix, frames);
     DeleteProcessedVoices();
   } else {
-    m_busMix[0].Clear(frames);
-    m_busMix[1].Clear(frames);
+    ClearMix(m_busMix[0], frames);
+    ClearMix(m_busMix[1], frames);
   }
 
   m_modMatrix.FreePhaseRun(n);
@@ -299,8 +309,8 @@ void CVoiceManager::_RenderVoices(unsigned int n, unsigned int frames, bool perV
     }
   }
   if (!mixed) {
-    m_busMix[0].Clear(frames);
-    m_busMix[1].Clear(frames);
+    ClearMix(m_busMix[0], frames);
+    ClearMix(m_busMix[1], frames);
   }
 
   if (!perVoiceBuses) {
