@@ -194,12 +194,12 @@ TEST_F(OutputChainIdentity, MasterSectionGivesTheSameBitsInAnyBlockLength) {
       params.SetParam(PARAM_MASTER_MONO, c.mono);
       Set(PARAM_DC_BLOCK_OFF, dcOff);
       {
-        // Let the controls' ramps end.
+        // Let the controls' ramps end (blocks of at most the store's 512).
         CMasterSection settle(&synth);
-        std::vector<float> l(4096, 0.0f), r(4096, 0.0f);
-        for (int k = 0; k < 64; ++k) {
-          settle.UpdateParams(4096);
-          settle.Process(nullptr, l.data(), r.data(), 4096);
+        std::vector<float> l(512, 0.0f), r(512, 0.0f);
+        for (int k = 0; k < 256; ++k) {
+          settle.UpdateParams(512);
+          settle.Process(nullptr, l.data(), r.data(), 512);
         }
       }
       RANDOM rnd{7};
@@ -216,7 +216,7 @@ TEST_F(OutputChainIdentity, MasterSectionGivesTheSameBitsInAnyBlockLength) {
         if (link == 2) inL[pos + rnd.Below(500)] = inR[pos + rnd.Below(500)] = 3.0e38f;
       }
       std::vector<float> out[3][2];
-      const unsigned int blocks[3] = {3, 512, 37};
+      const unsigned int blocks[3] = {3, 512, 37};  // at most the store's 512
       for (unsigned int k = 0; k < 3; ++k) {
         CMasterSection section(&synth);
         section.SetSampleRate(44100.0f);
