@@ -29,6 +29,14 @@ class CDownSampler {
 
   // Zeroes both the decimator states of one mix channel and its DC history.
   void _ResetChannel(unsigned int mix, unsigned int ch);
+  // One mix (channels l and r) whose samples and decimator memories are
+  // small enough that no stage can overflow: no flush and no output test
+  // needed, the last stage and the DC blockers in one pass. False, with
+  // nothing changed, for any other mix.
+  bool _ProcessBoundedMix(unsigned int m, float* l, float* r, unsigned int frames, unsigned int stages, bool dcOn);
+  // Any mix: non-finite input flushed, the stages, a channel whose output is
+  // not finite flushed and reset, then the DC blockers.
+  void _ProcessMix(unsigned int m, float* l, float* r, unsigned int frames, unsigned int stages, bool dcOn);
 
   IGlobalSynth* m_synth;
   // Index 4 * stage + 2 * mix + channel.

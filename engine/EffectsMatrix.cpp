@@ -17,6 +17,25 @@
 #include "fx/Reverb.h"
 #include "fx/Tremolo.h"
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
+namespace {
+
+// out += a, then out += b, for each sample: (out + a) + b in one pass
+// (out, a and b distinct).
+void AddBoth(float* out, const float* a, const float* b, unsigned int n) {
+  unsigned int i = 0;
+#if defined(__SSE2__)
+  for (; i + 4 <= n; i += 4)
+    _mm_storeu_ps(out + i, _mm_add_ps(_mm_add_ps(_mm_loadu_ps(out + i), _mm_loadu_ps(a + i)), _mm_loadu_ps(b + i)));
+#endif
+  for (; i < n; ++i) out[i] = (out[i] + a[i]) + b[i];
+}
+
+}  // namespace
+
 CEffectsMatrix::CEffectsMatrix(IGlobalSynth* synth) : m_synth(synth) {}
 
 CEffectsMatrix::~CEffectsMatrix() {
@@ -134,12 +153,22 @@ void CEffectsMatrix::Process(CStereoBuffer* mixes, float* left, float* right, un
   }
 
   // Sum of both rows into the outputs.
-  for (unsigned int m = 0; m < 2; ++m) {
-    const float* ml = mixes[m].GetLeftBuffer();
-    const float* mr = mixes[m].GetRightBuffer();
-    for (unsigned int i = 0; i < n; ++i) {
-      left[i] += ml[i];
-      right[i] += mr[i];
+  const float* mix[4] = {mixes[0].GetLeftBuffer(), mixes[0].GetRightBuffer(), mixes[1].GetLeftBuffer(),
+                         mixes[1].GetRightBuffer()};
+  bool shared = left == right;
+  for (const float* x : mix) shared = shared || x == left || x == right;
+  if (!shared) {
+    // Each output sample takes mix 1 and then mix 2, in one pass.
+    AddBoth(left, mix[0], mix[2], n);
+    AddBoth(right, mix[1], mix[3], n);
+  } else {
+    for (unsigned int m = 0; m < 2; ++m) {
+      const float* ml = mix[2 * m];
+      const float* mr = mix[2 * m + 1];
+      for (unsigned int i = 0; i < n; ++i) {
+        left[i] += ml[i];
+        right[i] += mr[i];
+      }
     }
   }
 

@@ -7,6 +7,7 @@
 #include "engine/IGlobalSynth.h"
 #include "engine/MemoryPool.h"
 #include "engine/ParamIds.h"
+#include "engine/Silence.h"
 #include "engine/Vectorize.h"
 #include "engine/Voice.h"
 
@@ -41,6 +42,26 @@ MORLAVINE_VECTORIZE void AddInto(float* __restrict ml, float* __restrict mr, con
     ml[j] += il[j];
     mr[j] += ir[j];
   }
+}
+
+// The first sub-voice's bus input into a mix that holds nothing yet: what
+// AddInto gives on a cleared mix (0 + x, which turns -0 into +0), without
+// the clear.
+MORLAVINE_VECTORIZE void StoreInto(float* __restrict ml, float* __restrict mr, const float* __restrict il,
+                                   const float* __restrict ir, unsigned int n) {
+  for (unsigned int j = 0; j < n; ++j) {
+    ml[j] = il[j] + 0.0f;
+    mr[j] = ir[j] + 0.0f;
+  }
+}
+
+// Clears the first frames samples of both channels of a mix, unless they
+// hold +0.0 already (an idle engine's mixes stay silent from slice to slice).
+void ClearMix(CStereoBuffer& mix, unsigned int frames) {
+  const unsigned int n = frames < mix.GetSamplesCount() ? frames : mix.GetSamplesCount();
+  if (mix.GetLeftBuffer() && IsPositiveZeroBlock(mix.GetLeftBuffer(), n) && IsPositiveZeroBlock(mix.GetRightBuffer(), n))
+    return;
+  mix.Clear(frames);
 }
 
 }  // namespace
@@ -219,9 +240,6 @@ void CVoiceManager::_RenderSlice(float* left, float* right, unsigned int n) {
   const bool perVoiceBuses = m_synth->GetParam(PARAM_BUS_MODE) != 0.0f;
   const unsigned int frames = n * m_synth->GetOversampling();
 
-  m_busMix[0].Clear(frames);
-  m_busMix[1].Clear(frames);
-
   // Every parameter ramp advances once in this slice, whoever reads it.
   m_params.BeginBlock();
   m_modMatrix.UpdateParams(n);
@@ -234,6 +252,9 @@ void CVoiceManager::_RenderSlice(float* left, float* right, unsigned int n) {
     _RenderVoices(n, frames, perVoiceBuses);
     m_downSampler.Process(m_busMix, frames);
     DeleteProcessedVoices();
+  } else {
+    ClearMix(m_busMix[0], frames);
+    ClearMix(m_busMix[1], frames);
   }
 
   m_modMatrix.FreePhaseRun(n);
@@ -255,6 +276,8 @@ void CVoiceManager::_RenderVoices(unsigned int n, unsigned int frames, bool perV
   if (const float* amp = m_modMatrix.GetAmpEnv()) m_releaseLevel = amp[n - 1];
 
   float* fmSource = m_busIn[0].GetLeftBuffer();
+  // The first sub-voice that sounds stores into the mixes, the others add.
+  bool mixed = false;
   for (CVoice* voice : m_voices) {
     VOICE_SWITCH_STATE* vs = voice->GetVoiceSwitchState();
     const unsigned int s0 = vs->state;
@@ -280,9 +303,14 @@ void CVoiceManager::_RenderVoices(unsigned int n, unsigned int frames, bool perV
       m_ampEnv.Process(sub, m_busIn[0].GetLeftBuffer(), m_busIn[0].GetRightBuffer(), frames);
       m_ampEnv.Process(sub, m_busIn[1].GetLeftBuffer(), m_busIn[1].GetRightBuffer(), frames);
       for (unsigned int b = 0; b < 2; ++b)
-        AddInto(m_busMix[b].GetLeftBuffer(), m_busMix[b].GetRightBuffer(), m_busIn[b].GetLeftBuffer(),
-                m_busIn[b].GetRightBuffer(), frames);
+        (mixed ? AddInto : StoreInto)(m_busMix[b].GetLeftBuffer(), m_busMix[b].GetRightBuffer(),
+                                      m_busIn[b].GetLeftBuffer(), m_busIn[b].GetRightBuffer(), frames);
+      mixed = true;
     }
+  }
+  if (!mixed) {
+    ClearMix(m_busMix[0], frames);
+    ClearMix(m_busMix[1], frames);
   }
 
   if (!perVoiceBuses) {

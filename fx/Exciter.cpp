@@ -9,6 +9,10 @@
 #include "engine/Silence.h"
 #include "tables/Tables.h"
 
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
+
 using namespace FxHelpers;
 
 namespace {
@@ -40,18 +44,135 @@ bool IsStable(const BIQUAD_COEFFS& c) {
 bool SameBits(const BIQUAD_STATE& a, const BIQUAD_STATE& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; }
 
 // A channel fed +0.0 throughout whose memories one step leaves bit for bit
-// as they were: every step of the block would repeat that step, so the block
-// takes its output and the memories stay. True when it did so; false when
-// the channel must run sample by sample.
-bool SkipSettledChannel(const BIQUAD_COEFFS& peak, const BIQUAD_COEFFS& shelf, const BIQUAD_STATE& peakState,
-                        const BIQUAD_STATE& shelfState, float* x, unsigned int n) {
+// as they were: every step of the block repeats that step and gives y.
+bool IsSettled(const BIQUAD_COEFFS& peak, const BIQUAD_COEFFS& shelf, const BIQUAD_STATE& peakState,
+               const BIQUAD_STATE& shelfState, const float* x, unsigned int n, float& y) {
   if (!IsPositiveZeroBlock(x, n)) return false;
   BIQUAD_STATE p = peakState, s = shelfState;
-  const float y = Biquad(shelf, s, Biquad(peak, p, 0.0f));
-  if (!SameBits(p, peakState) || !SameBits(s, shelfState)) return false;
-  for (unsigned int i = 0; i < n; ++i) x[i] = y;
-  return true;
+  y = Biquad(shelf, s, Biquad(peak, p, 0.0f));
+  return SameBits(p, peakState) && SameBits(s, shelfState);
 }
+
+#if defined(__SSE2__)
+
+// Four direct-form-I sections side by side, one per lane, each performing
+// Biquad's operations in Biquad's order.
+struct BIQUAD_X4 {
+  __m128 b0, b1, b2, ia0, a1, a2;
+  __m128 x1, x2, y1, y2;
+
+  __m128 Step(__m128 x) {
+    const __m128 ff = _mm_add_ps(_mm_add_ps(_mm_mul_ps(b0, x), _mm_mul_ps(b1, x1)), _mm_mul_ps(b2, x2));
+    const __m128 y = _mm_mul_ps(_mm_sub_ps(_mm_sub_ps(ff, _mm_mul_ps(a1, y1)), _mm_mul_ps(a2, y2)), ia0);
+    x2 = x1;
+    x1 = x;
+    y2 = y1;
+    y1 = y;
+    return y;
+  }
+};
+
+// [a0, a1] in lanes 0 and 1, [b2, b3] in lanes 2 and 3.
+inline __m128 LowHigh(__m128 a, __m128 b) { return _mm_shuffle_ps(a, b, _MM_SHUFFLE(3, 2, 1, 0)); }
+
+// The peak and shelf sections of both channels in the lanes [peak left, peak
+// right, shelf left, shelf right]. The shelf lanes run two samples behind:
+// the step that takes input sample i into the peak lanes takes the peak's
+// output of sample i - 2 into the shelf lanes and gives output sample i - 2.
+// (One sample behind, each step would wait for the whole previous step; two
+// behind, the steps overlap and only each section's own recursion limits
+// the pace.) The first two steps run the peak lanes alone and the last two
+// the shelf lanes alone: the other lanes' memories are put back. Needs
+// n >= 1 and distinct channels.
+void ProcessLanes(const BIQUAD_COEFFS& peak, const BIQUAD_COEFFS& shelf, BIQUAD_STATE* peakState,
+                  BIQUAD_STATE* shelfState, float* left, float* right, unsigned int n) {
+  BIQUAD_X4 f;
+  f.b0 = _mm_setr_ps(peak.b0, peak.b0, shelf.b0, shelf.b0);
+  f.b1 = _mm_setr_ps(peak.b1, peak.b1, shelf.b1, shelf.b1);
+  f.b2 = _mm_setr_ps(peak.b2, peak.b2, shelf.b2, shelf.b2);
+  f.ia0 = _mm_setr_ps(peak.ia0, peak.ia0, shelf.ia0, shelf.ia0);
+  f.a1 = _mm_setr_ps(peak.a1, peak.a1, shelf.a1, shelf.a1);
+  f.a2 = _mm_setr_ps(peak.a2, peak.a2, shelf.a2, shelf.a2);
+  f.x1 = _mm_setr_ps(peakState[0].x1, peakState[1].x1, shelfState[0].x1, shelfState[1].x1);
+  f.x2 = _mm_setr_ps(peakState[0].x2, peakState[1].x2, shelfState[0].x2, shelfState[1].x2);
+  f.y1 = _mm_setr_ps(peakState[0].y1, peakState[1].y1, shelfState[0].y1, shelfState[1].y1);
+  f.y2 = _mm_setr_ps(peakState[0].y2, peakState[1].y2, shelfState[0].y2, shelfState[1].y2);
+
+  // A step of the peak lanes alone (keepHigh) or of the shelf lanes alone.
+  auto partStep = [&f](__m128 x, bool keepHigh) {
+    const BIQUAD_X4 before = f;
+    const __m128 y = f.Step(x);
+    if (keepHigh) {
+      f.x1 = LowHigh(f.x1, before.x1);
+      f.x2 = LowHigh(f.x2, before.x2);
+      f.y1 = LowHigh(f.y1, before.y1);
+      f.y2 = LowHigh(f.y2, before.y2);
+    } else {
+      f.x1 = LowHigh(before.x1, f.x1);
+      f.x2 = LowHigh(before.x2, f.x2);
+      f.y1 = LowHigh(before.y1, f.y1);
+      f.y2 = LowHigh(before.y2, f.y2);
+    }
+    return y;
+  };
+  alignas(16) float out[4];
+
+  // q0, q1: the steps of samples i - 2 and i - 1 (their peak outputs in
+  // lanes 0 and 1).
+  __m128 q0 = partStep(_mm_setr_ps(left[0], right[0], 0.0f, 0.0f), true);
+  if (n == 1) {
+    _mm_store_ps(out, partStep(_mm_movelh_ps(_mm_setzero_ps(), q0), false));
+    left[0] = out[2];
+    right[0] = out[3];
+  } else {
+    __m128 q1 = partStep(_mm_setr_ps(left[1], right[1], 0.0f, 0.0f), true);
+    unsigned int i = 2;
+    for (; i + 4 <= n; i += 4) {
+      const __m128 vl = _mm_loadu_ps(left + i);
+      const __m128 vr = _mm_loadu_ps(right + i);
+      const __m128 lo = _mm_unpacklo_ps(vl, vr);  // l_i r_i l_i+1 r_i+1
+      const __m128 hi = _mm_unpackhi_ps(vl, vr);  // l_i+2 r_i+2 l_i+3 r_i+3
+      const __m128 y0 = f.Step(_mm_movelh_ps(lo, q0));
+      const __m128 y1 = f.Step(_mm_shuffle_ps(lo, q1, _MM_SHUFFLE(1, 0, 3, 2)));
+      const __m128 y2 = f.Step(_mm_movelh_ps(hi, y0));
+      const __m128 y3 = f.Step(_mm_shuffle_ps(hi, y1, _MM_SHUFFLE(1, 0, 3, 2)));
+      q0 = y2;
+      q1 = y3;
+      // Shelf outputs i - 2 .. i + 1 from lanes 2 and 3.
+      const __m128 o01 = _mm_shuffle_ps(y0, y1, _MM_SHUFFLE(3, 2, 3, 2));
+      const __m128 o23 = _mm_shuffle_ps(y2, y3, _MM_SHUFFLE(3, 2, 3, 2));
+      _mm_storeu_ps(left + i - 2, _mm_shuffle_ps(o01, o23, _MM_SHUFFLE(2, 0, 2, 0)));
+      _mm_storeu_ps(right + i - 2, _mm_shuffle_ps(o01, o23, _MM_SHUFFLE(3, 1, 3, 1)));
+    }
+    for (; i < n; ++i) {
+      const __m128 y = f.Step(_mm_movelh_ps(_mm_setr_ps(left[i], right[i], 0.0f, 0.0f), q0));
+      _mm_store_ps(out, y);
+      left[i - 2] = out[2];
+      right[i - 2] = out[3];
+      q0 = q1;
+      q1 = y;
+    }
+    // The peak's last two outputs through the shelf lanes alone.
+    _mm_store_ps(out, partStep(_mm_movelh_ps(_mm_setzero_ps(), q0), false));
+    left[n - 2] = out[2];
+    right[n - 2] = out[3];
+    _mm_store_ps(out, partStep(_mm_movelh_ps(_mm_setzero_ps(), q1), false));
+    left[n - 1] = out[2];
+    right[n - 1] = out[3];
+  }
+
+  alignas(16) float x1[4], x2[4], y1[4], y2[4];
+  _mm_store_ps(x1, f.x1);
+  _mm_store_ps(x2, f.x2);
+  _mm_store_ps(y1, f.y1);
+  _mm_store_ps(y2, f.y2);
+  peakState[0] = BIQUAD_STATE{x1[0], x2[0], y1[0], y2[0]};
+  peakState[1] = BIQUAD_STATE{x1[1], x2[1], y1[1], y2[1]};
+  shelfState[0] = BIQUAD_STATE{x1[2], x2[2], y1[2], y2[2]};
+  shelfState[1] = BIQUAD_STATE{x1[3], x2[3], y1[3], y2[3]};
+}
+
+#endif
 
 }  // namespace
 
@@ -131,12 +252,31 @@ void CExciter::Process(float* left, float* right, unsigned int n) {
     CalcParams();
   }
   if (m_mode == 0 || !left || !right) return;
+  if (n == 0) return;
+  if (left == right) {
+    _ProcessShared(left, n);
+    return;
+  }
   // Silence into settled filters (an idle engine) gives back what the
   // filters would, without running them.
-  const bool skipLeft = SkipSettledChannel(m_peak, m_shelf, m_peakState[0], m_shelfState[0], left, n);
-  const bool skipRight = SkipSettledChannel(m_peak, m_shelf, m_peakState[1], m_shelfState[1], right, n);
-  if (skipLeft && skipRight) return;
-  if (!skipLeft && !skipRight) {
+  float yl = 0.0f, yr = 0.0f;
+  const bool settledLeft = IsSettled(m_peak, m_shelf, m_peakState[0], m_shelfState[0], left, n, yl);
+  const bool settledRight = IsSettled(m_peak, m_shelf, m_peakState[1], m_shelfState[1], right, n, yr);
+  if (settledLeft && settledRight) {
+    // Both channels hold +0.0 (the test saw it), so a fill with +0.0 would
+    // change nothing.
+    if (!IsPositiveZeroBlock(&yl, 1))
+      for (unsigned int i = 0; i < n; ++i) left[i] = yl;
+    if (!IsPositiveZeroBlock(&yr, 1))
+      for (unsigned int i = 0; i < n; ++i) right[i] = yr;
+    return;
+  }
+#if defined(__SSE2__)
+  // A settled channel may run along: each of its steps repeats the settled
+  // step, as the fill would.
+  ProcessLanes(m_peak, m_shelf, m_peakState, m_shelfState, left, right, n);
+#else
+  if (!settledLeft && !settledRight) {
     // Both channels in one loop: their filter chains are independent, so the
     // processor overlaps them. Local copies stay in registers.
     const BIQUAD_COEFFS peak = m_peak, shelf = m_shelf;
@@ -152,11 +292,32 @@ void CExciter::Process(float* left, float* right, unsigned int n) {
     m_shelfState[1] = shelfR;
     return;
   }
-  if (!skipLeft) {
+  if (settledLeft) {
+    for (unsigned int i = 0; i < n; ++i) left[i] = yl;
+  } else {
     for (unsigned int i = 0; i < n; ++i) left[i] = Biquad(m_shelf, m_shelfState[0], Biquad(m_peak, m_peakState[0], left[i]));
   }
-  if (!skipRight) {
+  if (settledRight) {
+    for (unsigned int i = 0; i < n; ++i) right[i] = yr;
+  } else {
     for (unsigned int i = 0; i < n; ++i)
       right[i] = Biquad(m_shelf, m_shelfState[1], Biquad(m_peak, m_peakState[1], right[i]));
   }
+#endif
+}
+
+void CExciter::_ProcessShared(float* x, unsigned int n) {
+  // Each channel's test fills the buffer at once when it passes, so the
+  // right channel's test sees the left channel's fill; then each channel
+  // that did not pass runs in turn, the right one on the left one's output.
+  bool settled[2];
+  for (unsigned int ch = 0; ch < 2; ++ch) {
+    float y = 0.0f;
+    settled[ch] = IsSettled(m_peak, m_shelf, m_peakState[ch], m_shelfState[ch], x, n, y);
+    if (settled[ch])
+      for (unsigned int i = 0; i < n; ++i) x[i] = y;
+  }
+  for (unsigned int ch = 0; ch < 2; ++ch)
+    if (!settled[ch])
+      for (unsigned int i = 0; i < n; ++i) x[i] = Biquad(m_shelf, m_shelfState[ch], Biquad(m_peak, m_peakState[ch], x[i]));
 }

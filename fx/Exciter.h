@@ -23,8 +23,14 @@ class CExciter {
   void CalcParams();
 
   unsigned int GetMode() const { return m_mode; }
+  // The coefficients in force (for tests that rebuild the filters).
+  const FxHelpers::BIQUAD_COEFFS& GetPeak() const { return m_peak; }
+  const FxHelpers::BIQUAD_COEFFS& GetShelf() const { return m_shelf; }
 
  private:
+  // Process with one buffer for both channels.
+  void _ProcessShared(float* x, unsigned int n);
+
   IGlobalSynth* m_synth;
   unsigned int m_mode = 1;
   FxHelpers::BIQUAD_COEFFS m_shelf;
