@@ -56,7 +56,6 @@ float TableSine(float x) {
 namespace FilterBank {
 
 TUNING ComputeTuning() {
-  Tables::Init();
   TUNING t;
   t.semitoneDelta = static_cast<float>(std::pow(2.0, 1.0 / 12.0));
   t.tuneTableScaler = static_cast<float>(Tables::TUNE_TABLE_SIZEM1) / static_cast<float>(Tables::TUNE_TABLE_MAX_PITCH);

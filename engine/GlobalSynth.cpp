@@ -2,82 +2,14 @@
 
 #include <cmath>
 #include <cstdlib>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <new>
 
 #include "engine/FolderLayout.h"
 #include "engine/ParamHandler.h"
 #include "platform/TickCount.h"
+#include "tables/KaiserTables.h"
 
 namespace {
-
-// I0(beta) of the Kaiser window, its denominator: the same for every t, so
-// a table build sums it once.
-float KaiserDenominator() {
-  float den = 1.0f;
-  float term = 17.2225f;
-  float k = 2.0f;
-  do {
-    k = k + 2.0f;
-    den = den + term;
-    term = term * 68.89f / (k * k);
-  } while (term >= den * 2e-9f);
-  return den;
-}
-
-// I0 power series of the Kaiser window; beta = 8.3. den is
-// KaiserDenominator().
-float KaiserWindow(float t, float den) {
-  float w = static_cast<float>(std::sqrt(static_cast<double>(1.0f - t * t)) * 8.300000190734863);
-  float num = 1.0f;
-  float term = w * w * 0.25f;
-  float k = 2.0f;
-  if (term >= 2e-9f) {
-    do {
-      k = k + 2.0f;
-      num = num + term;
-      term = term * (w * w) / (k * k);
-    } while (term >= num * 2e-9f);
-  }
-  return num / den;
-}
-
-// The window at t = (2 i - N) * scale for i = 0 .. N, into w (N + 1
-// values), each exactly as KaiserWindow(t, den) gives it. With SSE2 four
-// values run side by side, each lane with its own series: the same float
-// operations in the same order per value, so the same results, with one
-// lane's divisions overlapping the others' instead of waiting on its own.
-void KaiserWindows(float* w, int N, float scale, float den) {
-  int i = 0;
-#if defined(__SSE2__)
-  const __m128 limit = _mm_set1_ps(2e-9f), two = _mm_set1_ps(2.0f), quarter = _mm_set1_ps(0.25f);
-  for (; i + 3 <= N; i += 4) {
-    alignas(16) float lane[4];
-    for (int j = 0; j < 4; ++j) {
-      const float t = static_cast<float>((i + j) + (i + j) - N) * scale;
-      lane[j] = static_cast<float>(std::sqrt(static_cast<double>(1.0f - t * t)) * 8.300000190734863);
-    }
-    const __m128 x = _mm_load_ps(lane);
-    const __m128 ww = _mm_mul_ps(x, x);
-    __m128 num = _mm_set1_ps(1.0f);
-    __m128 term = _mm_mul_ps(ww, quarter);
-    __m128 k = two;
-    __m128 active = _mm_cmpge_ps(term, limit);
-    while (_mm_movemask_ps(active)) {
-      k = _mm_add_ps(k, two);
-      const __m128 nextNum = _mm_add_ps(num, term);
-      const __m128 nextTerm = _mm_div_ps(_mm_mul_ps(term, ww), _mm_mul_ps(k, k));
-      // Lanes whose series has ended keep their values.
-      num = _mm_or_ps(_mm_and_ps(active, nextNum), _mm_andnot_ps(active, num));
-      term = _mm_or_ps(_mm_and_ps(active, nextTerm), _mm_andnot_ps(active, term));
-      active = _mm_and_ps(active, _mm_cmpge_ps(term, _mm_mul_ps(num, limit)));
-    }
-    _mm_storeu_ps(w + i, _mm_div_ps(num, _mm_set1_ps(den)));
-  }
-#endif
-  for (; i <= N; ++i) w[i] = KaiserWindow(static_cast<float>(i + i - N) * scale, den);
-}
 
 float Sinc(double x) { return x == 0.0 ? 1.0f : static_cast<float>(std::sin(x) / x); }
 
@@ -87,23 +19,35 @@ CGlobalSynth::CGlobalSynth() {
   std::srand(TickCount());
   FileSpec::InitFileSpecs();
   m_oversamplingShift = static_cast<unsigned int>(std::log(static_cast<double>(m_oversampling)) / std::log(2.0));
-  m_sawTable = new float[BL_SAW_TABLE_SIZE]();
-  m_stepTable = new float[BL_STEP_TABLE_SIZE]();
-  m_impTable = new float[BL_IMP_TABLE_SIZE]();
+  // Zero until the first SetSampleRate fills them (calloc does not clear
+  // memory fresh from the system a second time).
+  m_sawTable = static_cast<float*>(std::calloc(BL_SAW_TABLE_SIZE, sizeof(float)));
+  m_stepTable = static_cast<float*>(std::calloc(BL_STEP_TABLE_SIZE, sizeof(float)));
+  m_impTable = static_cast<float*>(std::calloc(BL_IMP_TABLE_SIZE, sizeof(float)));
+  if (!m_sawTable || !m_stepTable || !m_impTable) {
+    std::free(m_sawTable);
+    std::free(m_stepTable);
+    std::free(m_impTable);
+    throw std::bad_alloc();
+  }
   LoadConfig();
 }
 
 CGlobalSynth::~CGlobalSynth() {
-  delete[] m_sawTable;
-  delete[] m_stepTable;
-  delete[] m_impTable;
+  std::free(m_sawTable);
+  std::free(m_stepTable);
+  std::free(m_impTable);
 }
 
 void CGlobalSynth::SetSampleRate(float rate) {
   m_sampleRate = rate;
   float r = rate * static_cast<float>(GetOversampling());
+  // The tables depend on the oversampled rate alone: one they were built
+  // for already (a host that sets the same rate again) keeps them.
+  if (r == m_tablesRate) return;
   _BuildSawTable(r);
   _BuildStepResponce(r);
+  m_tablesRate = r > 0.0f ? r : 0.0f;
 }
 
 SYNTH_PRESET* CGlobalSynth::GetPreset() { return m_params ? m_params->GetPreset() : nullptr; }
@@ -167,12 +111,13 @@ void CGlobalSynth::_BuildSawTable(float rate) {
   double r = rs;
   double x = -4.0 * M_PI * r;
   double dx = (r * 8.0 * M_PI) / 108000.0;
-  // The window first, into the table that the running sum then replaces.
-  KaiserWindows(m_sawTable, N, 9.259259e-6f, KaiserDenominator());
+  // The windowed sinc's running sum.
+  static_assert(N == static_cast<int>(Tables::BL_SAW_WINDOW_N), "the window spans the table");
+  const float* window = Tables::BL_SAW_WINDOW_TABLE;
   float acc = 0.0f;
   for (int i = 0; i <= N; ++i) {
     float s = Sinc(x);
-    acc = acc + s * m_sawTable[i];
+    acc = acc + s * window[i];
     m_sawTable[i] = acc;
     m_impTable[i] = acc;
     x = x + dx;
@@ -201,11 +146,12 @@ void CGlobalSynth::_BuildStepResponce(float rate) {
   double r = 15000.0f / rate;
   double x = -30.0 * M_PI * r;
   double dx = (r * 60.0 * M_PI) / 150000.0;
-  KaiserWindows(m_stepTable, N, 6.6666666e-6f, KaiserDenominator());
+  static_assert(N == static_cast<int>(Tables::BL_STEP_WINDOW_N), "the window spans the table");
+  const float* window = Tables::BL_STEP_WINDOW_TABLE;
   float acc = 0.0f;
   for (int i = 0; i <= N; ++i) {
     float s = Sinc(x);
-    acc = acc + s * m_stepTable[i];
+    acc = acc + s * window[i];
     m_stepTable[i] = acc;
     x = x + dx;
   }

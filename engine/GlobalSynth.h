@@ -84,6 +84,7 @@ class CGlobalSynth final : public IGlobalSynth {
   void _BuildStepResponce(float rate);
 
   float m_sampleRate = 44100.0f;
+  float m_tablesRate = 0.0f;  // the oversampled rate the band-limited tables hold (0: none)
   float m_tempo = 120.0f;
   float m_lastPitch = 0.0f;
   unsigned int m_oversampling = 4;

@@ -173,6 +173,14 @@ void CVoiceManager::Reset() {
   m_exciter[1].Reset();
 }
 
+bool CVoiceManager::TakeOversamplingSetting() {
+  // The value last set: a change not yet applied at a block start counts.
+  const unsigned int factor = OversamplingFromParam(m_params.GetParamDeffered(PARAM_OVERSAMPLING));
+  if (factor == m_synth->GetOversampling()) return false;
+  m_synth->SetOversampling(factor);
+  return true;
+}
+
 void CVoiceManager::_ChangeOversampling() {
   const unsigned int factor = OversamplingFromParam(m_synth->GetParam(PARAM_OVERSAMPLING));
   if (factor == m_synth->GetOversampling()) return;

@@ -55,6 +55,14 @@ class CVoiceManager final : public ICommandHandler {
   // Host rate in Hz; a rate that is not positive or above
   // MAX_ENGINE_SAMPLE_RATE is ignored.
   void SetSampleRate(float sr);
+  // Gives the global synth the oversampling factor that the settings ask
+  // for now (a loaded preset's, which the next block would otherwise
+  // apply) and says whether that changed it. Meant for a sample rate
+  // change, which builds everything for the factor anyway, in this order:
+  // TakeOversamplingSetting(), the global synth's SetSampleRate(), this
+  // SetSampleRate(), then SetBlockSize() again if the factor changed. The
+  // next block finds the factor in place and builds nothing a second time.
+  bool TakeOversamplingSetting();
   // Host frames per block; 0 is ignored, larger than MAX_ENGINE_BLOCK_SIZE is
   // clamped to it.
   void SetBlockSize(unsigned int n);

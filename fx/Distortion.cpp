@@ -42,7 +42,6 @@ inline float Finite(float v) { return std::isfinite(v) ? v : 0.0f; }
 }  // namespace
 
 CDistortion::CDistortion(IGlobalSynth* synth, unsigned int instance) : m_synth(synth), m_instance(instance) {
-  Tables::InitEffectCurves();
   const unsigned int base = PARAM_FX_DISTORTION + instance;
   const unsigned int ids[REC_COUNT] = {
       base + 2 * FxParam::DIST_ASYM,   base + 2 * FxParam::DIST_BASS,  base + 2 * FxParam::DIST_TREBLE,

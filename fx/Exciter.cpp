@@ -22,7 +22,6 @@ const float TUNE_TABLE_SCALER =
 
 // Frequency of a pitch from the tuning table, without interpolation.
 float TunedHz(float pitch) {
-  Tables::Init();
   return Tables::TUNE_TABLE[static_cast<unsigned int>(TUNE_TABLE_SCALER * pitch)];
 }
 

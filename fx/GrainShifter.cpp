@@ -13,7 +13,6 @@ const float RING_SECONDS = 3.0f;
 }  // namespace
 
 CGrainShifter::CGrainShifter(IGlobalSynth* synth, unsigned int instance) : m_synth(synth), m_instance(instance) {
-  Tables::InitEffectCurves();
   FxHelpers::InitEffectParams(m_params, PARAM_COUNT, synth, PARAM_FX_GRAINSHIFTER, instance);
   for (GRAIN_STATE& g : m_grain) g = {0.0, 0.0, 1};
 }

@@ -9,11 +9,6 @@
 #include "engine/SynthTypes.h"
 #include "engine/Voice.h"
 #include "osc/OscState.h"
-#include "tables/InstrumentTables.h"
-#include "tables/NoiseLoopTables.h"
-#include "tables/Tables.h"
-#include "tables/ToneTables.h"
-#include "tables/WaveTables.h"
 
 namespace {
 
@@ -47,12 +42,6 @@ const unsigned int COscillator::OSC_FRAME_PARAM_IDS[COscillator::OSC_FRAME_PARAM
 
 COscillator::COscillator(IGlobalSynth* synth)
     : m_synth(synth), m_pitch(synth), m_effects(synth), m_samplePlayer(synth), m_filter(synth), m_drive(synth) {
-  // The source tables of the computed modes are built once, on first use.
-  Tables::Init();
-  Tables::InitWaveTables();
-  Tables::InitToneTables();
-  Tables::InitInstrumentTables();
-  Tables::InitNoiseLoopTables();
   m_buzzFade = {};
   m_morphFade = {};
   m_morphFade.loHz = MORPH_FADE_LO_HZ;
@@ -168,7 +157,8 @@ void COscillator::UpdateWaveTable() {
       name[4 * j + b] = ended ? 0 : bytes[b];
     }
   }
-  m_wavetable.LoadWaveTable(wave, name);
+  // The levels are built when the wavetable mode first plays this wave.
+  m_wavetable.LoadWaveTableDeferred(wave, name);
 }
 
 bool COscillator::_Matters(unsigned int id) {

@@ -35,7 +35,6 @@ float Finite(float v) { return std::isfinite(v) ? v : 0.0f; }
 }  // namespace
 
 CPitchModule::CPitchModule(IGlobalSynth* synth) : m_synth(synth) {
-  Tables::Init();
   m_detune.Init(synth, ID_DETUNE);
   m_masterDetune.Init(synth, ID_MASTER_DETUNE);
   m_vibrato.Init(synth, ID_VIBRATO);

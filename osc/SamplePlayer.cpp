@@ -91,8 +91,6 @@ struct CSamplePlayer::REGION {
 
 CSamplePlayer::CSamplePlayer(IGlobalSynth* synth)
     : m_filter(synth), m_drive(synth), m_synth(synth), m_sample(new CSampleLoader) {
-  Tables::Init();
-  Tables::InitGrainTables();
   MODULATED_PARAM* records[] = {&m_level, &m_pan, &m_ring, &m_density, &m_spread, &m_size, &m_width};
   for (MODULATED_PARAM* p : records) p->Init(synth, 0);
 }

@@ -1,6 +1,7 @@
 #include "osc/WaveTable.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
@@ -36,7 +37,11 @@ CWaveTable::CWaveTable() {
   m_table = SILENT_LEVEL;
   m_source = SILENT_LEVEL;
   const size_t floats = 2u * TABLE_SIZE + LEVEL_COUNT * LEVEL_STRIDE;
-  m_storage = new (std::nothrow) float[floats]();
+  // Only the working copy and the source start as zeros: the levels read
+  // the silent table until their first build (GenerateMipMaps), so the
+  // memory of levels never built is never touched.
+  m_storage = static_cast<float*>(std::malloc(floats * sizeof(float)));
+  if (m_storage) std::memset(m_storage, 0, 2u * TABLE_SIZE * sizeof(float));
   const size_t bytes = sizeof(fftw_complex) * TABLE_SIZE;
   m_spectrum = static_cast<fftw_complex*>(fftw_malloc(bytes));
   m_input = static_cast<fftw_complex*>(fftw_malloc(bytes));
@@ -50,7 +55,6 @@ CWaveTable::CWaveTable() {
   if (!m_storage || !m_spectrum || !m_input || !m_output || !m_forward || !m_backward) return;
   m_table = m_storage;
   m_source = m_storage + TABLE_SIZE;
-  for (unsigned int L = 0; L < LEVEL_COUNT; ++L) m_levels[L] = m_storage + 2 * TABLE_SIZE + L * LEVEL_STRIDE;
   m_ready = true;
 }
 
@@ -63,7 +67,7 @@ CWaveTable::~CWaveTable() {
   if (m_spectrum) fftw_free(m_spectrum);
   if (m_input) fftw_free(m_input);
   if (m_output) fftw_free(m_output);
-  delete[] m_storage;
+  std::free(m_storage);
 }
 
 std::mutex& CWaveTable::PlannerLock() {
@@ -72,16 +76,24 @@ std::mutex& CWaveTable::PlannerLock() {
 }
 
 void CWaveTable::LoadWaveTable(const float* wave, const char* name) {
+  LoadWaveTableDeferred(wave, name);
+  PrepareLevels();
+}
+
+void CWaveTable::LoadWaveTableDeferred(const float* wave, const char* name) {
   CopyName(m_name, name);
   if (!m_ready || !wave) return;
   if (wave != m_source) {
     // The levels depend on the source alone: an unchanged wave (a preset
-    // load that leaves the wavetable as it was) keeps them.
+    // load that leaves the wavetable as it was) keeps them (or their
+    // pending build).
     if (std::memcmp(m_source, wave, TABLE_SIZE * sizeof(float)) == 0) return;
     std::memcpy(m_source, wave, TABLE_SIZE * sizeof(float));
   }
+  // The working copy is taken now, so that the levels, whenever built, are
+  // those of this wave.
   ReduceQuality();
-  GenerateMipMaps();
+  m_levelsPending = true;
 }
 
 void CWaveTable::ReduceQuality() {
@@ -95,6 +107,7 @@ void CWaveTable::ReduceQuality() {
 
 void CWaveTable::GenerateMipMaps() {
   if (!m_ready) return;
+  m_levelsPending = false;
   for (unsigned int k = 0; k < TABLE_SIZE; ++k) {
     m_input[k].re = m_table[k];
     m_input[k].im = 0.0;
@@ -107,10 +120,11 @@ void CWaveTable::GenerateMipMaps() {
     std::memcpy(m_input, m_spectrum, (keep + 1) * sizeof(fftw_complex));
     std::memset(m_input + keep + 1, 0, (TABLE_SIZE - keep - 1) * sizeof(fftw_complex));
     fftw_one(m_backward, m_input, m_output);
-    float* level = m_levels[L];
+    float* level = m_storage + 2 * TABLE_SIZE + L * LEVEL_STRIDE;
     for (unsigned int k = 0; k < TABLE_SIZE; ++k) level[k] = static_cast<float>(m_output[k].re);
     Normalize(level, TABLE_SIZE);
     level[TABLE_SIZE] = level[0];
+    m_levels[L] = level;
   }
 }
 

@@ -37,6 +37,17 @@ class CWaveTable {
   // itself, GetSource()) and the name (16 bytes, copy stops at a zero), then
   // rebuilds the mip levels. An unchanged wave keeps the levels it has.
   void LoadWaveTable(const float* wave, const char* name);
+  // LoadWaveTable without the levels' build, which waits for the next
+  // PrepareLevels(): a wave that is loaded (every oscillator loads its
+  // preset's) but never played costs a copy, not ten transforms. The levels
+  // come from the wave as loaded here.
+  void LoadWaveTableDeferred(const float* wave, const char* name);
+  // Builds the levels that a deferred load left to build, if any; a reader
+  // of the levels calls it first (the oscillator's wavetable mode does). No
+  // allocation: fit for the audio thread.
+  void PrepareLevels() {
+    if (m_levelsPending) GenerateMipMaps();
+  }
   // The two build steps of LoadWaveTable: the normalised working copy of the
   // source, then the ten levels from its spectrum.
   void ReduceQuality();
@@ -111,7 +122,8 @@ class CWaveTable {
   char m_name[NAME_BYTES] = {};
   unsigned int m_quality = 0;
   bool m_ready = false;
+  bool m_levelsPending = false;  // the working copy is newer than the levels
   // One block holds the working table, the source and the levels, each
-  // level with a guard point.
+  // level with a guard point (m_levels point into it once built).
   float* m_storage = nullptr;
 };

@@ -1,24 +1,26 @@
-#include "tables/EffectCurves.h"
+// Builds the tables of EffectCurves.h (run by the build, see TableBuild.h).
 
 #include <cmath>
+#include <vector>
+
+#include "tables/EffectCurves.h"
+#include "tables/TableBuild.h"
 
 namespace Tables {
 
-float GRAINWND_TABLE[GRAINWND_TABLE_SIZE + 4];
-float TUBE_TABLE[TUBE_TABLE_SIZE];
-float TUBE2_TABLE[TUBE2_TABLE_SIZE];
-
 namespace {
 
-void BuildGrainWindow() {
+void BuildGrainWindow(ITableSink& sink) {
+  std::vector<float> window(GRAINWND_TABLE_SIZE + 4);
   for (unsigned int i = 0; i < GRAINWND_TABLE_SIZE; ++i) {
     const double x = static_cast<double>(i) / static_cast<double>(GRAINWND_TABLE_SIZEM1);
-    GRAINWND_TABLE[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * x));
+    window[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * M_PI * x));
   }
   // Close both ends exactly (cos(2 pi) is not exactly 1 in floating point).
-  GRAINWND_TABLE[0] = 0.0f;
-  GRAINWND_TABLE[GRAINWND_TABLE_SIZEM1] = 0.0f;
-  for (unsigned int i = 0; i < 4; ++i) GRAINWND_TABLE[GRAINWND_TABLE_SIZE + i] = 0.0f;
+  window[0] = 0.0f;
+  window[GRAINWND_TABLE_SIZEM1] = 0.0f;
+  for (unsigned int i = 0; i < 4; ++i) window[GRAINWND_TABLE_SIZE + i] = 0.0f;
+  sink.Put("Tables::GRAINWND_TABLE", window.data(), GRAINWND_TABLE_SIZE + 4);
 }
 
 // Tube 1: the negative side is a cubic soft clip from the zero at ZERO down
@@ -42,7 +44,7 @@ double TubeCurve(double x, double k) {
   return TUBE_FLOOR * (1.5 * u - 0.5 * u * u * u);
 }
 
-void BuildTubeTable() {
+void BuildTubeTable(ITableSink& sink) {
   // Slope of the negative side at the zero; solve k / tanh(k (top - zero)) for it.
   const double slope = -TUBE_FLOOR * 1.5 / (TUBE_ZERO - TUBE_KNEE);
   double lo = 1.0e-3, hi = 20.0;
@@ -54,18 +56,21 @@ void BuildTubeTable() {
       hi = k;
   }
   const double k = 0.5 * (lo + hi);
+  std::vector<float> tube(TUBE_TABLE_SIZE);
   for (unsigned int i = 0; i < TUBE_TABLE_SIZE; ++i)
-    TUBE_TABLE[i] = static_cast<float>(TubeCurve(static_cast<double>(i) * TUBE_STEP - 1.0, k));
-  TUBE_TABLE[TUBE_TABLE_SIZEM1] = 1.0f;
+    tube[i] = static_cast<float>(TubeCurve(static_cast<double>(i) * TUBE_STEP - 1.0, k));
+  tube[TUBE_TABLE_SIZEM1] = 1.0f;
+  sink.Put("Tables::TUBE_TABLE", tube.data(), TUBE_TABLE_SIZE);
 }
 
 // Tube 2: the sine of a rising cubic phase curve through the points where
 // the sine takes the curve's values: -0.983 at -1, 0.228 at 0, the peak
 // (a quarter cycle) at +0.55 and 0.698 on the way back at +1.
-void BuildTube2Table() {
+void BuildTube2Table(ITableSink& sink) {
   const double xs[4] = {-1.0, 0.0, 0.55, 1.0};
   const double ys[4] = {std::asin(-0.983), std::asin(0.228), 0.5 * M_PI, M_PI - std::asin(0.698)};
   // Lagrange form of the cubic through the four points.
+  std::vector<float> tube(TUBE2_TABLE_SIZE);
   for (unsigned int i = 0; i < TUBE2_TABLE_SIZE; ++i) {
     const double x = 2.0 * static_cast<double>(i) / static_cast<double>(TUBE2_TABLE_SIZEM1) - 1.0;
     double phase = 0.0;
@@ -75,24 +80,17 @@ void BuildTube2Table() {
         if (b != a) term *= (x - xs[b]) / (xs[a] - xs[b]);
       phase += term;
     }
-    TUBE2_TABLE[i] = static_cast<float>(std::sin(phase));
+    tube[i] = static_cast<float>(std::sin(phase));
   }
+  sink.Put("Tables::TUBE2_TABLE", tube.data(), TUBE2_TABLE_SIZE);
 }
-
-bool BuildAll() {
-  BuildGrainWindow();
-  BuildTubeTable();
-  BuildTube2Table();
-  return true;
-}
-
-const bool EFFECT_CURVES_BUILT_AT_LOAD = (InitEffectCurves(), true);
 
 }  // namespace
 
-void InitEffectCurves() {
-  static const bool built = BuildAll();
-  (void)built;
+void BuildEffectCurves(ITableSink& sink) {
+  BuildGrainWindow(sink);
+  BuildTubeTable(sink);
+  BuildTube2Table(sink);
 }
 
 }  // namespace Tables

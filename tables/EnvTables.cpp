@@ -1,13 +1,13 @@
-#include "tables/EnvTables.h"
+// Builds the table of EnvTables.h (run by the build, see TableBuild.h).
 
 #include <cmath>
 #include <vector>
 
+#include "tables/EnvTables.h"
 #include "tables/Pchip.h"
+#include "tables/TableBuild.h"
 
 namespace Tables {
-
-float ENV_DECAY_TABLE[ENV_DECAY_TABLE_SIZE];
 
 namespace {
 
@@ -20,22 +20,22 @@ const double DECAY_POINTS[][2] = {
     {0.8, 0.00012887},   {0.9, 2.8049e-5},    {0.95, 9.2528e-6},   {0.99, 1.3273e-6},   {1.0, 5.8975e-10},
 };
 
-bool BuildEnvDecayTable() {
+}  // namespace
+
+void BuildEnvTables(ITableSink& sink) {
   std::vector<double> x, y;
   for (const auto& p : DECAY_POINTS) {
     x.push_back(p[0]);
     y.push_back(std::log(p[1]));
   }
   CPchip curve(x, y);
+  std::vector<float> table(ENV_DECAY_TABLE_SIZE);
   for (unsigned int i = 0; i < ENV_DECAY_TABLE_SIZE; ++i) {
     double pos = static_cast<double>(i) / ENV_DECAY_TABLE_SIZEM1;
-    ENV_DECAY_TABLE[i] = static_cast<float>(std::exp(curve(pos)));
+    table[i] = static_cast<float>(std::exp(curve(pos)));
   }
-  ENV_DECAY_TABLE[0] = 1.0f;
-  return true;
+  table[0] = 1.0f;
+  sink.Put("Tables::ENV_DECAY_TABLE", table.data(), ENV_DECAY_TABLE_SIZE);
 }
 
-const bool g_built = BuildEnvDecayTable();
-
-}  // namespace
 }  // namespace Tables

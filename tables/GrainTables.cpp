@@ -1,10 +1,12 @@
-#include "tables/GrainTables.h"
+// Builds the table of GrainTables.h (run by the build, see TableBuild.h).
 
 #include <cmath>
+#include <vector>
+
+#include "tables/GrainTables.h"
+#include "tables/TableBuild.h"
 
 namespace Tables {
-
-float GRAINWND2_TABLE[GRAINWND2_TABLE_SIZE + 1];
 
 namespace {
 
@@ -14,8 +16,10 @@ const double FLAT_VALUE = 0.993;
 const double OVERSHOOT = 0.007;  // the bump that lifts the shoulder to 1.0
 const double OVERSHOOT_WIDTH = 0.1;
 
-bool BuildGrainWindow() {
-  double w[GRAINWND2_TABLE_SIZE];
+}  // namespace
+
+void BuildGrainTables(ITableSink& sink) {
+  std::vector<double> w(GRAINWND2_TABLE_SIZE);
   double peak = 0.0;
   for (unsigned int i = 0; i < GRAINWND2_TABLE_SIZE; ++i) {
     const double x = static_cast<double>(i) / GRAINWND2_TABLE_SIZEM1;
@@ -29,18 +33,10 @@ bool BuildGrainWindow() {
     w[i] = END_VALUE + (FLAT_VALUE - END_VALUE) * rise + bump;
     if (w[i] > peak) peak = w[i];
   }
-  for (unsigned int i = 0; i < GRAINWND2_TABLE_SIZE; ++i) GRAINWND2_TABLE[i] = static_cast<float>(w[i] / peak);
-  GRAINWND2_TABLE[GRAINWND2_TABLE_SIZE] = GRAINWND2_TABLE[0];
-  return true;
-}
-
-const bool GRAIN_TABLES_BUILT_AT_LOAD = (InitGrainTables(), true);
-
-}  // namespace
-
-void InitGrainTables() {
-  static const bool built = BuildGrainWindow();
-  (void)built;
+  std::vector<float> window(GRAINWND2_TABLE_SIZE + 1);
+  for (unsigned int i = 0; i < GRAINWND2_TABLE_SIZE; ++i) window[i] = static_cast<float>(w[i] / peak);
+  window[GRAINWND2_TABLE_SIZE] = window[0];
+  sink.Put("Tables::GRAINWND2_TABLE", window.data(), GRAINWND2_TABLE_SIZE + 1);
 }
 
 }  // namespace Tables

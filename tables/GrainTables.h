@@ -1,7 +1,9 @@
 #pragma once
-// The sample player's grain window, generated in code when the program is
-// loaded (same form as the tables in Tables.h). Readers that run from other
-// static initialisers call Tables::InitGrainTables() first.
+// The sample player's grain window (same form as the tables in Tables.h),
+// computed by the build and carried as read-only data
+// (tables/GeneratedTables.h).
+
+#include "tables/EmbeddedTable.h"
 
 namespace Tables {
 
@@ -11,9 +13,6 @@ namespace Tables {
 // the middle, and the mirror image falling over the last fifth.
 const unsigned int GRAINWND2_TABLE_SIZE = 16384;
 const unsigned int GRAINWND2_TABLE_SIZEM1 = GRAINWND2_TABLE_SIZE - 1;
-extern float GRAINWND2_TABLE[GRAINWND2_TABLE_SIZE + 1];
-
-// Fills the grain tables once; safe to call any number of times.
-void InitGrainTables();
+extern const float GRAINWND2_TABLE[GRAINWND2_TABLE_SIZE + 1] MORLAVINE_TABLE_SYMBOL(Tables, GRAINWND2_TABLE);
 
 }  // namespace Tables

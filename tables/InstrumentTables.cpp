@@ -1,21 +1,14 @@
-#include "tables/InstrumentTables.h"
+// Builds the tables of InstrumentTables.h (run by the build, see
+// TableBuild.h).
 
 #include <cmath>
-#include <mutex>
 #include <vector>
 
+#include "tables/InstrumentTables.h"
+#include "tables/TableBuild.h"
 #include "tables/WaveSynthesis.h"
 
 namespace Tables {
-
-float SYN_BRASS1_TABLE[SYN_BRASS1_TABLE_SIZE + 1];
-float SYN_BRASS2_TABLE[SYN_BRASS2_TABLE_SIZE + 1];
-float SYN_CELLO_TABLE[SYN_CELLO_TABLE_SIZE + 1];
-float SYN_FLUTE2_TABLE[SYN_FLUTE2_TABLE_SIZE + 1];
-float SYN_GUITAR1_TABLE[SYN_GUITAR1_TABLE_SIZE + 1];
-float SYN_OBOE_TABLE[SYN_OBOE_TABLE_SIZE + 1];
-float SYN_GUITARMOD1_TABLE[SYN_GUITARMOD1_TABLE_SIZE + 1];
-float SYN_GUITARMOD2_TABLE[SYN_GUITARMOD2_TABLE_SIZE + 1];
 
 namespace {
 
@@ -36,15 +29,19 @@ struct SPECTRUM {
   }
 };
 
-void Build(float* table, SPECTRUM spectrum, uint64_t seed) {
-  WaveSynthesis::BuildUnitPeakCycle(table, INSTRUMENT_TABLE_SIZE, spectrum.partials.data(),
+void Build(ITableSink& sink, const char* name, SPECTRUM spectrum, uint64_t seed) {
+  std::vector<float> table(INSTRUMENT_TABLE_SIZE + 1);
+  WaveSynthesis::BuildUnitPeakCycle(table.data(), INSTRUMENT_TABLE_SIZE, spectrum.partials.data(),
                                     static_cast<unsigned int>(spectrum.partials.size()), seed);
+  sink.Put(name, table.data(), INSTRUMENT_TABLE_SIZE + 1);
 }
 
-void BuildAll() {
+}  // namespace
+
+void BuildInstrumentTables(ITableSink& sink) {
   // The listed strong harmonics set each timbre; the weak ones (below 0.05)
   // round it off and let the cycle reach its peak of 1.
-  Build(SYN_BRASS1_TABLE,
+  Build(sink, "Tables::SYN_BRASS1_TABLE",
         SPECTRUM()
             .Add(1, 0.07)
             .Add(2, 0.156)
@@ -55,11 +52,11 @@ void BuildAll() {
             .Add(7, 0.064)
             .Falling(8, 16, 0.04, 0.012),
         1);
-  Build(SYN_BRASS2_TABLE,
+  Build(sink, "Tables::SYN_BRASS2_TABLE",
         SPECTRUM().Add(1, 0.056).Add(2, 0.282).Add(3, 0.28).Add(4, 0.1).Add(5, 0.14).Add(6, 0.06).Falling(7, 22, 0.045,
                                                                                                           0.008),
         2);
-  Build(SYN_CELLO_TABLE,
+  Build(sink, "Tables::SYN_CELLO_TABLE",
         SPECTRUM()
             .Add(1, 0.686)
             .Add(2, 0.346)
@@ -69,10 +66,12 @@ void BuildAll() {
             .Add(6, 0.054)
             .Falling(7, 12, 0.035, 0.008),
         3);
-  Build(SYN_FLUTE2_TABLE, SPECTRUM().Add(1, 0.033).Add(2, 0.93).Add(3, 0.01).Add(4, 0.058).Add(6, 0.012), 4);
-  Build(SYN_GUITAR1_TABLE, SPECTRUM().Add(1, 0.518).Add(2, 0.377).Add(3, 0.102).Falling(4, 8, 0.045, 0.008), 5);
-  Build(SYN_OBOE_TABLE, SPECTRUM().Add(1, 0.163).Add(2, 0.822).Falling(3, 6, 0.04, 0.012), 6);
-  Build(SYN_GUITARMOD1_TABLE,
+  Build(sink, "Tables::SYN_FLUTE2_TABLE",
+        SPECTRUM().Add(1, 0.033).Add(2, 0.93).Add(3, 0.01).Add(4, 0.058).Add(6, 0.012), 4);
+  Build(sink, "Tables::SYN_GUITAR1_TABLE",
+        SPECTRUM().Add(1, 0.518).Add(2, 0.377).Add(3, 0.102).Falling(4, 8, 0.045, 0.008), 5);
+  Build(sink, "Tables::SYN_OBOE_TABLE", SPECTRUM().Add(1, 0.163).Add(2, 0.822).Falling(3, 6, 0.04, 0.012), 6);
+  Build(sink, "Tables::SYN_GUITARMOD1_TABLE",
         SPECTRUM()
             .Add(1, 0.158)
             .Add(2, 0.284)
@@ -89,14 +88,7 @@ void BuildAll() {
             .Add(13, 0.03)
             .Add(14, 0.015),
         7);
-  Build(SYN_GUITARMOD2_TABLE, SPECTRUM().Add(1, 0.747).Add(2, 0.169).Falling(3, 7, 0.045, 0.01), 8);
-}
-
-}  // namespace
-
-void InitInstrumentTables() {
-  static std::once_flag once;
-  std::call_once(once, BuildAll);
+  Build(sink, "Tables::SYN_GUITARMOD2_TABLE", SPECTRUM().Add(1, 0.747).Add(2, 0.169).Falling(3, 7, 0.045, 0.01), 8);
 }
 
 }  // namespace Tables

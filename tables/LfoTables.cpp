@@ -1,20 +1,13 @@
-#include "tables/LfoTables.h"
+// Builds the tables of LfoTables.h (run by the build, see TableBuild.h).
 
 #include <cmath>
 #include <vector>
 
+#include "tables/LfoTables.h"
 #include "tables/Pchip.h"
+#include "tables/TableBuild.h"
 
 namespace LfoTables {
-
-float SINE_TABLE[SINE_TABLE_SIZE + 1];
-float TRIANGLE_TABLE[TRIANGLE_TABLE_SIZE + 1];
-float SAW_TABLE[SAW_TABLE_SIZE + 1];
-float LOG_TABLE[LOG_TABLE_SIZE + 1];
-float EXP_TABLE[EXP_TABLE_SIZE + 1];
-float SQUARE_TABLE[SQUARE_TABLE_SIZE + 1];
-float LOGSQUARE_TABLE[LOGSQUARE_TABLE_SIZE + 1];
-float EXPSQUARE_TABLE[EXPSQUARE_TABLE_SIZE + 1];
 
 namespace {
 
@@ -35,9 +28,11 @@ void BandLimitStep(double* t, int s, double below, double above) {
   for (int j = -9; j <= 9; ++j) t[s + j] += h * STEP_RINGING[j + 9];
 }
 
-void Store(float* dst, const double* src) {
+// The table as floats, its guard entry equal to entry 0, to the sink.
+void Store(Tables::ITableSink& sink, const char* name, const double* src, float* dst) {
   for (int k = 0; k < N; ++k) dst[k] = static_cast<float>(src[k]);
   dst[N] = dst[0];
+  sink.Put(name, dst, N + 1);
 }
 
 double LogCurve(int k) { return 2.0 * std::log(3.0 - 2.0 * k / static_cast<double>(N)) / std::log(3.0) - 1.0; }
@@ -147,18 +142,19 @@ void BuildPulse(double* t, const PULSE_SHAPE& p) {
   t[static_cast<int>(p.trough)] = -1.0;
 }
 
-bool BuildLfoTables() {
+void BuildAll(Tables::ITableSink& sink) {
   std::vector<double> t(N + 20, 0.0);
   double* a = t.data();
+  std::vector<float> out(N + 1), sawTable(N + 1);
 
   for (int k = 0; k < N; ++k) a[k] = std::sin(2.0 * PI * k / N);
-  Store(SINE_TABLE, a);
+  Store(sink, "LfoTables::SINE_TABLE", a, out.data());
 
   for (int k = 0; k < N; ++k) {
     double x = static_cast<double>(k) / N;
     a[k] = k <= 1024 ? 4.0 * x : (k <= 3072 ? 2.0 - 4.0 * x : 4.0 * x - 4.0);
   }
-  Store(TRIANGLE_TABLE, a);
+  Store(sink, "LfoTables::TRIANGLE_TABLE", a, out.data());
 
   // Saw: the falling ramp with its jump split into two half steps around a
   // short stretch at 0; the second half mirrors the first.
@@ -168,31 +164,31 @@ bool BuildLfoTables() {
   for (int k = 1; k < N / 2; ++k) saw[N - k] = -saw[k];
   saw[N / 2] = 0.0;
   saw[0] = 0.0;
-  Store(SAW_TABLE, saw.data());
+  Store(sink, "LfoTables::SAW_TABLE", saw.data(), sawTable.data());
 
   // Square: the saw minus the saw shifted by 2047 entries.
-  for (int k = 0; k < N; ++k) a[k] = static_cast<double>(SAW_TABLE[k]) - static_cast<double>(SAW_TABLE[(k + 2047) % N]);
-  Store(SQUARE_TABLE, a);
+  for (int k = 0; k < N; ++k)
+    a[k] = static_cast<double>(sawTable[k]) - static_cast<double>(sawTable[(k + 2047) % N]);
+  Store(sink, "LfoTables::SQUARE_TABLE", a, out.data());
 
   for (int k = 0; k < N; ++k) a[k] = k < 10 ? -1.0 : LogCurve(k);
   BandLimitStep(a, 10, -1.0, LogCurve(10));
-  Store(LOG_TABLE, a);
+  Store(sink, "LfoTables::LOG_TABLE", a, out.data());
 
   for (int k = 0; k < N; ++k) a[k] = k < 10 ? -1.0 : ExpCurve(k);
   BandLimitStep(a, 10, -1.0, ExpCurve(10));
-  Store(EXP_TABLE, a);
+  Store(sink, "LfoTables::EXP_TABLE", a, out.data());
 
   PULSE_SHAPE logSquare = {7.5, 204.0, 0.97879, 2095.5, 2420.0, -0.03226, 3.0, 60.0};
   BuildPulse(a, logSquare);
-  Store(LOGSQUARE_TABLE, a);
+  Store(sink, "LfoTables::LOGSQUARE_TABLE", a, out.data());
 
   PULSE_SHAPE expSquare = {-0.5, 304.0, 0.97168, 2047.5, 2336.0, 0.00511, 4.0, 60.0};
   BuildPulse(a, expSquare);
-  Store(EXPSQUARE_TABLE, a);
-  return true;
+  Store(sink, "LfoTables::EXPSQUARE_TABLE", a, out.data());
 }
-
-const bool g_built = BuildLfoTables();
 
 }  // namespace
 }  // namespace LfoTables
+
+void Tables::BuildLfoTables(ITableSink& sink) { LfoTables::BuildAll(sink); }

@@ -1,23 +1,14 @@
-#include "tables/NoiseLoopTables.h"
+// Builds the tables of NoiseLoopTables.h (run by the build, see
+// TableBuild.h).
 
 #include <cmath>
-#include <mutex>
 #include <vector>
 
+#include "tables/NoiseLoopTables.h"
+#include "tables/TableBuild.h"
 #include "tables/WaveSynthesis.h"
 
 namespace Tables {
-
-float NOISE_BROWN_TABLE[NOISE_BROWN_TABLE_SIZE + 1];
-float NOISE_DRONE1_TABLE[NOISE_DRONE1_TABLE_SIZE + 1];
-float NOISE_DRONE2_TABLE[NOISE_DRONE2_TABLE_SIZE + 1];
-float NOISE_DRONE3_TABLE[NOISE_DRONE3_TABLE_SIZE + 1];
-float NOISE_DRONE4_TABLE[NOISE_DRONE4_TABLE_SIZE + 1];
-float NOISE_DRONE5_TABLE[NOISE_DRONE5_TABLE_SIZE + 1];
-float NOISE_CRACKLE1_TABLE[NOISE_CRACKLE1_TABLE_SIZE + 1];
-float NOISE_CRACKLE2_TABLE[NOISE_CRACKLE2_TABLE_SIZE + 1];
-float NOISE_CRACKLE3_TABLE[NOISE_CRACKLE3_TABLE_SIZE + 1];
-float NOISE_CLICK_TABLE[NOISE_CLICK_TABLE_SIZE + 1];
 
 namespace {
 
@@ -260,7 +251,7 @@ void BuildCrackle(SCRATCH& scratch, float* table, unsigned int size, double zc, 
             [&](double z, std::vector<double>& out) { Crackle(white, ClampRate(z), envelope, out); });
 }
 
-void BuildClick(SCRATCH& scratch) {
+void BuildClick(SCRATCH& scratch, float* table) {
   // A bright noise burst with a sharp attack and a long faint tail. The zero
   // values before and after it count as crossings: the burst itself carries
   // the rest of the table's 907 per 1000.
@@ -277,43 +268,49 @@ void BuildClick(SCRATCH& scratch) {
     double t = static_cast<double>(i);
     x[i] = y * (std::exp(-t / 120.0) + 0.02 * std::exp(-t / 4000.0));
   }
-  for (unsigned int i = 0; i <= NOISE_CLICK_TABLE_SIZE; ++i) NOISE_CLICK_TABLE[i] = 0.0f;
-  float* burst = NOISE_CLICK_TABLE + first;
+  for (unsigned int i = 0; i <= NOISE_CLICK_TABLE_SIZE; ++i) table[i] = 0.0f;
+  float* burst = table + first;
   for (unsigned int i = 0; i < n; ++i) burst[i] = static_cast<float>(x[i]);
   // Level over the whole table 0.008: the burst alone carries all of it.
   WaveSynthesis::ShapeToRms(burst, n, 0.008 * std::sqrt(static_cast<double>(NOISE_CLICK_TABLE_SIZE) / n));
   for (unsigned int i = 0; i < n; ++i)
     if (burst[i] == 0.0f) burst[i] = 1e-9f;  // the burst has no silent value
-  NOISE_CLICK_TABLE[NOISE_CLICK_TABLE_SIZE] = NOISE_CLICK_TABLE[0];
+  table[NOISE_CLICK_TABLE_SIZE] = table[0];
 }
 
-void BuildAll() {
+void BuildAll(ITableSink& sink) {
   SCRATCH scratch;
+  std::vector<float> table(MAX_LOOP_SIZE + 1);  // each loop in turn, then its guard value
+  float* t = table.data();
   // Integrated noise (a 1/f^2 spectrum) above a high-pass corner f that
   // sets its crossing rate: about 2 sqrt(f / 2) per value, so f = z^2 / 2.
   // The integration does not depend on f: it is done once.
   std::vector<double>& integrated = scratch.input[0];
   Gaussian(integrated, NOISE_BROWN_TABLE_SIZE, 0xB2035ULL);
   OnePoleRing(integrated, 0.99999);
-  BuildLoop(scratch, NOISE_BROWN_TABLE, NOISE_BROWN_TABLE_SIZE, 15.0, 0.496, 0.022, 0.5,
-            [&](double z, std::vector<double>& out) {
-              out.assign(integrated.begin(), integrated.end());
-              HighPassRing(out, 1.0 - M_PI * z * z);
-            });
-  BuildDrone(scratch, NOISE_DRONE1_TABLE, NOISE_DRONE1_TABLE_SIZE, 22.0, 0.399, DRONE1_PARTIALS, 4, 0.01, 0.4, 3,
-             0xD1);
-  BuildDrone(scratch, NOISE_DRONE2_TABLE, NOISE_DRONE2_TABLE_SIZE, 98.0, 0.303, DRONE2_PARTIALS, 4, 0.02, 0.3, 2,
-             0xD2);
-  BuildDrone(scratch, NOISE_DRONE3_TABLE, NOISE_DRONE3_TABLE_SIZE, 24.0, 0.409, DRONE3_PARTIALS, 4, 0.01, 0.5, 4,
-             0xD3);
-  BuildDrone(scratch, NOISE_DRONE4_TABLE, NOISE_DRONE4_TABLE_SIZE, 11.0, 0.446, DRONE4_PARTIALS, 4, 0.015, 0.3, 1,
-             0xD4);
-  BuildDrone(scratch, NOISE_DRONE5_TABLE, NOISE_DRONE5_TABLE_SIZE, 5.0, 0.414, DRONE5_PARTIALS, 3, 0.02, 0.35, 2,
-             0xD5);
-  BuildCrackle(scratch, NOISE_CRACKLE1_TABLE, NOISE_CRACKLE1_TABLE_SIZE, 73.0, 0.028, 0.0008, 40.0, 0xC1);
-  BuildCrackle(scratch, NOISE_CRACKLE2_TABLE, NOISE_CRACKLE2_TABLE_SIZE, 724.0, 0.091, 0.004, 12.0, 0xC2);
-  BuildCrackle(scratch, NOISE_CRACKLE3_TABLE, NOISE_CRACKLE3_TABLE_SIZE, 532.0, 0.069, 0.002, 20.0, 0xC3);
-  BuildClick(scratch);
+  BuildLoop(scratch, t, NOISE_BROWN_TABLE_SIZE, 15.0, 0.496, 0.022, 0.5, [&](double z, std::vector<double>& out) {
+    out.assign(integrated.begin(), integrated.end());
+    HighPassRing(out, 1.0 - M_PI * z * z);
+  });
+  sink.Put("Tables::NOISE_BROWN_TABLE", t, NOISE_BROWN_TABLE_SIZE + 1);
+  BuildDrone(scratch, t, NOISE_DRONE1_TABLE_SIZE, 22.0, 0.399, DRONE1_PARTIALS, 4, 0.01, 0.4, 3, 0xD1);
+  sink.Put("Tables::NOISE_DRONE1_TABLE", t, NOISE_DRONE1_TABLE_SIZE + 1);
+  BuildDrone(scratch, t, NOISE_DRONE2_TABLE_SIZE, 98.0, 0.303, DRONE2_PARTIALS, 4, 0.02, 0.3, 2, 0xD2);
+  sink.Put("Tables::NOISE_DRONE2_TABLE", t, NOISE_DRONE2_TABLE_SIZE + 1);
+  BuildDrone(scratch, t, NOISE_DRONE3_TABLE_SIZE, 24.0, 0.409, DRONE3_PARTIALS, 4, 0.01, 0.5, 4, 0xD3);
+  sink.Put("Tables::NOISE_DRONE3_TABLE", t, NOISE_DRONE3_TABLE_SIZE + 1);
+  BuildDrone(scratch, t, NOISE_DRONE4_TABLE_SIZE, 11.0, 0.446, DRONE4_PARTIALS, 4, 0.015, 0.3, 1, 0xD4);
+  sink.Put("Tables::NOISE_DRONE4_TABLE", t, NOISE_DRONE4_TABLE_SIZE + 1);
+  BuildDrone(scratch, t, NOISE_DRONE5_TABLE_SIZE, 5.0, 0.414, DRONE5_PARTIALS, 3, 0.02, 0.35, 2, 0xD5);
+  sink.Put("Tables::NOISE_DRONE5_TABLE", t, NOISE_DRONE5_TABLE_SIZE + 1);
+  BuildCrackle(scratch, t, NOISE_CRACKLE1_TABLE_SIZE, 73.0, 0.028, 0.0008, 40.0, 0xC1);
+  sink.Put("Tables::NOISE_CRACKLE1_TABLE", t, NOISE_CRACKLE1_TABLE_SIZE + 1);
+  BuildCrackle(scratch, t, NOISE_CRACKLE2_TABLE_SIZE, 724.0, 0.091, 0.004, 12.0, 0xC2);
+  sink.Put("Tables::NOISE_CRACKLE2_TABLE", t, NOISE_CRACKLE2_TABLE_SIZE + 1);
+  BuildCrackle(scratch, t, NOISE_CRACKLE3_TABLE_SIZE, 532.0, 0.069, 0.002, 20.0, 0xC3);
+  sink.Put("Tables::NOISE_CRACKLE3_TABLE", t, NOISE_CRACKLE3_TABLE_SIZE + 1);
+  BuildClick(scratch, t);
+  sink.Put("Tables::NOISE_CLICK_TABLE", t, NOISE_CLICK_TABLE_SIZE + 1);
 }
 
 static_assert(MAX_LOOP_SIZE >= NOISE_BROWN_TABLE_SIZE && MAX_LOOP_SIZE >= NOISE_DRONE1_TABLE_SIZE &&
@@ -325,9 +322,6 @@ static_assert(MAX_LOOP_SIZE >= NOISE_BROWN_TABLE_SIZE && MAX_LOOP_SIZE >= NOISE_
 
 }  // namespace
 
-void InitNoiseLoopTables() {
-  static std::once_flag once;
-  std::call_once(once, BuildAll);
-}
+void BuildNoiseLoopTables(ITableSink& sink) { BuildAll(sink); }
 
 }  // namespace Tables

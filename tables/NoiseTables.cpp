@@ -1,10 +1,12 @@
-#include "tables/NoiseTables.h"
+// Builds the table of NoiseTables.h (run by the build, see TableBuild.h).
 
 #include <cstdint>
+#include <vector>
+
+#include "tables/NoiseTables.h"
+#include "tables/TableBuild.h"
 
 namespace Tables {
-
-float NOISE_WHITE_TABLE[NOISE_WHITE_TABLE_SIZE];
 
 namespace {
 
@@ -23,9 +25,10 @@ double NextUniform(uint64_t& state) {
 // Independent samples (a flat spectrum, half the steps crossing zero) with
 // the level of a recorded white-noise loop: the sum of three uniform values
 // has a crest factor close to 3, so a peak of 1 gives an RMS near 0.34.
-bool BuildNoiseWhiteTable() {
+void BuildNoiseWhiteTable(ITableSink& sink) {
   uint64_t state = 0x2545F4914F6CDD1DULL;
-  static double raw[NOISE_WHITE_TABLE_SIZE];
+  std::vector<double> raw(NOISE_WHITE_TABLE_SIZE);
+  std::vector<float> table(NOISE_WHITE_TABLE_SIZE);
   double lo = 10.0, hi = -10.0;
   for (unsigned int i = 0; i < NOISE_WHITE_TABLE_SIZE; ++i) {
     double u = NextUniform(state) + NextUniform(state) + NextUniform(state);
@@ -40,12 +43,13 @@ bool BuildNoiseWhiteTable() {
     double v = NOISE_MIN + (raw[i] - lo) * scale;
     if (v < NOISE_MIN) v = NOISE_MIN;
     if (v > NOISE_MAX) v = NOISE_MAX;
-    NOISE_WHITE_TABLE[i] = static_cast<float>(v);
+    table[i] = static_cast<float>(v);
   }
-  return true;
+  sink.Put("Tables::NOISE_WHITE_TABLE", table.data(), NOISE_WHITE_TABLE_SIZE);
 }
 
-const bool g_built = BuildNoiseWhiteTable();
-
 }  // namespace
+
+void BuildNoiseTables(ITableSink& sink) { BuildNoiseWhiteTable(sink); }
+
 }  // namespace Tables

@@ -1,17 +1,13 @@
-#include "tables/ToneTables.h"
+// Builds the tables of ToneTables.h (run by the build, see TableBuild.h).
 
 #include <cmath>
-#include <mutex>
+#include <vector>
 
+#include "tables/TableBuild.h"
+#include "tables/ToneTables.h"
 #include "tables/WaveSynthesis.h"
 
 namespace Tables {
-
-float BELL_TABLE[BELL_TABLE_SIZE + 1];
-float INHARM1_TABLE[INHARM1_TABLE_SIZE + 1];
-float INHARM2_TABLE[INHARM2_TABLE_SIZE + 1];
-float ORGAN_TABLE[ORGAN_TABLE_SIZE + 1];
-float ORGAN2_TABLE[ORGAN2_TABLE_SIZE + 1];
 
 namespace {
 
@@ -30,28 +26,29 @@ const PARTIAL ORGAN2_PARTIALS[] = {{1, 0.74556, 0.0},         {3, 0.2944, Deg(25
                                    {12, 0.08261, Deg(-165.9)}, {24, 0.04912, Deg(135.0)}, {48, 0.02199, Deg(-90.0)}};
 
 template <unsigned int N>
-void Build(float* table, unsigned int size, unsigned int period, const PARTIAL (&partials)[N]) {
-  WaveSynthesis::SumOfSines(table, size, period, partials, N);
+void Build(ITableSink& sink, const char* name, unsigned int size, unsigned int period, const PARTIAL (&partials)[N]) {
+  std::vector<float> table(size + 1);
+  WaveSynthesis::SumOfSines(table.data(), size, period, partials, N);
   table[size] = table[0];
-}
-
-void BuildAll() {
-  // The 32769-point cycles span theta = 0 .. 2 pi inclusive.
-  Build(BELL_TABLE, BELL_TABLE_SIZE, BELL_TABLE_SIZEM1, BELL_PARTIALS);
-  Build(INHARM1_TABLE, INHARM1_TABLE_SIZE, INHARM1_TABLE_SIZEM1, INHARM1_PARTIALS);
-  Build(INHARM2_TABLE, INHARM2_TABLE_SIZE, INHARM2_TABLE_SIZEM1, INHARM2_PARTIALS);
-  Build(ORGAN_TABLE, ORGAN_TABLE_SIZE, ORGAN_TABLE_SIZEM1, ORGAN_PARTIALS);
-  // The second registration's sum peaks a hair above 1: scale it to 1.
-  Build(ORGAN2_TABLE, ORGAN2_TABLE_SIZE, ORGAN2_TABLE_SIZE, ORGAN2_PARTIALS);
-  double peak = WaveSynthesis::PeakMagnitude(ORGAN2_TABLE, ORGAN2_TABLE_SIZE);
-  for (unsigned int i = 0; i <= ORGAN2_TABLE_SIZE; ++i) ORGAN2_TABLE[i] = static_cast<float>(ORGAN2_TABLE[i] / peak);
+  sink.Put(name, table.data(), size + 1);
 }
 
 }  // namespace
 
-void InitToneTables() {
-  static std::once_flag once;
-  std::call_once(once, BuildAll);
+void BuildToneTables(ITableSink& sink) {
+  // The 32769-point cycles span theta = 0 .. 2 pi inclusive.
+  Build(sink, "Tables::BELL_TABLE", BELL_TABLE_SIZE, BELL_TABLE_SIZEM1, BELL_PARTIALS);
+  Build(sink, "Tables::INHARM1_TABLE", INHARM1_TABLE_SIZE, INHARM1_TABLE_SIZEM1, INHARM1_PARTIALS);
+  Build(sink, "Tables::INHARM2_TABLE", INHARM2_TABLE_SIZE, INHARM2_TABLE_SIZEM1, INHARM2_PARTIALS);
+  Build(sink, "Tables::ORGAN_TABLE", ORGAN_TABLE_SIZE, ORGAN_TABLE_SIZEM1, ORGAN_PARTIALS);
+  // The second registration's sum peaks a hair above 1: scale it to 1.
+  std::vector<float> organ2(ORGAN2_TABLE_SIZE + 1);
+  WaveSynthesis::SumOfSines(organ2.data(), ORGAN2_TABLE_SIZE, ORGAN2_TABLE_SIZE, ORGAN2_PARTIALS,
+                            sizeof(ORGAN2_PARTIALS) / sizeof(ORGAN2_PARTIALS[0]));
+  organ2[ORGAN2_TABLE_SIZE] = organ2[0];
+  double peak = WaveSynthesis::PeakMagnitude(organ2.data(), ORGAN2_TABLE_SIZE);
+  for (unsigned int i = 0; i <= ORGAN2_TABLE_SIZE; ++i) organ2[i] = static_cast<float>(organ2[i] / peak);
+  sink.Put("Tables::ORGAN2_TABLE", organ2.data(), ORGAN2_TABLE_SIZE + 1);
 }
 
 }  // namespace Tables

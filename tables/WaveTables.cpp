@@ -1,21 +1,13 @@
-#include "tables/WaveTables.h"
+// Builds the tables of WaveTables.h (run by the build, see TableBuild.h).
 
 #include <cmath>
+#include <vector>
+
+#include "tables/TableBuild.h"
+#include "tables/WaveTables.h"
 
 namespace Tables {
 
-float WEAKSAW_TABLE[WEAKSAW_TABLE_SIZE + 1];
-float WEAKTRIANGLE_TABLE[WEAKTRIANGLE_TABLE_SIZE + 1];
-float RESONANT1_TABLE[RESONANT1_TABLE_SIZE + 1];
-float RESONANT2_TABLE[RESONANT2_TABLE_SIZE + 1];
-float RESONANT3_TABLE[RESONANT3_TABLE_SIZE + 1];
-float RESONANT4_TABLE[RESONANT4_TABLE_SIZE + 1];
-float RESONANT5_TABLE[RESONANT5_TABLE_SIZE + 1];
-float VOWEL1_TABLE[VOWEL1_TABLE_SIZE + 1];
-float VOWEL2_TABLE[VOWEL2_TABLE_SIZE + 1];
-float VOWEL3_TABLE[VOWEL3_TABLE_SIZE + 1];
-float SYN_FLUTE1_TABLE[SYN_FLUTE1_TABLE_SIZE + 1];
-float SYN_GUITAR2_TABLE[SYN_GUITAR2_TABLE_SIZE + 1];
 
 namespace {
 
@@ -112,8 +104,8 @@ void BuildCycle(double* cycle) {
 }
 
 template <unsigned int COUNT>
-void BuildWave(float* table, const WAVE_PARTIAL (&partials)[COUNT], WAVE_NORM norm, const double* cycle,
-               double* sum) {
+void BuildWave(ITableSink& sink, const char* name, const WAVE_PARTIAL (&partials)[COUNT], WAVE_NORM norm,
+               const double* cycle, double* sum) {
   const unsigned int mask = WAVE_TABLE_SIZE - 1;
   for (unsigned int i = 0; i < WAVE_TABLE_SIZE; ++i) sum[i] = 0.0;
   for (const WAVE_PARTIAL& h : partials) {
@@ -131,36 +123,30 @@ void BuildWave(float* table, const WAVE_PARTIAL (&partials)[COUNT], WAVE_NORM no
   }
   double extreme = norm == NORM_GREATEST_PLUS_ONE ? hi : (norm == NORM_LEAST_MINUS_ONE ? -lo : std::fmax(hi, -lo));
   double scale = extreme > 0.0 ? 1.0 / extreme : 1.0;
+  std::vector<float> table(WAVE_TABLE_SIZE + 1);
   for (unsigned int i = 0; i < WAVE_TABLE_SIZE; ++i) table[i] = static_cast<float>(sum[i] * scale);
   table[WAVE_TABLE_SIZE] = table[0];
-}
-
-bool BuildAll() {
-  double* cycle = new double[WAVE_TABLE_SIZE];
-  double* sum = new double[WAVE_TABLE_SIZE];
-  BuildCycle(cycle);
-  BuildWave(WEAKSAW_TABLE, WEAKSAW_PARTIALS, NORM_LEAST_MINUS_ONE, cycle, sum);
-  BuildWave(WEAKTRIANGLE_TABLE, WEAKTRIANGLE_PARTIALS, NORM_PEAK_ONE, cycle, sum);
-  BuildWave(RESONANT1_TABLE, RESONANT1_PARTIALS, NORM_LEAST_MINUS_ONE, cycle, sum);
-  BuildWave(RESONANT2_TABLE, RESONANT2_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle, sum);
-  BuildWave(RESONANT3_TABLE, RESONANT3_PARTIALS, NORM_LEAST_MINUS_ONE, cycle, sum);
-  BuildWave(RESONANT4_TABLE, RESONANT4_PARTIALS, NORM_LEAST_MINUS_ONE, cycle, sum);
-  BuildWave(RESONANT5_TABLE, RESONANT5_PARTIALS, NORM_LEAST_MINUS_ONE, cycle, sum);
-  BuildWave(VOWEL1_TABLE, VOWEL1_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle, sum);
-  BuildWave(VOWEL2_TABLE, VOWEL2_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle, sum);
-  BuildWave(VOWEL3_TABLE, VOWEL3_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle, sum);
-  BuildWave(SYN_FLUTE1_TABLE, SYN_FLUTE1_PARTIALS, NORM_PEAK_ONE, cycle, sum);
-  BuildWave(SYN_GUITAR2_TABLE, SYN_GUITAR2_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle, sum);
-  delete[] sum;
-  delete[] cycle;
-  return true;
+  sink.Put(name, table.data(), WAVE_TABLE_SIZE + 1);
 }
 
 }  // namespace
 
-void InitWaveTables() {
-  static const bool built = BuildAll();
-  (void)built;
+void BuildWaveTables(ITableSink& sink) {
+  std::vector<double> cycle(WAVE_TABLE_SIZE), sum(WAVE_TABLE_SIZE);
+  BuildCycle(cycle.data());
+  BuildWave(sink, "Tables::WEAKSAW_TABLE", WEAKSAW_PARTIALS, NORM_LEAST_MINUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::WEAKTRIANGLE_TABLE", WEAKTRIANGLE_PARTIALS, NORM_PEAK_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::RESONANT1_TABLE", RESONANT1_PARTIALS, NORM_LEAST_MINUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::RESONANT2_TABLE", RESONANT2_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::RESONANT3_TABLE", RESONANT3_PARTIALS, NORM_LEAST_MINUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::RESONANT4_TABLE", RESONANT4_PARTIALS, NORM_LEAST_MINUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::RESONANT5_TABLE", RESONANT5_PARTIALS, NORM_LEAST_MINUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::VOWEL1_TABLE", VOWEL1_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::VOWEL2_TABLE", VOWEL2_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::VOWEL3_TABLE", VOWEL3_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::SYN_FLUTE1_TABLE", SYN_FLUTE1_PARTIALS, NORM_PEAK_ONE, cycle.data(), sum.data());
+  BuildWave(sink, "Tables::SYN_GUITAR2_TABLE", SYN_GUITAR2_PARTIALS, NORM_GREATEST_PLUS_ONE, cycle.data(),
+            sum.data());
 }
 
 }  // namespace Tables

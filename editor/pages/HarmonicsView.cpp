@@ -38,7 +38,6 @@ CSpectrumControl::CSpectrumControl(const CRect& size, CControlListener* listener
       m_phase(NewBins()),
       m_magnitudeCopy(NewBins()),
       m_phaseCopy(NewBins()) {
-  Tables::Init();
   const size_t bytes = sizeof(fftw_complex) * N;
   m_input = static_cast<fftw_complex*>(fftw_malloc(bytes));
   m_output = static_cast<fftw_complex*>(fftw_malloc(bytes));

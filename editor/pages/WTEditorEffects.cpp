@@ -49,7 +49,7 @@ void BandPass(const float* in, float* out, float w, float gain, float q) {
 
 }  // namespace
 
-CWTEditorEffects::CWTEditorEffects() : m_scratch(new float[N]()) { Tables::Init(); }
+CWTEditorEffects::CWTEditorEffects() : m_scratch(new float[N]()) {}
 
 CWTEditorEffects::~CWTEditorEffects() { delete[] m_scratch; }
 

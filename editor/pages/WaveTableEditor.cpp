@@ -45,11 +45,14 @@ const char* const ENTRY_PASTE = "Paste";
 
 const CColor BUS_FONT_COLOUR(235, 238, 242, 255);
 
-// A push button over the upper half of its two-state bitmap.
+// A push button over the upper half of its two-state bitmap. A drawn
+// bitmap's size is known without drawing it: that waits until the button
+// is first shown (an instrument whose editor never opens draws none).
 CKickButton* Kick(CCoord left, CCoord top, const char* bitmapName, CControlListener* listener, long tag) {
   CBitmap* bitmap = new CBitmap(bitmapName);
-  CCoord w = bitmap->isLoaded() ? bitmap->getWidth() : 12;
-  CCoord h = bitmap->isLoaded() ? bitmap->getHeight() / 2 : 12;
+  const bool shows = WillShow(bitmap);
+  CCoord w = shows ? bitmap->getWidth() : 12;
+  CCoord h = shows ? bitmap->getHeight() / 2 : 12;
   CKickButton* button = new CKickButton(CRect(left, top, left + w, top + h), listener, tag, bitmap);
   bitmap->forget();
   return button;

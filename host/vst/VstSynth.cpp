@@ -136,9 +136,13 @@ void CVstSynth::setSampleRate(float rate) {
   if (!(rate > 0.0f) || rate != rate || rate > 1.0e7f) return;
   if (m_voiceManager) {
     m_voiceManager->Reset();
+    // The band-limited tables are built here once, for the oversampling
+    // that the first block plays with, and not again in that block.
+    const bool factorChanged = m_voiceManager->TakeOversamplingSetting();
     m_globalSynth->SetSampleRate(rate);
     m_midiProcessor->SetSampleRate(rate);
     m_voiceManager->SetSampleRate(rate);
+    if (factorChanged) m_voiceManager->SetBlockSize(m_voiceManager->GetBlockSize());
   }
   AudioEffectX::setSampleRate(rate);
 }

@@ -96,6 +96,28 @@ TEST(GlobalSynth, TablesRebuiltInPlaceAndRepeatable) {
   EXPECT_EQ(0, std::memcmp(first.data(), saw, first.size() * sizeof(float)));
 }
 
+TEST(GlobalSynth, TablesFollowTheOversampledRateAndASameRateKeepsThem) {
+  TestDataDir dir;
+  CGlobalSynth at2, at4;
+  at2.SetOversampling(2);
+  at2.SetSampleRate(44100.0f);  // 88,200 Hz
+  at4.SetSampleRate(44100.0f);  // 176,400 Hz
+  const std::vector<float> saw4(at4.GetBlSawTable(), at4.GetBlSawTable() + BL_SAW_TABLE_SIZE);
+  // The same host rate at another factor is another table.
+  at4.SetOversampling(2);
+  at4.SetSampleRate(44100.0f);
+  EXPECT_EQ(0, std::memcmp(at2.GetBlSawTable(), at4.GetBlSawTable(), BL_SAW_TABLE_SIZE * sizeof(float)));
+  EXPECT_EQ(0, std::memcmp(at2.GetBlStepTable(), at4.GetBlStepTable(), BL_STEP_TABLE_SIZE * sizeof(float)));
+  EXPECT_EQ(0, std::memcmp(at2.GetBlImpTable(), at4.GetBlImpTable(), BL_IMP_TABLE_SIZE * sizeof(float)));
+  // 22,050 Hz at 4x is 88,200 Hz again: the tables stay as they are.
+  at4.SetOversampling(4);
+  at4.SetSampleRate(22050.0f);
+  EXPECT_EQ(at4.GetSampleRate(), 22050.0f);
+  EXPECT_EQ(0, std::memcmp(at2.GetBlSawTable(), at4.GetBlSawTable(), BL_SAW_TABLE_SIZE * sizeof(float)));
+  at4.SetSampleRate(44100.0f);
+  EXPECT_EQ(0, std::memcmp(saw4.data(), at4.GetBlSawTable(), BL_SAW_TABLE_SIZE * sizeof(float)));
+}
+
 TEST(GlobalSynth, SetParamHandlerFlagsStoredQuality) {
   EngineFixture f;  // registers the store
   unsigned int arg = 0;

@@ -79,7 +79,6 @@ TEST(FormantWaves, FirstSamplesOfAVoice) {
   // The first sample reads the partial sine at phase 0: Formant 3 gives the
   // source times X, Formant 4 the source times 1 - X.
   const float x = 0.3f, y = 0.6f;
-  Tables::InitWaveTables();  // read here before any oscillator builds them
   const float a1 = Tables::RESONANT1_TABLE[0], a4 = Tables::RESONANT4_TABLE[0];
   EXPECT_NEAR(RenderMode(24, LOW, x, y, 0.01).y[0], a1 * (1 - y + y * a1) * x, 1e-6);
   EXPECT_NEAR(RenderMode(25, LOW, x, y, 0.01).y[0], a4 * (1 - y + y * a4) * (1 - x), 1e-6);

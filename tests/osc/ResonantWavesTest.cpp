@@ -117,7 +117,6 @@ TEST(ResonantWaves, Resonant1BlendsItsTableIntoTheSquare) {
   // Above 3500 Hz the saw no longer pushes the phase; Y = 0 gives a
   // zero-mean wave, Y = 1 adds 0.7 times the mean square of RESONANT3.
   double sq = 0.0;
-  Tables::InitWaveTables();  // read here before any oscillator builds them
   for (unsigned int i = 0; i < Tables::WAVE_TABLE_SIZE; ++i)
     sq += Tables::RESONANT3_TABLE[i] * Tables::RESONANT3_TABLE[i];
   sq /= Tables::WAVE_TABLE_SIZE;

@@ -323,6 +323,38 @@ TEST(WaveTable, UnloadedTablePlaysSilenceAndAReloadOfTheSameWaveKeepsTheLevels) 
   EXPECT_EQ(t.GetName()[0], 0);
 }
 
+TEST(WaveTable, DeferredLoadBuildsTheSameLevelsWhenFirstNeededFromTheWaveAsLoaded) {
+  const std::vector<float> saw = SawWave();
+  CWaveTable now, later;
+  now.LoadWaveTable(saw.data(), "Saw");
+  later.LoadWaveTableDeferred(saw.data(), "Saw");
+  EXPECT_STREQ(later.GetName(), "Saw");
+  EXPECT_EQ(0, std::memcmp(later.GetSource(), saw.data(), N * sizeof(float)));
+  // The source changes in place after the load; the levels still come from
+  // the wave as it was loaded, as LoadWaveTable's would.
+  float* source = later.GetSource();
+  for (unsigned int k = 0; k < N; ++k) source[k] = 0.5f;
+  later.PrepareLevels();
+  for (unsigned int L = 0; L < CWaveTable::LEVEL_COUNT; ++L)
+    ASSERT_EQ(0, std::memcmp(now.GetLevelTable(L), later.GetLevelTable(L), (N + 1) * sizeof(float))) << L;
+  // Nothing pending: the levels stay as they are.
+  later.PrepareLevels();
+  EXPECT_EQ(0, std::memcmp(now.GetLevelTable(9), later.GetLevelTable(9), (N + 1) * sizeof(float)));
+}
+
+TEST(WaveTable, OscillatorsBuildTheLevelsOnlyOfAWaveTheyPlay) {
+  // Every oscillator loads its preset's wave; one that never plays mode 55
+  // builds no levels (they stay silent), the one that plays it hears them.
+  COscFixture f(4, 64);
+  const std::vector<float> sine = Wave([](double x) { return Harmonic(x, 1); });
+  LoadIntoOsc(f, 1, sine);
+  EXPECT_EQ(f.osc[1]->GetWaveTable()->GetLevelTable(0)[N / 4], 0.0f);
+  const std::vector<float> y = PlayWaveTable(f, sine, 69, 4096);
+  EXPECT_GT(*std::max_element(y.begin(), y.end()), 0.1f);
+  EXPECT_NEAR(f.osc[0]->GetWaveTable()->GetLevelTable(0)[N / 4], 1.0f, 1e-6f);
+  EXPECT_EQ(f.osc[1]->GetWaveTable()->GetLevelTable(0)[N / 4], 0.0f);
+}
+
 TEST(WaveTableOps, NormalizeClearsZerosDenormalsAndNonFiniteThenScalesToPeakOne) {
   float data[] = {0.5f, -2.0f, 1e-40f, NAN, INFINITY, 1.0f};
   CWaveTable::Normalize(data, 6);

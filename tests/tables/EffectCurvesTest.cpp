@@ -5,7 +5,6 @@
 #include "tables/EffectCurves.h"
 
 TEST(EffectCurves, FirstTubeCurveIsZeroJustBelowTheCentre) {
-  Tables::InitEffectCurves();
   const float* t = Tables::TUBE_TABLE;
   const unsigned int centre = Tables::TUBE_TABLE_SIZE / 2;  // input 0 as the distortion reads it
   // The zero lies between the centre entry and the one below it.

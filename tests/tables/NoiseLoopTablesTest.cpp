@@ -38,7 +38,6 @@ LEVELS Measure(const float* t, unsigned int n) {
 
 TEST(NoiseLoopTables, LevelsCrossingsAndSeamlessLoops) {
   using namespace Tables;
-  InitNoiseLoopTables();  // built on first use
   struct {
     const char* name;
     const float* t;
@@ -71,7 +70,6 @@ TEST(NoiseLoopTables, LevelsCrossingsAndSeamlessLoops) {
 
 TEST(NoiseLoopTables, ClickIsOneBurstBetweenSilence) {
   using namespace Tables;
-  InitNoiseLoopTables();
   const float* t = NOISE_CLICK_TABLE;
   for (unsigned int i = 0; i < NOISE_CLICK_FIRST; ++i) ASSERT_EQ(t[i], 0.0f) << i;
   for (unsigned int i = NOISE_CLICK_LAST + 1; i <= NOISE_CLICK_TABLE_SIZE; ++i) ASSERT_EQ(t[i], 0.0f) << i;

@@ -5,7 +5,6 @@
 #include "tables/Tables.h"
 
 TEST(Tables, TuningTableFollowsTheEqualTemperedScale) {
-  Tables::Init();
   EXPECT_NEAR(Tables::TUNE_TABLE[0], 8.177735f, 1e-5f);
   // Pitch 69 reads index 103499: 440.09 Hz.
   EXPECT_NEAR(Tables::TunePitchToHz(69.0f), 440.09f, 0.01f);
@@ -27,7 +26,6 @@ TEST(Tables, TuningLookupStaysInsideTheTableForAnyPitch) {
 }
 
 TEST(Tables, SineExpAndFadeTablesHaveTheirShapes) {
-  Tables::Init();
   EXPECT_EQ(Tables::SINE_TABLE[0], 0.0f);
   EXPECT_EQ(Tables::SINE_TABLE[1023], 0.0f);
   EXPECT_NEAR(Tables::SINE_TABLE[1023 / 4], std::sin(2.0 * M_PI * 255 / 1023), 1e-6);

@@ -62,7 +62,6 @@ double FormulaError(const float* t, unsigned int size, unsigned int period, cons
 
 TEST(ToneTables, BellAndInharmonicCyclesAreTheirSumsOfSines) {
   using namespace Tables;
-  InitToneTables();  // built on first use
   EXPECT_EQ(BELL_TABLE_SIZEM1, 32768u);
   struct {
     const float* t;
@@ -91,7 +90,6 @@ TEST(ToneTables, BellAndInharmonicCyclesAreTheirSumsOfSines) {
 
 TEST(ToneTables, OrganRegistrationsAreOctaveSpacedSines) {
   using namespace Tables;
-  InitToneTables();  // built on first use
   EXPECT_EQ(ORGAN_TABLE_SIZEM1, 32768u);
   EXPECT_EQ(ORGAN2_TABLE_SIZEM1, 131071u);
   EXPECT_LT(FormulaError(ORGAN_TABLE, 32769, 32768,
@@ -127,7 +125,6 @@ struct SPECTRUM_CASE {
 
 TEST(InstrumentTables, SpectraPeakAndForm) {
   using namespace Tables;
-  InitInstrumentTables();  // built on first use
   const SPECTRUM_CASE specs[] = {
       {"brass1", SYN_BRASS1_TABLE, {{1, .07}, {2, .156}, {3, .253}, {4, .237}, {5, .184}, {6, .105}, {7, .064}}, 16},
       {"brass2", SYN_BRASS2_TABLE, {{1, .056}, {2, .282}, {3, .28}, {4, .1}, {5, .14}, {6, .06}}, 22},

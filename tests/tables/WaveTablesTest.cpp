@@ -111,7 +111,6 @@ std::vector<TABLE_CASE> Cases() {
 }  // namespace
 
 TEST(WaveTables, SourceWavesHaveTheirSpectraExtremesAndGuardPoints) {
-  InitWaveTables();
   for (const TABLE_CASE& c : Cases()) {
     SCOPED_TRACE(c.name);
     const float* t = c.table;
@@ -149,7 +148,6 @@ TEST(WaveTables, SourceWavesHaveTheirSpectraExtremesAndGuardPoints) {
 }
 
 TEST(WaveTables, ShapesOfTheColourWaves) {
-  InitWaveTables();
   // The weak triangle peaks at a quarter and three quarters of the cycle.
   EXPECT_NEAR(WEAKTRIANGLE_TABLE[N / 4], 1.0f, 1e-6f);
   EXPECT_NEAR(WEAKTRIANGLE_TABLE[3 * N / 4], -1.0f, 1e-6f);
