@@ -157,8 +157,11 @@ void COscillator::UpdateWaveTable() {
       name[4 * j + b] = ended ? 0 : bytes[b];
     }
   }
-  // The levels are built when the wavetable mode first plays this wave.
+  // An oscillator that plays the wave builds its levels now, so that a
+  // preset's load rather than its first note takes the time; the others
+  // build them when the wavetable mode first plays the wave.
   m_wavetable.LoadWaveTableDeferred(wave, name);
+  if (IntSetting(m_synth->GetParam(ID_MODE + m_osc)) == static_cast<int>(MODE_WAVETABLE)) m_wavetable.PrepareLevels();
 }
 
 bool COscillator::_Matters(unsigned int id) {
