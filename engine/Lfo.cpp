@@ -32,6 +32,34 @@ unsigned int ClampSetting(float v, unsigned int last) {
   return last;
 }
 
+// n steps of the phase at rate r (step r^2 inc), each taken by advance,
+// which also handles the wraps. A settled, unmodulated rate is read once for
+// the block, and the stretches between wraps are jumped over, landing on the
+// same float.
+template <class ADVANCE>
+void RunPhase(const MODULATED_PARAM& rate, float& phase, float inc, unsigned int n, ADVANCE&& advance) {
+  if (rate.constant) {
+    const float r = rate.GetConstantValue();
+    const float step = r * r * inc;
+    for (unsigned int i = 0; i < n;) {
+      float d = 0.0f;
+      const unsigned int k = PhaseRun::Stretch(phase, step, n - i, d);
+      if (k > 0) {
+        phase = phase + static_cast<float>(k) * d;
+        i += k;
+        continue;
+      }
+      advance(step);
+      ++i;
+    }
+  } else {
+    for (unsigned int i = 0; i < n; ++i) {
+      const float r = rate.GetValue(i);
+      advance(r * r * inc);
+    }
+  }
+}
+
 float DrawSeed() {
   float s = static_cast<float>(std::rand()) * RAND_SCALE;
   return s < 1.0f ? s : 0.0f;
@@ -167,28 +195,8 @@ void CLfo::Generate(CVoice* voice, float* out, unsigned int n) {
   };
   if (!out) {
     // Nobody reads the output: only the phase and the random values move on,
-    // as they would below. A settled rate's stretches between wraps are
-    // jumped over, landing on the same float.
-    if (m_rate.constant) {
-      const float r = m_rate.GetConstantValue();
-      const float step = r * r * inc;
-      for (unsigned int i = 0; i < n;) {
-        float d = 0.0f;
-        const unsigned int k = PhaseRun::Stretch(phase, step, n - i, d);
-        if (k > 0) {
-          phase = phase + static_cast<float>(k) * d;
-          i += k;
-          continue;
-        }
-        advance(step);
-        ++i;
-      }
-    } else {
-      for (unsigned int i = 0; i < n; ++i) {
-        const float r = m_rate.GetValue(i);
-        advance(r * r * inc);
-      }
-    }
+    // as they would below.
+    RunPhase(m_rate, phase, inc, n, advance);
   } else if (m_amount.constant && m_rate.constant && m_phase.constant && table) {
     // Settled controls and a table shape (the usual case, e.g. the vibrato
     // LFO at rest): the phases run first, alone, in chunks; the table reads
@@ -249,28 +257,7 @@ void CLfo::FreePhaseRun(unsigned int n) {
       phase = phase - FastFloor(phase);
     }
   };
-  if (m_rate.constant) {
-    // A settled, unmodulated rate is read once for the block, and the
-    // stretches between wraps are jumped over (landing on the same float).
-    const float r = m_rate.GetConstantValue();
-    const float step = r * r * inc;
-    for (unsigned int i = 0; i < n;) {
-      float d = 0.0f;
-      const unsigned int k = PhaseRun::Stretch(phase, step, n - i, d);
-      if (k > 0) {
-        phase = phase + static_cast<float>(k) * d;
-        i += k;
-        continue;
-      }
-      advance(step);
-      ++i;
-    }
-  } else {
-    for (unsigned int i = 0; i < n; ++i) {
-      const float r = m_rate.GetValue(i);
-      advance(r * r * inc);
-    }
-  }
+  RunPhase(m_rate, phase, inc, n, advance);
   if (!(phase >= 0.0f && phase < 1.0f)) phase = 0.0f;
   m_freePhase = phase;
 }
