@@ -3,7 +3,7 @@
 # builds Morlavine into ./build.
 set -e
 cd "$(dirname "$0")/.."
-PKGS="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev fftw-dev libsmf-dev libxml2-dev libcairo2-dev libx11-dev fonts-liberation"
+PKGS="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev fftw-dev libsmf-dev libxml2-dev libcairo2-dev libx11-dev fonts-liberation librtaudio-dev librtmidi-dev"
 missing=""
 for p in $PKGS; do
   dpkg -s "$p" >/dev/null 2>&1 || missing="$missing $p"

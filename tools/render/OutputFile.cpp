@@ -131,6 +131,16 @@ bool COutputFile::Write(const void* data, size_t size, std::string& error) {
   return true;
 }
 
+bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size, std::string& error) {
+  if (!m_file || m_finished) return Fail("cannot write: not open", 0, error);
+  if (m_stream) return Fail("cannot go back in a stream", 0, error);
+  errno = 0;
+  if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0 ||
+      (size && std::fwrite(data, 1, size, m_file) != size) || fseeko(m_file, 0, SEEK_END) != 0)
+    return Fail("cannot write file", errno ? errno : EIO, error);
+  return true;
+}
+
 bool COutputFile::Finish(std::string& error) {
   if (!m_file) return m_finished || Fail("cannot write: not open", 0, error);
   errno = 0;

@@ -6,6 +6,7 @@
 // and the file it points to is replaced. Anything else (a device, a pipe,
 // standard output given as "-") is written to directly as a stream.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <sys/types.h>
@@ -26,6 +27,10 @@ class COutputFile {
   const std::string& Name() const { return m_name; }
 
   bool Write(const void* data, size_t size, std::string& error);
+  // Overwrites bytes already written at `offset` from the start (a header
+  // whose sizes are known only at the end); writing then goes on at the
+  // end. A stream cannot go back: false, with `error` set.
+  bool WriteAt(uint64_t offset, const void* data, size_t size, std::string& error);
   // Flushes and closes the temporary file (or flushes the stream); the
   // temporary file is not yet renamed.
   bool Finish(std::string& error);
