@@ -167,7 +167,7 @@ void CLiveHost::_Gather(uint32_t frames, int64_t now) {
     m_queues[source].Pop();
     uint32_t offset = 0;
     if (span > 0 && oldest.when > m_lastBlock) {
-      const double at = static_cast<double>(oldest.when - m_lastBlock) / static_cast<double>(span) * frames;
+      const double at = static_cast<double>(oldest.when - m_lastBlock) / static_cast<double>(span) * frames + 0.5;
       offset = at >= frames ? frames - 1 : static_cast<uint32_t>(at);
     }
     _Add(offset, oldest.status, oldest.data1, oldest.data2);

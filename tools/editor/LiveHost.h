@@ -30,7 +30,7 @@ struct LIVE_MIDI {
 // A fixed ring of messages from one producer thread to one consumer.
 class CMidiQueue {
  public:
-  static const uint32_t CAPACITY = 1024;  // a power of two
+  static constexpr uint32_t CAPACITY = 1024;  // a power of two
   CMidiQueue() : m_items(CAPACITY) {}
   // Producer: false (nothing queued) when the ring is full.
   bool Push(const LIVE_MIDI& message);
@@ -63,10 +63,10 @@ class CAudioRing {
 
 class CLiveHost {
  public:
-  static const int MIDI_SOURCES = 4;
+  static constexpr int MIDI_SOURCES = 4;
   // Messages handed to the unit in one block, at most (more wait for the
   // next block).
-  static const uint32_t MAX_BLOCK_MESSAGES = 512;
+  static constexpr uint32_t MAX_BLOCK_MESSAGES = 512;
 
   // `unit` renders at `sampleRate`, at most `maxFrames` per call (longer
   // blocks are rendered in parts); `transport` is what the unit's host
