@@ -2,18 +2,25 @@
 // errors, and its window under a virtual X server driven with synthetic X
 // input (xdotool): size and pixels, a knob drag and a choice in the drawn
 // pop-up menu, closing with the window manager's close message, and the
-// saved state, which renders differently from the factory sound.
+// saved state, which renders differently from the factory sound. Then the
+// editor playing with --audio none: a knob drag heard in --audio-out, the
+// recorder's take saved as exactly the frames played, and a sound device
+// that is not there.
 #include <cairo.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <thread>
 
+#include "MidiTestUtil.h"
 #include "ToolsTestUtil.h"
+#include "WavTestUtil.h"
 #include "editor/Editor.h"
 #include "engine/ICommandHandler.h"
 #include "host/au/AUCocoaView.h"
@@ -137,6 +144,14 @@ TEST(EditorTool, WithoutADisplayOrWithBadOptionsItSaysSoInOneLine) {
       {{"--state"}, 2},
       {{"--bogus"}, 2},
       {{"--state", dir.File("missing.aupreset"), "--snapshot", dir.File("x.png")}, 1},
+      {{"--audio", "pulse"}, 2},
+      {{"--audio", "none", "--audio-device", "hw:0"}, 2},
+      {{"--rate", "5"}, 2},
+      {{"--rate", "44.1k"}, 2},
+      {{"--block", "0"}, 2},
+      {{"--bpm", "0"}, 2},
+      {{"--loop"}, 2},
+      {{"--play"}, 2},
   };
   for (const CASE& c : cases) {
     RUN r = RunTool(MORLAVINE_EDITOR_EXE, dir, c.args);
@@ -168,10 +183,16 @@ class EditorWindowToolTest : public ::testing::Test {
     server.reset();
   }
 
-  // Starts the tool with args; waits for its window.
-  void Start(const std::vector<std::string>& args) {
+  // Starts the tool with args (its messages into `messages` when given);
+  // waits for its window.
+  void Start(const std::vector<std::string>& args, const std::string& messages = std::string()) {
     std::vector<std::string> argv{MORLAVINE_EDITOR_EXE};
     argv.insert(argv.end(), args.begin(), args.end());
+    if (!messages.empty()) {
+      std::string command = "exec";
+      for (const std::string& a : argv) command += " " + Quoted(a);
+      argv = {"/bin/sh", "-c", command + " 2>" + Quoted(messages)};
+    }
     pid = CXvfbServer::Spawn(argv);
     ASSERT_GT(pid, 0);
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -186,7 +207,8 @@ class EditorWindowToolTest : public ::testing::Test {
   Window Find(Window w) {
     char* name = nullptr;
     if (XFetchName(display, w, &name) && name) {
-      bool match = std::string(name) == "Morlavine";
+      // Dropouts are counted in the title after the name.
+      bool match = std::string(name).rfind("Morlavine", 0) == 0 && std::string(name) != X11_MENU_WINDOW_NAME;
       XFree(name);
       if (match) return w;
     }
@@ -366,4 +388,170 @@ TEST_F(EditorWindowToolTest, SigtermClosesTheEditorAndWritesTheState) {
   ASSERT_TRUE(ReadEdited("", CPoint(193, 89), CPoint(188, 133), factory));
   ASSERT_TRUE(ReadEdited(state, CPoint(193, 89), CPoint(188, 133), saved));
   EXPECT_EQ(saved.knob, factory.knob);
+}
+
+namespace {
+
+// Root-window position of the first window named `name` (0 when none).
+Window FindNamed(Display* display, Window w, const char* name) {
+  char* found = nullptr;
+  if (XFetchName(display, w, &found) && found) {
+    const bool match = std::string(found) == name;
+    XFree(found);
+    if (match) return w;
+  }
+  Window root, parent, *children = nullptr;
+  unsigned int count = 0;
+  Window hit = 0;
+  if (XQueryTree(display, w, &root, &parent, &children, &count)) {
+    for (unsigned int i = 0; i < count && !hit; ++i) hit = FindNamed(display, children[i], name);
+    if (children) XFree(children);
+  }
+  return hit;
+}
+
+// RMS in dB of frames [from, to) of both channels.
+double RmsDb(const STEREO_WAV& wav, size_t from, size_t to) {
+  double sum = 0.0;
+  for (size_t i = from; i < to; ++i) sum += wav.left[i] * wav.left[i] + wav.right[i] * wav.right[i];
+  return 10.0 * std::log10(sum / (2.0 * static_cast<double>(to - from)) + 1e-30);
+}
+
+// A chord held for most of a second: one pass of the loop.
+std::vector<TEST_NOTE> Chord() { return {{48, 0.0, 0.8}, {55, 0.0, 0.8}, {64, 0.0, 0.8}, {60, 0.8, 0.9}}; }
+
+}  // namespace
+
+TEST_F(EditorWindowToolTest, AKnobDraggedWhileAScorePlaysIsHeardInTheAudioOut) {
+  CTempDataDir data;
+  CScratchDir dir;
+  WriteNotesFile(dir.File("chord.mid"), Chord());
+  const std::string out = dir.File("out.wav");
+  Start({"--audio", "none", "--play", dir.File("chord.mid"), "--loop", "--audio-out", out});
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  // The master level knob, dragged all the way down.
+  Xdo({"mousemove", "450", "50", "mousedown", "1", "sleep", "0.1", "mousemove", "450", "100", "sleep", "0.1",
+       "mousemove", "450", "200", "sleep", "0.1", "mousemove", "450", "400", "sleep", "0.1", "mouseup", "1"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+  SendClose();
+  ASSERT_EQ(WaitForExit(), 0);
+
+  STEREO_WAV wav = ReadStereoWav(out);
+  ASSERT_TRUE(wav.ok);
+  EXPECT_EQ(wav.rate, 44100u);
+  // The loop's passes (the score's last message ends one).
+  const size_t pass = CMidiScore::FrameOf(0.9, 44100.0) + 1;
+  ASSERT_GT(wav.left.size(), 4 * pass) << "the loop did not keep time";
+  const double before = RmsDb(wav, pass, 2 * pass);
+  const double after = RmsDb(wav, wav.left.size() / pass * pass - pass, wav.left.size() / pass * pass);
+  EXPECT_GT(before, -40.0);
+  EXPECT_LT(after, before - 10.0) << "before " << before << " dB, after " << after << " dB";
+}
+
+TEST_F(EditorWindowToolTest, ARecordedTakeSavedAsWavHoldsExactlyTheFramesPlayed) {
+  CTempDataDir data;
+  CScratchDir dir;
+  const std::string out = dir.File("out.wav"), take = dir.File("take.wav");
+  // The save dialog: a stand-in for the desktop's that answers at once.
+  mkdir(dir.File("bin").c_str(), 0700);
+  WriteText(dir.File("bin/zenity"), "#!/bin/sh\necho " + Quoted(take) + "\n");
+  chmod(dir.File("bin/zenity").c_str(), 0700);
+  const std::string oldPath = getenv("PATH") ? getenv("PATH") : "/usr/bin:/bin";
+  setenv("PATH", (dir.File("bin") + ":" + oldPath).c_str(), 1);
+  // One long chord, played once: the recorder starts over at every new
+  // note while "Start recording on MIDI input" is on.
+  WriteNotesFile(dir.File("long.mid"), {{48, 0.0, 4.0}, {55, 0.0, 4.0}, {64, 0.0, 4.0}});
+  Start({"--audio", "none", "--play", dir.File("long.mid"), "--audio-out", out, "--overlay", "recorder"});
+  setenv("PATH", oldPath.c_str(), 1);
+
+  // REC, a second of playing, REC again to stop.
+  Xdo({"mousemove", "473", "511", "click", "1", "sleep", "1", "click", "1", "sleep", "0.3"});
+  // TOOLS, then "Save As..." (the menu's first entry).
+  Xdo({"mousemove", "907", "511", "click", "1"});
+  Xdo({"search", "--sync", "--onlyvisible", "--name", X11_MENU_WINDOW_NAME});
+  Window menu = FindNamed(display, DefaultRootWindow(display), X11_MENU_WINDOW_NAME);
+  ASSERT_NE(menu, 0u);
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(display, menu, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+  COptionMenu rows;
+  rows.addEntry("Save As...");
+  MENU_LAYOUT layout = X11LayoutMenu(&rows);
+  const CRect first = layout.items[0];
+  Xdo({"sleep", "0.3", "mousemove", std::to_string(x + static_cast<int>((first.left + first.right) / 2)),
+       std::to_string(y + static_cast<int>((first.top + first.bottom) / 2)), "sleep", "0.3", "click", "1"});
+  for (int i = 0; i < 100 && !FileExists(take); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  SendClose();
+  ASSERT_EQ(WaitForExit(), 0);
+
+  STEREO_WAV played = ReadStereoWav(out), saved = ReadStereoWav(take);
+  ASSERT_TRUE(played.ok);
+  ASSERT_TRUE(saved.ok) << "the take was not saved";
+  EXPECT_EQ(saved.rate, played.rate);
+  // About the time between the two clicks, and not silence.
+  ASSERT_GT(saved.left.size(), 44100u / 2);
+  ASSERT_LT(saved.left.size(), played.left.size());
+  EXPECT_GT(RmsDb(saved, 0, saved.left.size()), -40.0);
+  // Where the take begins in what was played: the one place its first
+  // frames match.
+  const size_t n = saved.left.size(), probe = 64;
+  std::vector<size_t> starts;
+  for (size_t at = 0; at + n <= played.left.size(); ++at) {
+    bool same = true;
+    for (size_t i = 0; i < probe && same; ++i)
+      same = played.left[at + i] == saved.left[i] && played.right[at + i] == saved.right[i];
+    if (same) starts.push_back(at);
+  }
+  ASSERT_EQ(starts.size(), 1u) << "the take's start is not (only once) in what was played";
+  size_t differing = 0;
+  for (size_t i = 0; i < n; ++i)
+    if (played.left[starts[0] + i] != saved.left[i] || played.right[starts[0] + i] != saved.right[i]) ++differing;
+  EXPECT_EQ(differing, 0u);
+}
+
+TEST_F(EditorWindowToolTest, AMissingSoundDeviceIsSaidInOneLineAndTheEditorPlaysOnSilently) {
+  CTempDataDir data;
+  CScratchDir dir;
+  const std::string out = dir.File("out.wav"), state = dir.File("s.aupreset");
+  Start({"--audio-device", "no such card", "--audio-out", out, "--save-state", state}, dir.File("err.txt"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(800));
+  // SIGINT stops the audio, closes the editor and writes both files.
+  kill(pid, SIGINT);
+  ASSERT_EQ(WaitForExit(), 0);
+  const std::string err = ReadAll(dir.File("err.txt"));
+  EXPECT_NE(err.find("morlavine-editor: no audio output device called \"no such card\""), std::string::npos) << err;
+  // Every line is the program's own (the sound libraries' chatter is not
+  // shown).
+  size_t at = 0;
+  while (at < err.size()) {
+    const size_t end = err.find('\n', at);
+    EXPECT_EQ(err.compare(at, 18, "morlavine-editor: "), 0) << err.substr(at, end - at);
+    at = end == std::string::npos ? err.size() : end + 1;
+  }
+  EXPECT_TRUE(FileExists(state));
+  STEREO_WAV wav = ReadStereoWav(out);
+  ASSERT_TRUE(wav.ok);
+  EXPECT_GT(wav.left.size(), 44100u / 4) << "the loop did not go on without the device";
+}
+
+TEST_F(EditorWindowToolTest, AScoreOrOutputThatCannotBeHadStopsItBeforeTheWindowOpens) {
+  CTempDataDir data;
+  CScratchDir dir;
+  WriteText(dir.File("bad.mid"), "MThd but not really");
+  struct CASE {
+    std::vector<std::string> args;
+    std::string names;
+  } cases[] = {
+      {{"--audio", "none", "--play", dir.File("missing.mid")}, "missing.mid"},
+      {{"--audio", "none", "--play", dir.File("bad.mid")}, "bad.mid"},
+      {{"--audio", "none", "--audio-out", dir.File("no/folder/out.wav")}, "out.wav"},
+  };
+  for (const CASE& c : cases) {
+    RUN r = RunTool(MORLAVINE_EDITOR_EXE, dir, c.args);
+    EXPECT_EQ(r.exitCode, 1) << c.names;
+    EXPECT_EQ(r.err.rfind("morlavine-editor: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find(c.names), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.find("window"), std::string::npos) << r.out;
+  }
 }
