@@ -290,6 +290,51 @@ TEST(LiveHost, TheAudioOutFileHoldsEveryFramePlayed) {
   EXPECT_NE(error.find("missing/out.wav"), std::string::npos) << error;
 }
 
+namespace {
+
+// Takes `delay` for every block it renders.
+class CSlowUnit : public IRenderUnit {
+ public:
+  explicit CSlowUnit(std::chrono::microseconds delay) : m_delay(delay) {}
+  bool SendMidi(uint8_t, uint8_t, uint8_t, uint32_t, std::string&) override { return true; }
+  bool Render(uint32_t frames, float* left, float* right, std::string&) override {
+    if (m_delay.count() > 0) std::this_thread::sleep_for(m_delay);
+    std::fill(left, left + frames, 0.0f);
+    std::fill(right, right + frames, 0.0f);
+    return true;
+  }
+
+ private:
+  std::chrono::microseconds m_delay;
+};
+
+}  // namespace
+
+TEST(LiveHost, TheClockAsksForBlocksNoFasterThanRealTimeAndCountsLateOnes) {
+  struct CASE {
+    int delayUs;
+    bool late;
+  } cases[] = {{0, false}, {4000, true}};
+  for (const CASE& c : cases) {
+    CSlowUnit unit{std::chrono::microseconds(c.delayUs)};
+    HOST_TRANSPORT transport;
+    CLiveHost live(unit, transport, RATE, 4096);
+    CClockDriver clock;
+    const auto start = std::chrono::steady_clock::now();
+    clock.Start(&live, 64);  // 1.3 ms a block
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    clock.Stop();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // Never ahead of the clock (one block may be rendered before its time).
+    EXPECT_LE(live.FramesPlayed(), seconds * RATE + 64) << c.delayUs;
+    EXPECT_GT(live.FramesPlayed(), 0u);
+    // A unit three times slower than real time misses every block.
+    if (c.late) {
+      EXPECT_GT(live.Xruns(), live.FramesPlayed() / 64 / 2) << live.Xruns();
+    }
+  }
+}
+
 TEST(LiveHost, TheMidiInputHandsOnChannelMessagesOnly) {
   LIVE live;
   live.Blocks(1, 64);
