@@ -19,6 +19,7 @@
 #include "engine/IGlobalSynth.h"
 #include "tables/PresetFactory.h"
 #include "platform/vst/AudioEffectX.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -192,8 +193,10 @@ bool CEditor::SaveWaveTablePreset(unsigned int osc) {
                          FileSpec::OscWaveTableDlgFilter, FileSpec::WaveTableExtension, nullptr)) {
     return false;
   }
-  // The name: the file's name cut to 15 characters, zero-padded to 16 bytes.
-  std::string name = FileUtils::ExtractFileName(m_file.GetPath()).substr(0, 15);
+  // The name: the file's name cut to 15 bytes on a character boundary,
+  // zero-padded to 16 bytes.
+  std::string name = FileUtils::ExtractFileName(m_file.GetPath());
+  name.resize(Platform::Utf8PrefixLength(name.data(), name.size(), 15));
   char bytes[16] = {0};
   std::memcpy(bytes, name.data(), name.size());
   for (unsigned int k = 0; k < 4; ++k) {

@@ -25,6 +25,7 @@
 #include "engine/ParamIds.h"
 #include "engine/FileUtils.h"
 #include "platform/vst/AudioEffectX.h"
+#include "platform/Utf8.h"
 
 using namespace EditorMaps;
 
@@ -55,7 +56,10 @@ int ForwardRemap(long tag, float value) {
 }
 
 // The caption of a wave name: at most 16 characters.
-std::string Caption16(const std::string& text) { return text.substr(0, 16); }
+// At most 16 bytes, cut on a character boundary.
+std::string Caption16(const std::string& text) {
+  return text.substr(0, Platform::Utf8PrefixLength(text.data(), text.size(), 16));
+}
 
 }  // namespace
 

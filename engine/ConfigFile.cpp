@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/Utf8.h"
+#include "platform/RegularFile.h"
 
 namespace ConfigFile {
 
@@ -114,7 +115,7 @@ std::vector<unsigned char> Serialize(const CONFIG_SETTINGS& s) {
 
 bool Read(const std::string& path, CONFIG_SETTINGS& s) {
   s = CONFIG_SETTINGS();
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = Platform::OpenRegularFile(path.c_str());
   if (!f) return false;
   std::vector<unsigned char> data;
   unsigned char chunk[4096];

@@ -125,10 +125,11 @@ void CEffectsMatrix::UpdateParams(unsigned int n) {
     if (m_cells[c] && m_synth->GetParam(PARAM_FXMTX_CELL_ON + c) != 0.0f) m_cells[c]->UpdateParams(n);
 }
 
-unsigned int CEffectsMatrix::GetSplit() const {
+unsigned int CEffectsMatrix::GetSplit() const { return SplitOf(m_synth->GetParam(PARAM_FXMTX_SPLIT)); }
+
+unsigned int CEffectsMatrix::SplitOf(float v) {
   // A split from a damaged preset (negative, above 8 or not a number) would
   // address cells outside the grid: bring it into 0..8.
-  const float v = m_synth->GetParam(PARAM_FXMTX_SPLIT);
   if (!(v > 0.0f)) return 0;
   if (v >= static_cast<float>(FX_MATRIX_COLUMNS)) return FX_MATRIX_COLUMNS;
   return static_cast<unsigned int>(v);

@@ -37,6 +37,10 @@ class CEffectsMatrix {
   IEffectModule* GetCell(unsigned int cell) const { return cell < FX_MATRIX_CELLS ? m_cells[cell] : nullptr; }
   // The split in force: parameter 729 truncated and brought into 0..8.
   unsigned int GetSplit() const;
+  // The split a stored value stands for: 0..8, a damaged value (negative,
+  // above 8 or not a number) brought into that range. The page reads it the
+  // same way.
+  static unsigned int SplitOf(float value);
 
  protected:
   // Creates the effect of one effect id 1-20 (null for any other id).

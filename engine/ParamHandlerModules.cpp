@@ -176,9 +176,18 @@ bool CParamHandler::_LoadModulePreset(SYNTH_PRESET* buffer, unsigned int version
       const unsigned int table = PARAM_WAVETABLE + WAVETABLE_LENGTH * o;
       const unsigned int name = PARAM_WAVETABLE_NAME + 4 * o;
       SetDeferred(PARAM_OSC_MODE + o, static_cast<float>(OSC_MODE_WAVETABLE_NUMBER));
-      std::memcpy(&live[table], &buffer->data[0], WAVETABLE_LENGTH * sizeof(float));
+      // The samples are taken as a WAV file's are: a value that is not a
+      // number becomes 0 and the rest stay within -1..1 (a saved table is
+      // normalised to that range, so a sound one comes back unchanged).
+      for (unsigned int k = 0; k < WAVETABLE_LENGTH; ++k) {
+        float v = buffer->data[k];
+        if (!std::isfinite(v)) v = 0.0f;
+        if (v > 1.0f) v = 1.0f;
+        if (v < -1.0f) v = -1.0f;
+        live[table + k] = v;
+        m_deferred[table + k - MODULATABLE_PARAM_COUNT] = v;
+      }
       std::memcpy(&live[name], &buffer->data[WAVETABLE_LENGTH], WAVETABLE_NAME_BYTES);
-      std::memcpy(&m_deferred[table - MODULATABLE_PARAM_COUNT], &buffer->data[0], WAVETABLE_LENGTH * sizeof(float));
       std::memcpy(&m_deferred[name - MODULATABLE_PARAM_COUNT], &buffer->data[WAVETABLE_LENGTH], WAVETABLE_NAME_BYTES);
       break;
     }

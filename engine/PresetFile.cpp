@@ -20,6 +20,8 @@
 #include "engine/PresetKinds.h"
 #include "osc/WaveTable.h"
 #include "tables/PresetFactory.h"
+#include "platform/RegularFile.h"
+#include "platform/Utf8.h"
 
 const char PRESET_LOAD_FROM_DEFAULT_PRESET[] = "?";
 const char PRESET_LOAD_FACTORY_RESET[] = "??";
@@ -234,7 +236,7 @@ class CPresetFile::CReader {
 class CPresetFile::CFileReader : public CPresetFile::CReader {
  public:
   explicit CFileReader(const char* path) {
-    m_file = fopen(path, "rb");
+    m_file = Platform::OpenRegularFile(path);
     if (!m_file) return;
     struct stat st;
     if (fstat(fileno(m_file), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
@@ -494,7 +496,7 @@ bool CPresetFile::_Commit(ICommandHandler* handler, PARSED& parsed, const char* 
 
 bool CPresetFile::LoadWaveTable(const char* path) {
   if (!path) return false;
-  FILE* file = fopen(path, "rb");
+  FILE* file = Platform::OpenRegularFile(path);
   if (!file) return false;
   unsigned char head[WAVE_REF_BYTES] = {0};
   const size_t got = fread(head, 1, sizeof(head), file);
@@ -589,7 +591,9 @@ void CPresetFile::_WriteImage(WRITER& out, ICommandHandler* handler, unsigned in
       char name[SAMPLE_NAME_BYTES] = {0};
       const char* samplePath = handler->GetLoadedSamplePath(osc);
       const std::string sampleName = FileUtils::ExtractFileName(samplePath ? samplePath : "");
-      std::memcpy(name, sampleName.data(), sampleName.size() < SAMPLE_NAME_BYTES ? sampleName.size() : SAMPLE_NAME_BYTES);
+      // Cut on a character boundary.
+      std::memcpy(name, sampleName.data(),
+                  Platform::Utf8PrefixLength(sampleName.data(), sampleName.size(), SAMPLE_NAME_BYTES));
       out.Write(name, SAMPLE_NAME_BYTES);
       out.WriteWord(loopStart);
       out.WriteWord(loopEnd);

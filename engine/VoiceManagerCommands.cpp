@@ -4,9 +4,13 @@
 // thread; operations that change what a block renders take the engine lock.
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <string>
 
 #include "engine/ParamIds.h"
 #include "engine/VoiceManager.h"
+#include "osc/SampleLoader.h"
 #include "tables/PresetFactory.h"
 
 namespace {
@@ -76,11 +80,17 @@ void CVoiceManager::Panic() {
 
 bool CVoiceManager::LoadSample(char const* path, unsigned int osc) {
   if (osc >= OSC_COUNT_CMD || !path) return false;
-  bool loaded;
-  {
+  // The file is read outside the engine lock, so that the render never waits
+  // on a disk; the finished sample is handed over under the lock and the one
+  // it replaces is freed after it.
+  std::unique_ptr<CSampleLoader> sample(new (std::nothrow) CSampleLoader);
+  const bool loaded = sample && sample->Load(path);
+  if (loaded) {
+    const std::string name = path;
     CAutoLock lock(m_params.GetLock());
-    loaded = m_oscTable[osc]->LoadSample(path);
+    m_oscTable[osc]->TakeSample(sample, name);
   }
+  sample.reset();
   // The oscillator switches to sample playback only when it has the new
   // sample; a failed load leaves mode, sample, name and loop as they were.
   if (loaded) m_params.SetParam(PARAM_OSC_MODE + osc, OSC_MODE_SAMPLE_VALUE);

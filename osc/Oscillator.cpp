@@ -354,6 +354,11 @@ bool COscillator::LoadSample(const char* path) {
   return true;
 }
 
+void COscillator::TakeSample(std::unique_ptr<CSampleLoader>& loaded, const std::string& path) {
+  m_samplePlayer.TakeSample(loaded);
+  m_samplePath = path;
+}
+
 bool COscillator::LoadSampleFromMemory(float* left, float* right, unsigned int frames, float rate, const char* name) {
   if (!m_samplePlayer.LoadSampleFromMemory(left, right, frames, rate)) return false;
   m_samplePath = name ? name : "";

@@ -108,6 +108,9 @@ class COscillator {
   // store the path (or name) only when they succeed.
   bool LoadSample(const char* path);
   bool LoadSampleFromMemory(float* left, float* right, unsigned int frames, float rate, const char* name);
+  // Takes a sample read beforehand and its path; the previous sample comes
+  // back in loaded (see CSamplePlayer::TakeSample).
+  void TakeSample(std::unique_ptr<CSampleLoader>& loaded, const std::string& path);
   CSamplePlayer* GetSamplePlayer() { return &m_samplePlayer; }
 
   // Mode routines: render n samples at the oscillator rate into out.

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "osc/WaveLib.h"
+#include "platform/RegularFile.h"
 
 namespace {
 // Below this peak a sample counts as silent and is left unscaled.
@@ -35,7 +36,7 @@ void CSampleLoader::_Normalize(float peak) {
 
 bool CSampleLoader::Load(const char* path) {
   if (!path) return false;
-  FILE* file = fopen(path, "rb");
+  FILE* file = Platform::OpenRegularFile(path);
   if (!file) return false;
   const uint32_t fileSize = WaveLib::getFileSize(file);
   WAVEFORMATEX_TAG* format = nullptr;

@@ -56,6 +56,11 @@ class CSamplePlayer {
   // refused copy (no data, bad rate, out of memory) keeps the previous
   // sample and loop.
   bool LoadSampleFromMemory(const float* left, const float* right, unsigned int frames, float rate);
+  // Takes a sample read beforehand (outside the engine lock) and hands the
+  // previous one back in loaded, to be freed by the caller outside the lock.
+  // The loop covers the whole sample less its last frame. Runs under the
+  // engine lock; allocates nothing.
+  void TakeSample(std::unique_ptr<CSampleLoader>& loaded) { _Take(loaded); }
   // The player's own buffers; null, null, 0 and rate 0 without a sample.
   void GetSample(float** left, float** right, unsigned int& frames, float* rate);
 

@@ -11,6 +11,7 @@
 #include "osc/2XUpSampler.h"
 #include "osc/WavFileSave.h"
 #include "osc/WaveTableLoader.h"
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -252,7 +253,7 @@ bool CWaveTable::LoadFromFile(const char* path, float* wave, char* name) {
     std::memcpy(wave, buffer, TABLE_SIZE * sizeof(float));
     const std::string fileName = FileUtils::ExtractFileName(path);
     std::memset(name, 0, NAME_BYTES);
-    std::memcpy(name, fileName.data(), fileName.size() < NAME_BYTES - 1 ? fileName.size() : NAME_BYTES - 1);
+    std::memcpy(name, fileName.data(), Platform::Utf8PrefixLength(fileName.data(), fileName.size(), NAME_BYTES - 1));
   }
   delete[] buffer;
   return ok;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "osc/WaveLib.h"
+#include "platform/RegularFile.h"
 
 CWaveTableLoader::~CWaveTableLoader() { _Free(); }
 
@@ -14,7 +15,7 @@ void CWaveTableLoader::_Free() {
 
 bool CWaveTableLoader::Load(const char* path) {
   if (!path) return false;
-  FILE* file = fopen(path, "rb");
+  FILE* file = Platform::OpenRegularFile(path);
   if (!file) return false;
   const uint32_t fileSize = WaveLib::getFileSize(file);
   WAVEFORMATEX_TAG* format = nullptr;

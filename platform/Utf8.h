@@ -4,6 +4,7 @@
 // encoding: well-formed sequences only (no overlong forms, no surrogates,
 // nothing above U+10FFFF).
 #include <cstddef>
+#include <string>
 
 namespace Platform {
 
@@ -12,5 +13,15 @@ bool IsValidUtf8(const char* text, size_t n);
 
 // The same for a NUL-terminated string (up to its first zero byte).
 bool IsValidUtf8(const char* text);
+
+// The n bytes at text as valid UTF-8: every byte that does not start a
+// well-formed sequence becomes U+FFFD (one per maximal ill-formed part, as
+// Unicode recommends). Valid text comes back unchanged.
+std::string ToValidUtf8(const char* text, size_t n);
+
+// The length of the longest prefix of the n bytes at text that is at most
+// limit bytes and does not end inside a well-formed multi-byte character.
+// Ill-formed bytes count as characters of one byte.
+size_t Utf8PrefixLength(const char* text, size_t n, size_t limit);
 
 }  // namespace Platform

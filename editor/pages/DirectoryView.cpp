@@ -79,34 +79,48 @@ void CDirectoryView::_readTree() {
   CDirNode* root = new CDirNode(m_rootName, m_rootPath);
   root->SetExpanded(true);
   m_tree.SetRoot(root);
-  m_folderCount = 1;
-  std::vector<FolderListing::FOLDER_ID> ancestors;
-  FolderListing::FOLDER_ID id;
-  if (FolderListing::GetFolderId(m_rootPath, id)) ancestors.push_back(id);
-  _search(root, 0, ancestors);
+  _search(root);
 }
 
-void CDirectoryView::_search(CDirNode* parent, unsigned int depth, std::vector<FolderListing::FOLDER_ID>& ancestors) {
-  if (depth >= MAX_DEPTH) return;
-  std::vector<std::string> names;
-  FolderListing::List(parent->GetPath(), [&names](const std::string& name, FolderListing::ENTRY_KIND kind) {
-    if (kind == FolderListing::ENTRY_FOLDER && !name.empty() && name[0] != '.') names.push_back(name);
-  });
-  // Sorted once, so that every insertion below lands at the end.
-  std::sort(names.begin(), names.end(), FolderListing::SortPredicate);
-  for (const std::string& name : names) {
-    if (m_folderCount >= MAX_FOLDERS) return;
-    const std::string path = parent->GetPath() + "/" + name;
+void CDirectoryView::_search(CDirNode* root) {
+  // Every folder read or to be read, in the order they are read (breadth
+  // first): a folder's identity and the entry of its parent, through which
+  // its ancestors are found.
+  struct FOUND {
+    CDirNode* node;
     FolderListing::FOLDER_ID id;
-    const bool known = FolderListing::GetFolderId(path, id);
-    // A link back to a folder on the way here would repeat the tree forever.
-    if (known && std::find(ancestors.begin(), ancestors.end(), id) != ancestors.end()) continue;
-    CDirNode* child = m_tree.AddChild(parent, new CDirNode(name, path));
-    ++m_folderCount;
-    if (!known) continue;  // gone since it was listed: shown, empty
-    ancestors.push_back(id);
-    _search(child, depth + 1, ancestors);
-    ancestors.pop_back();
+    long parent;
+    unsigned int depth;
+  };
+  std::vector<FOUND> found;
+  FOUND top{root, FolderListing::FOLDER_ID(), -1, 0};
+  if (!FolderListing::GetFolderId(m_rootPath, top.id)) return;
+  found.push_back(top);
+  unsigned int count = 1;
+  for (size_t next = 0; next < found.size() && count < MAX_FOLDERS; ++next) {
+    const FOUND here = found[next];
+    if (here.depth + 1 >= MAX_DEPTH) continue;
+    std::vector<std::string> names;
+    FolderListing::List(here.node->GetPath(), [&names](const std::string& name, FolderListing::ENTRY_KIND kind) {
+      if (kind == FolderListing::ENTRY_FOLDER && !name.empty() && name[0] != '.') names.push_back(name);
+    });
+    // Sorted once, so that every insertion below lands at the end.
+    std::sort(names.begin(), names.end(), FolderListing::SortPredicate);
+    for (const std::string& name : names) {
+      if (count >= MAX_FOLDERS) return;
+      const std::string path = here.node->GetPath() + "/" + name;
+      FolderListing::FOLDER_ID id;
+      const bool known = FolderListing::GetFolderId(path, id);
+      // A link back to a folder on the way here would repeat the tree forever.
+      bool loop = false;
+      for (long a = static_cast<long>(next); known && a >= 0 && !loop; a = found[static_cast<size_t>(a)].parent)
+        loop = found[static_cast<size_t>(a)].id == id;
+      if (loop) continue;
+      CDirNode* child = m_tree.AddChild(here.node, new CDirNode(name, path));
+      ++count;
+      // A folder gone since it was listed is shown, empty.
+      if (known) found.push_back(FOUND{child, id, static_cast<long>(next), here.depth + 1});
+    }
   }
 }
 

@@ -9,7 +9,9 @@
 // Reading stays bounded whatever the disk holds: folders whose names begin
 // with "." are left out at every depth, a folder that is one of its own
 // ancestors (a link loop) is left out, and reading stops at MAX_DEPTH
-// levels and MAX_FOLDERS folders.
+// levels and MAX_FOLDERS folders. Folders are read level by level, so the
+// folder limit leaves out the deepest folders first: every folder near the
+// root is listed however many folders lie below its earlier siblings.
 
 #include <string>
 #include <vector>
@@ -30,7 +32,9 @@ class CDirectoryView : public CViewContainer, public CControlListener {
  public:
   static constexpr unsigned int ROW_HEIGHT = 17;
   static constexpr unsigned int VISIBLE_ROWS = 20;
-  static constexpr unsigned int MAX_DEPTH = 32;
+  // Deep enough for any real folder tree; it bounds the recursion of the
+  // walks over the tree.
+  static constexpr unsigned int MAX_DEPTH = 256;
   static constexpr unsigned int MAX_FOLDERS = 10000;
 
   CDirectoryView(CPresetBrowser* owner, const CRect& size);
@@ -75,9 +79,8 @@ class CDirectoryView : public CViewContainer, public CControlListener {
  private:
   // Clears the tree and reads it from the root (the root expanded).
   void _readTree();
-  // Adds the folders inside parent and, recursively, theirs. ancestors
-  // holds the identities of parent and every folder above it.
-  void _search(CDirNode* parent, unsigned int depth, std::vector<FolderListing::FOLDER_ID>& ancestors);
+  // Adds the folders below root, breadth first, within the limits.
+  void _search(CDirNode* root);
   // ScrollToDir for a node of the tree.
   void _scrollToNode(CDirNode* node);
   void _notifyOwner();
@@ -96,5 +99,4 @@ class CDirectoryView : public CViewContainer, public CControlListener {
   CDirNode* m_selected = nullptr;
   CRect m_listRect;
   CFontDesc m_font;
-  unsigned int m_folderCount = 0;  // while reading
 };

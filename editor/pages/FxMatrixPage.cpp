@@ -7,6 +7,7 @@
 #include "editor/Editor.h"
 #include "editor/StringLists.h"
 #include "editor/pages/FxModules.h"
+#include "engine/EffectsMatrix.h"
 #include "engine/ICommandHandler.h"
 
 namespace {
@@ -392,8 +393,10 @@ unsigned int CFxView::GetActiveFxInstance() {
 void CFxView::UpdateMatrix() {
   ++m_updates;
   if (!m_commands) return;
-  unsigned int n = m_commands->GetIntParam(ID_SPLIT);
-  if (n > 8) n = 8;  // a damaged preset value must not reach past the slot buttons
+  // Read as the engine reads it: a damaged value (negative, too large, not a
+  // number) shows the split the sound actually has.
+  unsigned int n = CEffectsMatrix::SplitOf(m_commands->GetFloatParam(ID_SPLIT));
+  if (n > 8) n = 8;
   CRect first = m_buttons[0]->getViewSize();
   CCoord w = first.width(), h = first.height();
   const unsigned int selected = _selected();

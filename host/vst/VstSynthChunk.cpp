@@ -20,6 +20,7 @@
 #include "editor/Editor.h"
 #include "host/vst/StateChunk.h"
 #include "host/vst/VstSynth.h"
+#include "platform/Utf8.h"
 
 namespace StateChunk {
 
@@ -62,7 +63,9 @@ void ReadText(const unsigned char* field, size_t width, char* out) {
 void WriteText(unsigned char* field, size_t width, const char* text) {
   std::memset(field, 0, width);
   if (!text) return;
-  const size_t n = strnlen(text, width - 1);
+  // Cut on a character boundary: half a character would make the stored
+  // name ill-formed.
+  const size_t n = Platform::Utf8PrefixLength(text, strnlen(text, width), width - 1);
   std::memcpy(field, text, n);
 }
 
@@ -225,7 +228,7 @@ VstInt32 CVstSynth::getChunk(void** data, bool) {
       continue;
     }
     const std::string name = SampleNameOf(commands->GetLoadedSamplePath(k));
-    std::memcpy(p + 4, name.data(), name.size() < SAMPLE_NAME_BYTES ? name.size() : SAMPLE_NAME_BYTES);
+    std::memcpy(p + 4, name.data(), Platform::Utf8PrefixLength(name.data(), name.size(), SAMPLE_NAME_BYTES));
     WriteWord(p + 20, commands->GetSampleLoopStart(k));
     WriteWord(p + 24, commands->GetSampleLoopEnd(k));
     WriteWord(p + 28, commands->GetSampleRootPitch(k));

@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
+#include "platform/Utf8.h"
 #include "platform/vstgui/Bitmap.h"
 
 const CColor kTransparentCColor(255, 255, 255, 0);
@@ -123,7 +125,16 @@ void CDrawContext::_begin() const {
   cairo_set_operator(cr, drawMode == kXorMode ? CAIRO_OPERATOR_DIFFERENCE : CAIRO_OPERATOR_OVER);
 }
 
-void CDrawContext::_end() const { cairo_restore(cr); }
+void CDrawContext::_end() const {
+  cairo_restore(cr);
+  // A cairo context that met an error stays in it and draws nothing more.
+  // Should one ever occur, the context is replaced so that one bad call
+  // cannot blank everything drawn after it.
+  if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) {
+    cairo_destroy(cr);
+    cr = cairo_create(surface);
+  }
+}
 
 void CDrawContext::_setSource(const CColor& c) const {
   cairo_set_source_rgba(cr, c.red / 255.0, c.green / 255.0, c.blue / 255.0, c.alpha / 255.0 * globalAlpha);
@@ -334,12 +345,38 @@ void CDrawContext::_selectFont() const {
   cairo_font_options_destroy(options);
 }
 
+namespace {
+
+// Text as cairo may be given it. Names come from files, presets and folder
+// listings as bytes, which need not be UTF-8; cairo refuses such a string by
+// putting the context into an error state for good. Every text reaches cairo
+// through here, with each ill-formed sequence shown as U+FFFD; the caller's
+// bytes (used to open files) stay as they are.
+class CDrawableText {
+ public:
+  explicit CDrawableText(const char* text) : m_text(text) {
+    const size_t n = std::strlen(text);
+    if (!Platform::IsValidUtf8(text, n)) {
+      m_repaired = Platform::ToValidUtf8(text, n);
+      m_text = m_repaired.c_str();
+    }
+  }
+  const char* c_str() const { return m_text; }
+
+ private:
+  const char* m_text;
+  std::string m_repaired;
+};
+
+}  // namespace
+
 CCoord CDrawContext::getStringWidth(const char* string) {
   if (!string || !*string) return 0;
+  const CDrawableText text(string);
   cairo_save(cr);
   _selectFont();
   cairo_text_extents_t ext;
-  cairo_text_extents(cr, string, &ext);
+  cairo_text_extents(cr, text.c_str(), &ext);
   cairo_restore(cr);
   return ext.x_advance;
 }
@@ -349,12 +386,13 @@ void CDrawContext::drawString(const char* string, const CRect& rect, bool opaque
   r.normalize();
   if (opaque) drawRect(r, kDrawFilled);
   if (!string || !*string) return;
+  const CDrawableText text(string);
   _begin();
   cairo_rectangle(cr, r.left, r.top, r.width(), r.height());
   cairo_clip(cr);
   _selectFont();
   cairo_text_extents_t ext;
-  cairo_text_extents(cr, string, &ext);
+  cairo_text_extents(cr, text.c_str(), &ext);
   cairo_font_extents_t fext;
   cairo_font_extents(cr, &fext);
   double x = r.left;
@@ -365,7 +403,7 @@ void CDrawContext::drawString(const char* string, const CRect& rect, bool opaque
   double y = r.top + (r.height() + fext.ascent - fext.descent) / 2;
   cairo_move_to(cr, std::round(x), std::round(y));
   _setSource(fontColor);
-  cairo_show_text(cr, string);
+  cairo_show_text(cr, text.c_str());
   if (font.getStyle() & kUnderlineFace) {
     cairo_set_line_width(cr, 1);
     cairo_move_to(cr, std::round(x), std::round(y) + 1.5);
@@ -377,11 +415,12 @@ void CDrawContext::drawString(const char* string, const CRect& rect, bool opaque
 
 void CDrawContext::drawString(const char* string, const CPoint& baseline) {
   if (!string || !*string) return;
+  const CDrawableText text(string);
   _begin();
   _selectFont();
   cairo_move_to(cr, baseline.h, baseline.v);
   _setSource(fontColor);
-  cairo_show_text(cr, string);
+  cairo_show_text(cr, text.c_str());
   _end();
 }
 

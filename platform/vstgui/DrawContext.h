@@ -133,7 +133,7 @@ class CDrawContext : public CBaseObject {
   void _selectFont() const;
 
   cairo_surface_t* surface = nullptr;
-  cairo_t* cr = nullptr;
+  mutable cairo_t* cr = nullptr;
   CPoint penPosition;
   CColor frameColor = kBlackCColor;
   CColor fillColor = kWhiteCColor;

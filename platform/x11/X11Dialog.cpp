@@ -44,6 +44,13 @@ bool IsFolder(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Only folders and regular files are listed: a FIFO or a device cannot be
+// opened as a preset or sample (it would block or never end).
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 // Drops the last character (a whole UTF-8 sequence).
 void EraseLast(std::string& text) {
   if (text.empty()) return;
@@ -225,7 +232,12 @@ class CDialog {
     field.inset(4, 0);
     // The end of a long text stays visible, with the caret after it.
     std::string shown = m_text;
-    while (!shown.empty() && c.getStringWidth(shown.c_str()) > field.width() - 8) shown.erase(0, 1);
+    // Whole characters are dropped from the front.
+    while (!shown.empty() && c.getStringWidth(shown.c_str()) > field.width() - 8) {
+      size_t cut = 1;
+      while (cut < shown.size() && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80) ++cut;
+      shown.erase(0, cut);
+    }
     c.drawString(shown.c_str(), field, false, kLeftText);
     CCoord caret = field.left + c.getStringWidth(shown.c_str()) + 1;
     c.setFrameColor(TEXT);
@@ -291,9 +303,10 @@ std::vector<std::string> X11ListFolder(const std::string& text, const char* type
     while (dirent* e = readdir(dir)) {
       std::string name = e->d_name;
       if (name.empty() || name[0] == '.') continue;
-      if (IsFolder(folder + name))
+      const std::string path = folder + name;
+      if (IsFolder(path))
         folders.push_back(name + "/");
-      else if (HasExtension(name, type))
+      else if (HasExtension(name, type) && IsRegularFile(path))
         files.push_back(name);
     }
     closedir(dir);

@@ -3,10 +3,12 @@
 // on switches, the splitter and the reset button, all written to the engine
 // through its command handler.
 
+#include <cmath>
 #include <cstdlib>
 
 #include "EditorFixture.h"
 #include "editor/pages/FxMatrixPage.h"
+#include "engine/EffectsMatrix.h"
 
 namespace {
 
@@ -69,6 +71,23 @@ TEST_F(FxPageTest, LayoutFollowsTheSplitCount) {
   editor->updateAll();
   EXPECT_GT(Slot(5)->getViewSize().top, Slot(8)->getViewSize().top);
   EXPECT_LT(Slot(5)->getViewSize().top, Slot(0)->getViewSize().top);
+}
+
+// A damaged stored split is shown as the engine plays it: -1 or a value
+// that is not a number plays all eight columns in series (none split).
+TEST_F(FxPageTest, ADamagedSplitShowsAsTheEnginePlaysIt) {
+  OpenPage();
+  const struct {
+    float stored;
+    unsigned int shown;
+  } cases[] = {{-1.0f, 0}, {NAN, 0}, {-1e9f, 0}, {3.7f, 3}, {1e9f, 8}, {8.0f, 8}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    commands->SetFloatParam(729, c.stored);
+    editor->updateAll();
+    EXPECT_EQ(CEffectsMatrix::SplitOf(commands->GetFloatParam(729)), c.shown);
+    for (unsigned int col = 0; col < 8; ++col) EXPECT_EQ(page->isChild(Slot(col + 8)), col < c.shown) << col;
+  }
 }
 
 TEST_F(FxPageTest, EffectMenuMovesEffectsBetweenSlots) {

@@ -468,6 +468,39 @@ TEST_F(PresetBrowserTest, LinkLoopsAndFanOutsListInBoundedTime) {
   EXPECT_FALSE(browser->SelectNextPreset());
 }
 
+// The folder limit is spent level by level: a folder whose links fan out
+// below it cannot hide the folders next to it, and a deep folder is reached.
+TEST_F(PresetBrowserTest, TheFolderLimitKeepsFoldersNearTheRootListed) {
+  const std::string& root = FileSpec::FolderPresets;
+  const std::string store = root + "/.store";
+  for (int level = 0; level < 20; ++level) {
+    const std::string d = store + "/D" + std::to_string(level);
+    MakeDirs(d);
+    if (level < 19) {
+      for (const char* link : {"/x", "/y"})
+        ASSERT_EQ(symlink(("../D" + std::to_string(level + 1)).c_str(), (d + link).c_str()), 0);
+    }
+  }
+  ASSERT_EQ(symlink(".store/D0", (root + "/A Fan").c_str()), 0);
+  MakeDirs(root + "/B Later/Inside");
+  MakeDirs(root + "/C Last");
+  Browse();
+  EXPECT_EQ(tree->GetCount(), CDirectoryView::MAX_FOLDERS);
+  CDirNode* top = tree->GetTree().GetRoot();
+  EXPECT_EQ(Names(top), (std::vector<std::string>{"A Fan", "B Later", "C Last"}));
+  EXPECT_EQ(Names(top->GetChildren()[1]), (std::vector<std::string>{"Inside"}));
+
+  // Forty levels down, without the fan.
+  ASSERT_EQ(unlink((root + "/A Fan").c_str()), 0);
+  std::string deep = root + "/C Last";
+  for (int level = 1; level <= 40; ++level) deep += "/L" + std::to_string(level);
+  MakeDirs(deep);
+  Button(TAG_BROWSER_REFRESH);
+  tree->ScrollToDir(deep);
+  ASSERT_NE(tree->GetSelectedNode(), nullptr);
+  EXPECT_EQ(tree->GetSelectedNode()->GetPath(), deep);
+}
+
 TEST_F(PresetBrowserTest, AFolderOfTwentyThousandFilesListsScrollsAndDraws) {
   const std::string folder = FileSpec::FolderPresets + "/Huge";
   MakeDirs(folder);

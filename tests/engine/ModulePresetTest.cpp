@@ -292,6 +292,34 @@ TEST(ModulePreset, WavetableRoundTripSwitchesOscillatorToWavetable) {
   EXPECT_EQ(NameOf(target, 2, true), "Ramp Up");
 }
 
+// A damaged or crafted wavetable block is taken as a WAV file's samples
+// are: values that are not numbers become 0, the rest stay within -1..1, so
+// one bad value cannot silence or blow up the oscillator.
+TEST(ModulePreset, WavetableSamplesThatAreNotNumbersOrTooLargeAreMadeSafe) {
+  std::vector<float> table = RampTable();
+  std::unique_ptr<SYNTH_PRESET> block = NewImage(0.0f);
+  std::memcpy(block->data, table.data(), WAVETABLE_LENGTH * sizeof(float));
+  const struct {
+    unsigned int index;
+    float stored, taken;
+  } samples[] = {
+      {0, NAN, 0.0f},        {1, INFINITY, 0.0f}, {2, -INFINITY, 0.0f}, {3, 3e38f, 1.0f},
+      {4, -3e38f, -1.0f},    {5, 1.0f, 1.0f},     {6, -0.25f, -0.25f},  {7, 1.0000001f, 1.0f},
+  };
+  for (const auto& s : samples) block->data[s.index] = s.stored;
+  const char name[16] = "Crafted";
+  std::memcpy(&block->data[WAVETABLE_LENGTH], name, sizeof(name));
+  CParamHandler h(nullptr);
+  ASSERT_TRUE(h.LoadPreset(block.get(), PRESET_VERSION_V3, PRESET_KIND_WAVETABLE, 0, 65552));
+  for (const auto& s : samples) {
+    EXPECT_EQ(h.GetParam(PARAM_WAVETABLE + s.index), s.taken) << s.index;
+    EXPECT_EQ(h.GetParamDeffered(PARAM_WAVETABLE + s.index), s.taken) << s.index;
+  }
+  for (unsigned int i = 8; i < WAVETABLE_LENGTH; i += 101)
+    ASSERT_EQ(h.GetParam(PARAM_WAVETABLE + i), table[i]);
+  EXPECT_EQ(NameOf(h, 0, true), "Crafted");
+}
+
 TEST(ModulePreset, WaveReferenceSetsBuiltInWave) {
   CParamHandler h(nullptr);
   h.ClearStatus();

@@ -38,3 +38,38 @@ TEST(Utf8, AcceptsWellFormedAndRefusesMalformedSequences) {
   EXPECT_FALSE(Platform::IsValidUtf8(nullptr));
   EXPECT_TRUE(Platform::IsValidUtf8(nullptr, 0));
 }
+
+// Text to draw: each ill-formed part becomes one U+FFFD, valid text stays.
+TEST(Utf8, RepairsIllFormedBytesAndCutsOnCharacterBoundaries) {
+  const std::string R = "\xEF\xBF\xBD";
+  const struct {
+    std::string bytes;
+    std::string shown;
+  } rows[] = {
+      {"", ""},
+      {"plain", "plain"},
+      {"\xC3\xA9t\xC3\xA9", "\xC3\xA9t\xC3\xA9"},
+      {"bad\xFF\xFE.p", "bad" + R + R + ".p"},
+      {"a\xC3", "a" + R},                       // cut 2-byte at the end
+      {"\xE2\x82" "x", R + "x"},               // cut 3-byte: one replacement
+      {"\xF0\x9F\x8E", R},                    // cut 4-byte
+      {"\xC0\xAF", R + R},                     // overlong: each byte
+      {"\xED\xA0\x80", R + R + R},            // surrogate: each byte
+      {"\x80\x80", R + R},                     // lone continuations
+      {"ok\xF0\x9F\x8E\xB9ok", "ok\xF0\x9F\x8E\xB9ok"},
+  };
+  for (const auto& r : rows) {
+    const std::string shown = Platform::ToValidUtf8(r.bytes.data(), r.bytes.size());
+    EXPECT_EQ(shown, r.shown) << testing::PrintToString(r.bytes);
+    EXPECT_TRUE(Platform::IsValidUtf8(shown.data(), shown.size()));
+  }
+
+  // "a" and eight two-byte characters: a 16-byte cut ends after the 7th.
+  const std::string name = "a\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.wav";
+  EXPECT_EQ(Platform::Utf8PrefixLength(name.data(), name.size(), 16), 15u);
+  EXPECT_EQ(Platform::Utf8PrefixLength(name.data(), name.size(), 15), 15u);
+  EXPECT_EQ(Platform::Utf8PrefixLength(name.data(), name.size(), 1000), name.size());
+  EXPECT_EQ(Platform::Utf8PrefixLength("\xF0\x9F\x8E\xB9", 4, 3), 0u);
+  // Ill-formed bytes count as one-byte characters.
+  EXPECT_EQ(Platform::Utf8PrefixLength("\xFF\xFE\xFD", 3, 2), 2u);
+}

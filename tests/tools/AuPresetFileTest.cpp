@@ -1,5 +1,7 @@
 #include "tools/render/AuPresetFile.h"
 
+#include <unistd.h>
+
 #include "ToolsTestUtil.h"
 
 namespace {
@@ -239,13 +241,75 @@ TEST(AuPresetFile, EntityExpansionAndAttributeFloodsAreRefused) {
     EXPECT_EQ(state.text, "untouched");
   }
 
-  // A file above the size limit is refused before it is read.
+  // A file above the size limit (2 GB, here a sparse file) is refused
+  // before it is read.
   const std::string huge = dir.File("huge.aupreset");
-  WriteText(huge, StateText("", std::string(17 * 1024 * 1024, 'A')));
+  WriteText(huge, StateText(""));
+  ASSERT_EQ(truncate(huge.c_str(), 2147483648LL), 0);
   PLIST_VALUE state;
   std::string error;
   EXPECT_FALSE(CAuPresetFile::Read(huge.c_str(), state, error));
   EXPECT_NE(error.find("state file too large"), std::string::npos) << error;
+
+  // Text outside data keeps the XML parser's limit on one text node.
+  std::string lines;
+  while (lines.size() <= 11000000) lines += std::string(70, 'n') + "\r\n";
+  const std::string longName = dir.File("long-name.aupreset");
+  WriteText(longName, StateText("<key>x</key><string>" + lines + "</string>"));
+  EXPECT_FALSE(CAuPresetFile::Read(longName.c_str(), state, error));
+  EXPECT_NE(error.find("not a readable XML property list"), std::string::npos) << error;
+}
+
+// Data of any size the file can hold reads back: a sample of a minute and
+// more is far above the parser's limit for one text node (10 MB).
+TEST(AuPresetFile, LargeDataReadsBackBitForBit) {
+  CScratchDir dir;
+  const std::string path = dir.File("large.aupreset");
+  struct CASE {
+    size_t chunkBytes;
+  } cases[] = {{7200000}, {7300000}, {30 * 1024 * 1024}};
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.chunkBytes);
+    const PLIST_VALUE state = SampleState(c.chunkBytes);
+    std::string error;
+    ASSERT_TRUE(CAuPresetFile::Write(path.c_str(), state, error)) << error;
+    PLIST_VALUE back;
+    ASSERT_TRUE(CAuPresetFile::Read(path.c_str(), back, error)) << error;
+    EXPECT_TRUE(back == state);
+  }
+  // Hand-written data in one line, in pieces split by comments and CDATA
+  // sections, and with the predefined entities refused inside.
+  const std::string big(12 * 1024 * 1024, 'A');
+  const struct {
+    std::string data;
+    bool ok;
+    size_t bytes;
+  } texts[] = {
+      {big, true, big.size() / 4 * 3},
+      {big + "<!-- a comment -->" + big + "<![CDATA[AAAA]]>\n AAAA", true, (2 * big.size() + 8) / 4 * 3},
+      {big + "&amp;" + big, false, 0},
+      {big + "A==", false, 0},
+  };
+  for (const auto& t : texts) {
+    PLIST_VALUE root;
+    std::string error;
+    const bool ok = CAuPresetFile::Parse(StateText("", t.data), "mem", root, error);
+    EXPECT_EQ(ok, t.ok) << error;
+    if (ok) EXPECT_EQ(root.Find("data")->bytes.size(), t.bytes);
+  }
+}
+
+// The writer refuses what the reader would refuse and says why, leaving no
+// file behind.
+TEST(AuPresetFile, WriterRefusesStatesTheReaderCouldNotTake) {
+  CScratchDir dir;
+  const std::string path = dir.File("refused.aupreset");
+  PLIST_VALUE state = SampleState(100);
+  state.Set("name", PLIST_VALUE::String(std::string(10000001, 'n')));
+  std::string error;
+  EXPECT_FALSE(CAuPresetFile::Write(path.c_str(), state, error));
+  EXPECT_NE(error.find("state not saved"), std::string::npos) << error;
+  EXPECT_FALSE(FileExists(path));
 }
 
 // Many distinct keys in one dictionary read in linear time (each key is

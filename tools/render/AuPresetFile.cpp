@@ -5,20 +5,31 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <climits>
+#include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlwriter.h>
 #include <sys/stat.h>
+#include <unordered_map>
 #include <unordered_set>
 
+#include "platform/RegularFile.h"
 #include "tools/render/AtomicFile.h"
 
 namespace {
 
-// A saved state is about 400 KB of text; with loaded samples in it, more.
-// A file above this size is refused before it is read.
-const long long MAX_STATE_FILE_BYTES = 16LL * 1024 * 1024;
+// A saved state is about 400 KB of text; the oscillators' samples travel in
+// it as base64 data and can make it much larger (a recorder take of 60 s at
+// 384 kHz is 184 MB of frames, 245 MB of text). The XML parser takes its
+// input as one block with an int size, which bounds a state file; a file
+// above this size is refused before it is read, and no larger state is
+// written.
+const long long MAX_STATE_FILE_BYTES = INT_MAX;
+// Text outside <data> elements (names, keys, numbers) stays under the XML
+// parser's own limit for one text node; the writer checks it too.
+const size_t MAX_TEXT_BYTES = 10000000;
 // A property list's elements carry at most one attribute ("version").
 const int MAX_ATTRIBUTES_PER_TAG = 8;
 // Deeper nesting than this is not a saved unit state.
@@ -144,6 +155,39 @@ struct PARSE_ERRORS {
   std::string first;
 };
 
+// The text of each <data> element, gathered by the parser's character
+// callbacks instead of in the document tree. The tree keeps the parser's
+// limit on one text node (a defence against crafted files); data text may be
+// as long as the file allows, and the memory it takes is bounded by the file's
+// size.
+struct DATA_TEXT {
+  std::unordered_map<const xmlNode*, std::string> text;
+};
+
+bool IsDataElement(const xmlNode* node) {
+  return node && node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, BAD_CAST "data") == 0;
+}
+
+void CollectCharacters(void* context, const xmlChar* chars, int length) {
+  xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(context);
+  DATA_TEXT* data = static_cast<DATA_TEXT*>(ctxt->_private);
+  if (data && IsDataElement(ctxt->node) && length > 0) {
+    data->text[ctxt->node].append(reinterpret_cast<const char*>(chars), static_cast<size_t>(length));
+    return;
+  }
+  xmlSAX2Characters(context, chars, length);
+}
+
+void CollectCData(void* context, const xmlChar* chars, int length) {
+  xmlParserCtxtPtr ctxt = static_cast<xmlParserCtxtPtr>(context);
+  DATA_TEXT* data = static_cast<DATA_TEXT*>(ctxt->_private);
+  if (data && IsDataElement(ctxt->node) && length > 0) {
+    data->text[ctxt->node].append(reinterpret_cast<const char*>(chars), static_cast<size_t>(length));
+    return;
+  }
+  xmlSAX2CDataBlock(context, chars, length);
+}
+
 void CollectXmlError(void* user, xmlErrorPtr error) {
   PARSE_ERRORS* errors = static_cast<PARSE_ERRORS*>(user);
   if (!error || !errors->first.empty()) return;
@@ -199,7 +243,8 @@ bool HasElementChildren(const xmlNode* node) {
   return false;
 }
 
-bool ConvertNode(const xmlNode* node, int depth, PLIST_VALUE& out, std::string& problem) {
+bool ConvertNode(const xmlNode* node, int depth, DATA_TEXT& data, PLIST_VALUE& out,
+                 std::string& problem) {
   const std::string where = std::string("<") + reinterpret_cast<const char*>(node->name) +
                             "> at line " + std::to_string(xmlGetLineNo(node));
   if (depth > MAX_PLIST_DEPTH) {
@@ -250,12 +295,19 @@ bool ConvertNode(const xmlNode* node, int depth, PLIST_VALUE& out, std::string& 
     return true;
   }
   if (IsElement(node, "data")) {
-    std::vector<uint8_t> bytes;
-    if (!DecodeBase64(raw.c_str(), bytes)) {
+    auto gathered = data.text.find(node);
+    if (gathered != data.text.end()) {
+      gathered->second += raw;
+      raw.clear();
+      raw.swap(gathered->second);
+      data.text.erase(gathered);
+    }
+    out = PLIST_VALUE();
+    out.kind = PLIST_VALUE::kData;
+    if (!DecodeBase64(raw.c_str(), out.bytes)) {
       problem = "bad base64 data in " + where;
       return false;
     }
-    out = PLIST_VALUE::Data(bytes);
     return true;
   }
   bool stray = false;
@@ -264,7 +316,7 @@ bool ConvertNode(const xmlNode* node, int depth, PLIST_VALUE& out, std::string& 
     for (const xmlNode* c = NextElement(node->children, stray); c;
          c = NextElement(c->next, stray)) {
       PLIST_VALUE item;
-      if (!ConvertNode(c, depth + 1, item, problem)) return false;
+      if (!ConvertNode(c, depth + 1, data, item, problem)) return false;
       out.items.push_back(std::move(item));
     }
     if (stray) {
@@ -298,7 +350,7 @@ bool ConvertNode(const xmlNode* node, int depth, PLIST_VALUE& out, std::string& 
         return false;
       }
       PLIST_VALUE value;
-      if (!ConvertNode(v, depth + 1, value, problem)) return false;
+      if (!ConvertNode(v, depth + 1, data, value, problem)) return false;
       out.keys.push_back(key);
       out.items.push_back(std::move(value));
       k = v;
@@ -351,6 +403,46 @@ bool WriteNode(xmlTextWriterPtr w, const PLIST_VALUE& v) {
       return xmlTextWriterFullEndElement(w) >= 0;
   }
   return false;
+}
+
+// An upper bound of the formatted size of a value (base64 with its line
+// breaks and the indentation of each element), and the first text too long
+// for the reader. Checked before formatting, so that a state the reader would
+// refuse is neither built in memory nor written.
+bool CheckWritable(const PLIST_VALUE& v, int depth, unsigned long long& bytes, std::string& problem) {
+  const unsigned long long markup = 32 + static_cast<unsigned long long>(depth);
+  auto text = [&](const std::string& t, const char* what) {
+    if (t.size() > MAX_TEXT_BYTES) {
+      problem = std::string("a ") + what + " of " + std::to_string(t.size()) +
+                " bytes (at most " + std::to_string(MAX_TEXT_BYTES) + " can be read back)";
+      return false;
+    }
+    // Escapes such as "&quot;" take at most six bytes for one.
+    bytes += markup + 6ULL * t.size();
+    return true;
+  };
+  switch (v.kind) {
+    case PLIST_VALUE::kString:
+      return text(v.text, "string");
+    case PLIST_VALUE::kData: {
+      const unsigned long long encoded = (v.bytes.size() + 2) / 3 * 4;
+      bytes += markup + encoded + encoded / 36 + 2;  // a line break of two bytes every 72
+      return true;
+    }
+    case PLIST_VALUE::kDict:
+      for (size_t i = 0; i < v.keys.size() && i < v.items.size(); ++i)
+        if (!text(v.keys[i], "key") || !CheckWritable(v.items[i], depth + 1, bytes, problem)) return false;
+      bytes += markup;
+      return true;
+    case PLIST_VALUE::kArray:
+      for (const PLIST_VALUE& item : v.items)
+        if (!CheckWritable(item, depth + 1, bytes, problem)) return false;
+      bytes += markup;
+      return true;
+    default:
+      bytes += markup + 32;
+      return true;
+  }
 }
 
 }  // namespace
@@ -450,13 +542,26 @@ bool CAuPresetFile::Parse(const std::string& xml, const std::string& name, PLIST
     return false;
   }
   PARSE_ERRORS errors;
+  DATA_TEXT data;
+  xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+  if (!ctxt || !ctxt->sax) {
+    if (ctxt) xmlFreeParserCtxt(ctxt);
+    error = name + ": not a readable XML property list (out of memory)";
+    return false;
+  }
+  // The text of <data> elements goes to our own buffers (see DATA_TEXT).
+  ctxt->_private = &data;
+  ctxt->sax->characters = CollectCharacters;
+  ctxt->sax->ignorableWhitespace = CollectCharacters;
+  ctxt->sax->cdataBlock = CollectCData;
   xmlSetStructuredErrorFunc(&errors, CollectXmlError);
   // No network, no DTD loading, no entity substitution and the parser's own
   // limits on input size kept: the document type line of a property list is
   // only a marker.
-  xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
+                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   xmlSetStructuredErrorFunc(nullptr, nullptr);
+  xmlFreeParserCtxt(ctxt);
   if (!doc) {
     error = name + ": not a readable XML property list (" +
             (errors.first.empty() ? std::string("malformed XML") : errors.first) + ")";
@@ -478,7 +583,7 @@ bool CAuPresetFile::Parse(const std::string& xml, const std::string& name, PLIST
     } else if (stray) {
       problem = "unexpected text in <plist>";
     } else {
-      ok = ConvertNode(first, 0, value, problem);
+      ok = ConvertNode(first, 0, data, value, problem);
     }
   }
   xmlFreeDoc(doc);
@@ -552,25 +657,21 @@ bool CAuPresetFile::CheckStateShape(const PLIST_VALUE& root, std::string& proble
 
 bool CAuPresetFile::Read(const char* path, PLIST_VALUE& state, std::string& error) {
   const std::string name = path ? path : "";
+  // Opened without blocking and checked to be a regular file: a FIFO or a
+  // device is refused, not waited on.
+  FILE* file = Platform::OpenRegularFile(path);
+  if (!file) {
+    error = name + ": cannot open state file: " + Platform::OpenErrorText(errno);
+    return false;
+  }
   struct stat info;
-  if (!path || stat(path, &info) != 0) {
-    error = name + ": cannot open state file: " + std::strerror(errno);
-    return false;
-  }
-  if (!S_ISREG(info.st_mode)) {
-    error = name + ": cannot open state file: not a regular file";
-    return false;
-  }
-  if (info.st_size > MAX_STATE_FILE_BYTES) {
+  if (fstat(fileno(file), &info) != 0 || info.st_size > MAX_STATE_FILE_BYTES) {
+    std::fclose(file);
     error = name + ": state file too large";
     return false;
   }
-  FILE* file = std::fopen(path, "rb");
-  if (!file) {
-    error = name + ": cannot open state file: " + std::strerror(errno);
-    return false;
-  }
   std::string xml;
+  xml.reserve(static_cast<size_t>(info.st_size));
   char chunk[65536];
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
@@ -600,6 +701,18 @@ bool CAuPresetFile::Read(const char* path, PLIST_VALUE& state, std::string& erro
 
 bool CAuPresetFile::Write(const char* path, const PLIST_VALUE& state, std::string& error) {
   const std::string name = path ? path : "";
+  unsigned long long bound = 256;
+  std::string problem;
+  if (!CheckWritable(state, 0, bound, problem)) {
+    error = name + ": state not saved: it holds " + problem;
+    return false;
+  }
+  if (bound > static_cast<unsigned long long>(MAX_STATE_FILE_BYTES)) {
+    error = name + ": state not saved: it would take about " + std::to_string(bound >> 20) +
+            " MB, more than a state file can hold (" + std::to_string(MAX_STATE_FILE_BYTES >> 20) +
+            " MB)";
+    return false;
+  }
   std::string xml;
   if (!Format(state, xml)) {
     error = name + ": cannot format the state as a property list";

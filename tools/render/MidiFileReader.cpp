@@ -7,6 +7,7 @@
 #include <new>
 #include <sys/stat.h>
 #include <vector>
+#include "platform/RegularFile.h"
 
 namespace {
 
@@ -194,9 +195,9 @@ class CSmfParser {
 };
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes, std::string& problem) {
-  FILE* file = std::fopen(path, "rb");
+  FILE* file = Platform::OpenRegularFile(path);
   if (!file) {
-    problem = std::string("cannot open MIDI file: ") + std::strerror(errno);
+    problem = std::string("cannot open MIDI file: ") + Platform::OpenErrorText(errno);
     return false;
   }
   // Reads in steps, appending what each step gave, until past the limit.

@@ -16,6 +16,7 @@
 #include "tools/render/OutputFile.h"
 #include "tools/render/RenderSession.h"
 #include "tools/render/WavOut.h"
+#include "platform/RegularFile.h"
 
 namespace RenderApp {
 
@@ -37,9 +38,9 @@ int Fail(FILE* messages, int code, const std::string& message) {
 }
 
 bool CheckReadable(const std::string& path, const char* what, std::string& error) {
-  FILE* file = std::fopen(path.c_str(), "rb");
+  FILE* file = Platform::OpenRegularFile(path.c_str());
   if (!file) {
-    error = path + ": cannot open " + what + ": " + std::strerror(errno);
+    error = path + ": cannot open " + what + ": " + Platform::OpenErrorText(errno);
     return false;
   }
   std::fclose(file);

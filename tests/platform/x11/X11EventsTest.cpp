@@ -2,6 +2,7 @@
 // menu's layout and the file dialog's helpers: no X server needed.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -160,4 +161,14 @@ TEST(FileDialogs, TheDrawnDialogListsFoldersFirstAndFiltersFiles) {
   EXPECT_EQ(X11ListFolder(root + "partly typed", nullptr),
             (std::vector<std::string>{"../", "alpha/", "zeta/", "a.p", "b.p", "c.wav"}));
   EXPECT_EQ(X11ListFolder(root + "missing/", "p"), (std::vector<std::string>{"../"}));
+
+  // FIFOs and devices (here a link to one) are never offered: opening one
+  // would block or never end. A name that is not UTF-8 is listed as it is.
+  ASSERT_EQ(mkfifo((root + "pipe.p").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", (root + "zero.p").c_str()), 0);
+  FILE* f = std::fopen((root + "bad\xff\xfe.p").c_str(), "w");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  EXPECT_EQ(X11ListFolder(root, "p"),
+            (std::vector<std::string>{"../", "alpha/", "zeta/", "a.p", "b.p", "bad\xff\xfe.p"}));
 }
