@@ -11,12 +11,6 @@ const float TWO_PI = 6.2831853f;
 // at low processing rates the term is held just under it.
 const float MAX_SECTION_W = 1.9f;
 const float MAX_EQ_FREQ = 0.3f;
-// The notch and peak biquads hold the cosine term 1 - 2 pi^2 f^2 in single
-// precision: far below 1e-4 cycles per sample it rounds to 1 and puts a pole
-// on the unit circle (a cutoff near the bottom at 4x and 8x rates). Their
-// frequency is floored just under the lowest cutoff at the 2x rate of
-// 44.1 kHz (8.18 Hz at 88.2 kHz), where they keep a safe margin.
-const float MIN_EQ_FREQ = 9.0e-5f;
 const float MAX_ONE_POLE = 1.0f;
 // The acid low-pass loop (three one-poles and a section with negative
 // feedback) turns unstable above a frequency term of about 0.65; at the
@@ -81,7 +75,9 @@ bool CFilterChannel::Bind(int mode, float* block, unsigned int bytes, unsigned i
   m_combIndex = combIndex;
   const unsigned int words = bytes / sizeof(float);
   if (!block || words < RESET_WORDS) return false;
+  if (IsBiquad(mode)) BIQUAD_COEFS::Enter(block);
   if (!IsCombMode(mode)) return true;
+  BIQUAD_COEFS::Leave(block);
   // The lines must fit the block whatever rate it was sized for.
   unsigned int fit = mode == MODE_BELL_COMB ? (words - 1) / 3 : words - 2;
   m_useLen = m_len < fit ? m_len : fit;
@@ -248,10 +244,10 @@ void CFilterChannel::Compute(int mode, float f, float v, float r, float c, float
       break;
     }
     case MODE_NOTCH:
-      m_notch.SetParams(Clamp(f, MIN_EQ_FREQ, MAX_EQ_FREQ), r, c);
+      m_notch.SetParams(f < MAX_EQ_FREQ ? f : MAX_EQ_FREQ, r, c);
       break;
     case MODE_PEAK:
-      m_peak.SetParams(Clamp(f, MIN_EQ_FREQ, MAX_EQ_FREQ), r, c);
+      m_peak.SetParams(f < MAX_EQ_FREQ ? f : MAX_EQ_FREQ, r, c);
       break;
     case MODE_LOWSHELF:
     case MODE_HIGHSHELF: {
@@ -262,26 +258,37 @@ void CFilterChannel::Compute(int mode, float f, float v, float r, float c, float
         const float d = r - 0.5f;
         A = (mode == MODE_LOWSHELF ? 5.0f : 7.0f) * d * d + 1.0f;
       }
+      // The sine of w and d = 1 - cos w = 2 sin^2(w / 2), both from the
+      // sine table: d written out keeps its digits at cutoffs of a few
+      // hertz at the highest rates, where cos w rounds to 1.
       const float sn = TableSine(f);
-      const float cs = TableSine(f + 0.25f);
+      const float h = TableSine(0.5f * f);
+      const double d = 2.0 * static_cast<double>(h) * static_cast<double>(h);
       const float prod = 2.0f * A * (1.0f - 0.9999f * c);
-      const float beta = prod > 0.0f ? sn * std::sqrt(prod) : 0.0f;
-      const float Ap = A + 1.0f, Am = A - 1.0f;
+      const double beta = prod > 0.0f ? static_cast<double>(sn * std::sqrt(prod)) : 0.0;
+      const double a = static_cast<double>(A);
+      // With cos w = 1 - d: A + 1 + (A - 1) cos w = 2A - (A - 1) d,
+      // A + 1 - (A - 1) cos w = 2 + (A - 1) d, A - 1 + (A + 1) cos w =
+      // 2A - (A + 1) d and A - 1 - (A + 1) cos w = -2 + (A + 1) d.
+      const double lowSum = 2.0 * a - (a - 1.0) * d;
+      const double highSum = 2.0 + (a - 1.0) * d;
+      const double lowMix = 2.0 * a - (a + 1.0) * d;
+      const double highMix = -2.0 + (a + 1.0) * d;
       BIQUAD_COEFS& k = m_biquad;
       if (mode == MODE_LOWSHELF) {
-        k.n = 1.0f / (Ap + Am * cs + beta);
-        k.a1 = -2.0f * (Am + Ap * cs);
-        k.a2 = Ap + Am * cs - beta;
-        k.b0 = A * (Ap - Am * cs + beta);
-        k.b1 = 2.0f * A * (Am - Ap * cs);
-        k.b2 = A * (Ap - Am * cs - beta);
+        const double n = 1.0 / (lowSum + beta);
+        k.a1 = -2.0 * lowMix * n;
+        k.a2 = (lowSum - beta) * n;
+        k.b0 = a * (highSum + beta) * n;
+        k.b1 = 2.0 * a * highMix * n;
+        k.b2 = a * (highSum - beta) * n;
       } else {
-        k.n = 1.0f / (Ap - Am * cs + beta);
-        k.a1 = 2.0f * (Am - Ap * cs);
-        k.a2 = Ap - Am * cs - beta;
-        k.b0 = A * (Ap + Am * cs + beta);
-        k.b1 = -2.0f * A * (Am + Ap * cs);
-        k.b2 = A * (Ap + Am * cs - beta);
+        const double n = 1.0 / (highSum + beta);
+        k.a1 = 2.0 * highMix * n;
+        k.a2 = (highSum - beta) * n;
+        k.b0 = a * (lowSum + beta) * n;
+        k.b1 = -2.0 * a * lowMix * n;
+        k.b2 = a * (lowSum - beta) * n;
       }
       break;
     }

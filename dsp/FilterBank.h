@@ -50,6 +50,7 @@ const float LOWEST_COMB_PITCH = 15.0f;
 // Words at the start of a block that a reset clears: every kernel but the
 // combs keeps its state in them.
 const unsigned int RESET_WORDS = 20;
+static_assert(BIQUAD_COEFS::WORDS <= RESET_WORDS, "a reset clears the biquads' outputs in double too");
 // Words a block holds beyond its three comb lines.
 const unsigned int EXTRA_WORDS = 39;
 
@@ -139,6 +140,9 @@ class CFilterChannel {
   // One sample through the kernel of MODE; MODE outside 1..24 passes it.
   template <int MODE>
   inline float Step(float x);
+  // n samples of x through the kernel of MODE, in place.
+  template <int MODE>
+  inline void Run(float* __restrict x, unsigned int n);
 
  private:
   // State-variable section on words s[0..2] (previous input, band, low).
@@ -176,6 +180,21 @@ class CFilterChannel {
     return m < 1e8f ? m : 1e8f;
   }
   inline float _Comb(float x);
+  // The biquad of a biquad mode (notch, peak, the shelves).
+  static constexpr bool IsBiquad(int mode) {
+    return mode == FilterBank::MODE_NOTCH || mode == FilterBank::MODE_PEAK || mode == FilterBank::MODE_LOWSHELF ||
+           mode == FilterBank::MODE_HIGHSHELF;
+  }
+  template <int MODE>
+  const BIQUAD_COEFS& _Biquad() const {
+    if constexpr (MODE == FilterBank::MODE_NOTCH) {
+      return m_notch.coefs;
+    } else if constexpr (MODE == FilterBank::MODE_PEAK) {
+      return m_peak.coefs;
+    } else {
+      return m_biquad;
+    }
+  }
 
   float* m_s = nullptr;
   unsigned int* m_combIndex = nullptr;
@@ -203,7 +222,7 @@ class CFilterChannel {
   float m_apA = 0.0f, m_apB = 0.0f;
   unsigned int m_delay = 0;  // comb delay, whole samples
   float m_frac = 0.0f;       // comb delay, fraction
-  BIQUAD_COEFS m_biquad = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+  BIQUAD_COEFS m_biquad = {1.0, 0.0, 0.0, 0.0, 0.0};
   CEqNotch m_notch;
   CEqPeak m_peak;
   CBellComb m_bell;
@@ -372,12 +391,9 @@ inline float CFilterChannel::Step(float x) {
       }
       s[0] = v;
       y = x - v;
-    } else if constexpr (MODE == MODE_NOTCH) {
-      y = m_notch.coefs.Step(x, s);
-    } else if constexpr (MODE == MODE_PEAK) {
-      y = m_peak.coefs.Step(x, s);
-    } else if constexpr (MODE == MODE_LOWSHELF || MODE == MODE_HIGHSHELF) {
-      y = m_biquad.Step(x, s);
+    } else if constexpr (IsBiquad(MODE)) {
+      _Biquad<MODE>().Run(s, &x, 1, 1.0f, 1.0f);
+      y = x;
     } else if constexpr (MODE == MODE_COMB_NEG || MODE == MODE_COMB_POS) {
       y = _Comb(x);
     } else {
@@ -386,5 +402,14 @@ inline float CFilterChannel::Step(float x) {
     }
     if (m_gainOn) y *= m_outGain;
     return y;
+  }
+}
+
+template <int MODE>
+inline void CFilterChannel::Run(float* __restrict x, unsigned int n) {
+  if constexpr (IsBiquad(MODE)) {
+    _Biquad<MODE>().Run(m_s, x, n, m_gainOn ? m_inGain : 1.0f, m_gainOn ? m_outGain : 1.0f);
+  } else {
+    for (unsigned int i = 0; i < n; ++i) x[i] = Step<MODE>(x[i]);
   }
 }

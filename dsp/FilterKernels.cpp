@@ -5,7 +5,7 @@
 namespace {
 
 // 2 pi^2: the second-order term of cos(2 pi f) = 1 - 2 pi^2 f^2 + ...
-const float TWO_PI_SQUARED = 19.73921f;
+const double TWO_PI_SQUARED = 19.73921;
 
 // Splits a delay in samples into a whole part inside the line and the
 // fraction; delays longer than the line wrap round it, so every read stays
@@ -24,15 +24,18 @@ void SplitDelay(float d, unsigned int len, unsigned int& whole, float& frac) {
 }
 
 // Peaking biquad shared by the notch and the peak: gain G, bandwidth term
-// alpha, f in cycles per sample.
-void PeakingCoefs(BIQUAD_COEFS& k, float G, float alpha, float f) {
-  const float A1 = alpha / G;
-  const float A2 = alpha * G;
-  k.n = 1.0f / (1.0f + A1);
-  k.a1 = k.b1 = -2.0f * (1.0f - TWO_PI_SQUARED * f * f);
-  k.a2 = 1.0f - A1;
-  k.b0 = 1.0f + A2;
-  k.b2 = 1.0f - A2;
+// alpha, f in cycles per sample. The cosine term 1 - 2 pi^2 f^2 enters as
+// its distance k from 1, so the coefficients near -2 and 1 keep every digit
+// of it down to the lowest cutoff at the highest rate.
+void PeakingCoefs(BIQUAD_COEFS& q, double G, double alpha, double f) {
+  const double k = TWO_PI_SQUARED * f * f;
+  const double A1 = alpha / G;
+  const double A2 = alpha * G;
+  const double n = 1.0 / (1.0 + A1);
+  q.a1 = q.b1 = -2.0 * (1.0 - k) * n;
+  q.a2 = (1.0 - A1) * n;
+  q.b0 = (1.0 + A2) * n;
+  q.b2 = (1.0 - A2) * n;
 }
 
 }  // namespace
@@ -42,8 +45,8 @@ void CEqNotch::SetParams(float f, float r, float c) {
   static const float fLn = 1.0397208f;
   static const float fWeight = static_cast<float>(std::sinh(static_cast<double>(fLn)));
   const float G = 0.5f - 0.437f * r * r;
-  const float alpha = (8.0f * c + 1.0f) * fWeight * f;
-  PeakingCoefs(coefs, G, alpha, f);
+  const double alpha = static_cast<double>(8.0f * c + 1.0f) * static_cast<double>(fWeight) * static_cast<double>(f);
+  PeakingCoefs(coefs, static_cast<double>(G), alpha, static_cast<double>(f));
 }
 
 void CEqPeak::SetParams(float f, float r, float c) {
@@ -51,8 +54,8 @@ void CEqPeak::SetParams(float f, float r, float c) {
   static const float fLn = 2.4260151f;
   static const float fWeight = static_cast<float>(std::sinh(static_cast<double>(fLn)));
   const float G = 1.5f + 5.0f * r * r;
-  const float alpha = (3.0f * c + 1.0f) * fWeight * f;
-  PeakingCoefs(coefs, G, alpha, f);
+  const double alpha = static_cast<double>(3.0f * c + 1.0f) * static_cast<double>(fWeight) * static_cast<double>(f);
+  PeakingCoefs(coefs, static_cast<double>(G), alpha, static_cast<double>(f));
 }
 
 void CBellComb::SetParams(float f, float r, float c) {

@@ -3,17 +3,72 @@
 // equalisers and shelves, the peaking notch and peak equalisers, and the
 // bell comb (a damped comb wrapped in two Schroeder all-pass delays).
 
-// Normalised direct-form-I biquad; state words x1, x2, y1, y2.
-struct BIQUAD_COEFS {
-  float b0, b1, b2, a1, a2, n;
+#include <cstring>
 
-  inline float Step(float x, float* s) const {
-    float y = (b0 * x + b1 * s[0] + b2 * s[1] - a1 * s[2] - a2 * s[3]) * n;
-    s[1] = s[0];
-    s[0] = x;
-    s[3] = s[2];
-    s[2] = y;
-    return y;
+// Normalised direct-form-I biquad (a0 = 1), computed in double precision.
+// Low in the cutoff range at high processing rates its poles lie within
+// 1e-5 of z = 1: single precision can hold neither coefficients that close
+// to -2 and 1 nor outputs that the recursion amplifies by 1e9, and the
+// response moves by tens of dB. The coefficient rules write the small
+// distances from -2 and 1 directly (no 1 - cos), and the outputs are kept in
+// double.
+//
+// State words of the voice's block: the inputs x1, x2 (0, 1), the outputs
+// y1, y2 rounded to float (2, 3), which a kernel taking over the block reads
+// like any state of its own, and y1, y2 in double (words 15-16 and 17-18,
+// which no other kernel but the combs' delay lines uses).
+struct BIQUAD_COEFS {
+  double b0, b1, b2, a1, a2;
+
+  enum : unsigned int { X1 = 0, X2 = 1, Y1 = 2, Y2 = 3, Y1_DOUBLE = 15, Y2_DOUBLE = 17, WORDS = 19 };
+
+  // Before a biquad runs on a block: outputs in double that do not round to
+  // the float words were left by another kernel (or never written), so the
+  // float words hold the state and the doubles start from them.
+  static void Enter(float* s) {
+    double y1, y2;
+    std::memcpy(&y1, s + Y1_DOUBLE, sizeof(y1));
+    std::memcpy(&y2, s + Y2_DOUBLE, sizeof(y2));
+    if (static_cast<float>(y1) == s[Y1] && static_cast<float>(y2) == s[Y2]) return;
+    y1 = static_cast<double>(s[Y1]);
+    y2 = static_cast<double>(s[Y2]);
+    std::memcpy(s + Y1_DOUBLE, &y1, sizeof(y1));
+    std::memcpy(s + Y2_DOUBLE, &y2, sizeof(y2));
+  }
+  // Before a comb takes the block as its delay line: the halves of a double
+  // read as samples could be anything, so a biquad's doubles become silence.
+  static void Leave(float* s) {
+    double y1, y2;
+    std::memcpy(&y1, s + Y1_DOUBLE, sizeof(y1));
+    std::memcpy(&y2, s + Y2_DOUBLE, sizeof(y2));
+    if (static_cast<float>(y1) != s[Y1] || static_cast<float>(y2) != s[Y2]) return;
+    for (unsigned int k = Y1_DOUBLE; k < WORDS; ++k) s[k] = 0.0f;
+  }
+
+  // n samples of x in place, each scaled by inGain before the recursion and
+  // by outGain after it. The state lives in locals for the stretch.
+  inline void Run(float* s, float* __restrict x, unsigned int n, float inGain, float outGain) const {
+    float x1 = s[X1], x2 = s[X2];
+    double y1, y2;
+    std::memcpy(&y1, s + Y1_DOUBLE, sizeof(y1));
+    std::memcpy(&y2, s + Y2_DOUBLE, sizeof(y2));
+    for (unsigned int i = 0; i < n; ++i) {
+      const float in = x[i] * inGain;
+      // The term of the previous output last: the loop waits on one
+      // multiply and one add per sample.
+      const double y = ((b0 * in + b1 * x1) + (b2 * x2 - a2 * y2)) - a1 * y1;
+      x2 = x1;
+      x1 = in;
+      y2 = y1;
+      y1 = y;
+      x[i] = static_cast<float>(y) * outGain;
+    }
+    s[X1] = x1;
+    s[X2] = x2;
+    s[Y1] = static_cast<float>(y1);
+    s[Y2] = static_cast<float>(y2);
+    std::memcpy(s + Y1_DOUBLE, &y1, sizeof(y1));
+    std::memcpy(s + Y2_DOUBLE, &y2, sizeof(y2));
   }
 };
 
@@ -21,14 +76,14 @@ struct BIQUAD_COEFS {
 class CEqNotch {
  public:
   void SetParams(float f, float r, float c);
-  BIQUAD_COEFS coefs = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+  BIQUAD_COEFS coefs = {1.0, 0.0, 0.0, 0.0, 0.0};
 };
 
 // Peaking equaliser with boost ("peak").
 class CEqPeak {
  public:
   void SetParams(float f, float r, float c);
-  BIQUAD_COEFS coefs = {1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f};
+  BIQUAD_COEFS coefs = {1.0, 0.0, 0.0, 0.0, 0.0};
 };
 
 // Comb of line 1 followed by all-pass delays on lines 2 and 3. The three

@@ -298,7 +298,7 @@ class CFilterModule {
   template <int MODE>
   static void _RunChannel(const CFilterChannel& channel, float* __restrict x, unsigned int n) {
     CFilterChannel c = channel;
-    for (unsigned int i = 0; i < n; ++i) x[i] = c.Step<MODE>(x[i]);
+    c.Run<MODE>(x, n);
   }
 
   // The channels share no state: each runs a stretch of samples on its own.
