@@ -219,7 +219,9 @@ void CEditor::_detach(CView* view) {
 bool CEditor::_isAttached(CView* view) const { return frame && view && frame->isChild(view); }
 
 void CEditor::idle() {
-  if (frame) {
+  {
+    // Only the changes are applied under the editor lock: the drawing (and
+    // a modal menu it may show) runs without it.
     CAutoLock lock(m_lock);
     if (frame) {
       m_editorThread.store(std::this_thread::get_id());
