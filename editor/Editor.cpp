@@ -45,8 +45,16 @@ PANEL* MakeOverlay(const char* bitmapName, const CRect& size, ARGS... args) {
 }  // namespace
 
 CEditor::CEditor(AudioEffect* effect, ICommandHandler* commands, IGlobalSynth* synth)
-    : AEffGUIEditor(effect), m_commands(commands), m_synth(synth), m_filePtr(new CPresetFile(synth)), m_file(*m_filePtr) {
+    : AEffGUIEditor(effect),
+      m_commands(commands),
+      m_synth(synth),
+      m_filePtr(new CPresetFile(synth)),
+      m_file(*m_filePtr),
+      m_postedValues(new std::atomic<float>[MIRRORED_PARAM_COUNT]),
+      m_postedFlags(new std::atomic<uint32_t>[MIRRORED_WORDS]) {
   frame = nullptr;
+  for (unsigned int k = 0; k < MIRRORED_PARAM_COUNT; ++k) m_postedValues[k].store(0.f);
+  for (unsigned int k = 0; k < MIRRORED_WORDS; ++k) m_postedFlags[k].store(0);
   for (unsigned int& s : m_selectors) s = 0;
   m_selectors[1] = 3;
   _clearControlReferences();
@@ -141,6 +149,11 @@ bool CEditor::open(void* parentWindow) {
   CAutoLock lock(m_lock);
   if (frame || m_timer || m_fxView || m_modView || m_arpView) close();
   AEffGUIEditor::open(parentWindow);
+  // This thread runs the window from now on. The controls are built from
+  // the engine's values: what other threads recorded before is stale.
+  m_editorThread.store(std::this_thread::get_id());
+  _dropPostedValues();
+  _applyPendingRestore();
 
   m_controlsBuilt = 0;
   _clearControlReferences();
@@ -160,13 +173,14 @@ bool CEditor::open(void* parentWindow) {
   if (CControl* page = getControlByTag(TAG_VIEW_PAGE)) m_viewPage = static_cast<long>(page->getValue());
   if (CControl* page = getControlByTag(TAG_MODMTX_PAGE)) m_modMatrixPage = static_cast<long>(page->getValue());
 
-  m_timer = new CVSTGUITimer(this, 50);
+  m_timer = new CVSTGUITimer(this, 50, frame);
   m_timer->start();
   return true;
 }
 
 void CEditor::close() {
   CAutoLock lock(m_lock);
+  m_editorThread.store(std::thread::id());
   if (m_timer) {
     m_timer->stop();
     m_timer->forget();
@@ -204,6 +218,20 @@ void CEditor::_detach(CView* view) {
 
 bool CEditor::_isAttached(CView* view) const { return frame && view && frame->isChild(view); }
 
+void CEditor::idle() {
+  {
+    // Only the changes are applied under the editor lock: the drawing (and
+    // a modal menu it may show) runs without it.
+    CAutoLock lock(m_lock);
+    if (frame) {
+      m_editorThread.store(std::this_thread::get_id());
+      _applyPendingRestore();
+      _applyPostedValues();
+    }
+  }
+  AEffGUIEditor::idle();
+}
+
 CMessageResult CEditor::notify(CBaseObject* sender, const char* message) {
   if (!message || std::strcmp(message, CVSTGUITimer::kMsgTimer) != 0) return kMessageUnknown;
   if (!frame || !m_controlsBuilt) return kMessageNotified;
@@ -222,6 +250,9 @@ CMessageResult CEditor::notify(CBaseObject* sender, const char* message) {
 void CEditor::updateAll() {
   if (!m_fxView || !m_modView || !m_arpView) return;
   ++m_updateAllCount;
+  // Every control is reread from the engine: values recorded before now
+  // by other threads are older than that.
+  _dropPostedValues();
   updateMainView();
   m_fxView->updateAll();
   m_modView->updateAll();
@@ -231,7 +262,16 @@ void CEditor::updateAll() {
 }
 
 void CEditor::UpdateParamValue(unsigned int id, float value) {
+  if (!_onEditorThread()) {
+    _postParamValue(id, value);
+    return;
+  }
   CAutoLock lock(m_lock);
+  _dropPostedValue(id);
+  _applyParamValue(id, value);
+}
+
+void CEditor::_applyParamValue(unsigned int id, float value) {
   if (!m_fxView) return;
   ++m_updateCount;
   m_lastUpdatedId = id;
@@ -261,6 +301,104 @@ void CEditor::UpdateParamValue(unsigned int id, float value) {
     control->setValue(value);
     control->setDirty(true);
   }
+}
+
+// Lock-free and without allocation: the render thread records here. The
+// value is stored before its flag is raised (release), and the editor's
+// thread reads it after taking the flag (acquire); a value that changes
+// again in between is simply applied at the next idle too.
+void CEditor::_postParamValue(unsigned int id, float value) {
+  if (id >= MIRRORED_PARAM_COUNT) return;
+  m_postedValues[id].store(value, std::memory_order_relaxed);
+  m_postedFlags[id / 32].fetch_or(1u << (id % 32), std::memory_order_release);
+}
+
+void CEditor::_dropPostedValue(unsigned int id) {
+  if (id < MIRRORED_PARAM_COUNT) m_postedFlags[id / 32].fetch_and(~(1u << (id % 32)), std::memory_order_relaxed);
+}
+
+void CEditor::_dropPostedValues() {
+  for (unsigned int w = 0; w < MIRRORED_WORDS; ++w) m_postedFlags[w].store(0, std::memory_order_relaxed);
+}
+
+void CEditor::_applyPostedValues() {
+  for (unsigned int w = 0; w < MIRRORED_WORDS; ++w) {
+    if (m_postedFlags[w].load(std::memory_order_relaxed) == 0) continue;
+    uint32_t flags = m_postedFlags[w].exchange(0, std::memory_order_acquire);
+    while (flags) {
+      const unsigned int bit = static_cast<unsigned int>(__builtin_ctz(flags));
+      flags &= flags - 1;
+      const unsigned int id = w * 32 + bit;
+      _applyParamValue(id, m_postedValues[id].load(std::memory_order_relaxed));
+    }
+  }
+}
+
+void CEditor::RestoreFromHost(const std::string& author, const std::string& name, const std::string& path) {
+  CAutoLock lock(m_lock);
+  if (frame && !_onEditorThread()) {
+    // The window runs on another thread: its next idle rereads everything.
+    std::lock_guard<std::mutex> guard(m_restoreLock);
+    m_restorePending = true;
+    m_restoredAuthor = author;
+    m_restoredName = name;
+    m_restoredPath = path;
+    return;
+  }
+  // The editor's own thread, or no window (open waits for the editor lock).
+  {
+    std::lock_guard<std::mutex> guard(m_restoreLock);
+    m_restorePending = false;
+  }
+  _applyRestoredTexts(author, name, path);
+  updateAll();
+}
+
+void CEditor::_applyRestoredTexts(const std::string& author, const std::string& name, const std::string& path) {
+  {
+    std::lock_guard<std::mutex> guard(m_restoreLock);
+    m_file.SetAuthor(author);
+    m_file.SetName(name);
+    m_file.SetPath(path);
+  }
+  _selectBrowserPath(path);
+}
+
+void CEditor::_applyPendingRestore() {
+  std::string author, name, path;
+  {
+    std::lock_guard<std::mutex> guard(m_restoreLock);
+    if (!m_restorePending) return;
+    author = m_restoredAuthor;
+    name = m_restoredName;
+    path = m_restoredPath;
+  }
+  _applyRestoredTexts(author, name, path);
+  {
+    // The flag falls only once the texts are in the file object, so the
+    // host's thread reads either the recorded texts or the applied ones.
+    std::lock_guard<std::mutex> guard(m_restoreLock);
+    m_restorePending = false;
+  }
+  updateAll();
+}
+
+bool CEditor::IsRestorePending() const {
+  std::lock_guard<std::mutex> guard(m_restoreLock);
+  return m_restorePending;
+}
+
+void CEditor::GetPresetTexts(std::string& author, std::string& name, std::string& path) const {
+  std::lock_guard<std::mutex> guard(m_restoreLock);
+  if (m_restorePending) {
+    author = m_restoredAuthor;
+    name = m_restoredName;
+    path = m_restoredPath;
+    return;
+  }
+  author = m_file.GetAuthor();
+  name = m_file.GetName();
+  path = m_file.GetPath();
 }
 
 const char* CEditor::GetPresetAuthor() const { return m_file.GetAuthor().c_str(); }

@@ -8,15 +8,25 @@
 // own control messages, runs the editor commands and mirrors parameter
 // changes that arrive from the host or from MIDI.
 //
-// Threads: everything runs on the host's user-interface thread except
-// UpdateParamValue, which may also come from the render thread. The editor
-// lock guards open and close against it, so an update never meets a
-// half-built or half-destroyed frame; UpdateParamValue only sets values and
-// dirty flags and never draws.
+// Threads: everything runs on the editor's thread (the host's user-interface
+// thread that opens and idles the window) except the changes that arrive
+// from outside: UpdateParamValue (host automation on any thread, MIDI
+// controllers on the render thread) and RestoreFromHost (a state restored
+// on any thread). Called on the editor's thread they apply at once; from
+// any other thread they are recorded and the editor's thread applies them
+// at its next idle, before it draws. A parameter change is recorded without
+// a lock or an allocation (a value and a flag per parameter), so the render
+// thread never waits for the window; a restored state is recorded under a
+// small lock. The editor lock guards open and close against those that
+// apply changes, so a change never meets a half-built or half-destroyed
+// frame.
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/IControlHandler.h"
@@ -65,6 +75,9 @@ class CEditor : public AEffGUIEditor,
   bool getRect(ERect** rect) override;
   bool open(void* parentWindow) override;
   void close() override;
+  // The host's idle call: applies the changes recorded for the editor's
+  // thread, then lets the frame run its timers and redraw.
+  void idle() override;
   // Timer tick (CVSTGUITimer::kMsgTimer).
   CMessageResult notify(CBaseObject* sender, const char* message) override;
 
@@ -91,6 +104,14 @@ class CEditor : public AEffGUIEditor,
   void UpdateParamValue(unsigned int id, float value);
   void SetPresetAuthor(std::string author);
   void SetPresetName(std::string name);
+  // A saved state was restored (from any thread): the preset's author, name
+  // and file path, then every control reread from the engine; on another
+  // thread than the editor's while the window is open, at the next idle.
+  void RestoreFromHost(const std::string& author, const std::string& name, const std::string& path);
+  // Copies of the preset's author, name and path for the host's thread
+  // (a restored state's texts as soon as it is recorded).
+  void GetPresetTexts(std::string& author, std::string& name, std::string& path) const;
+  bool IsRestorePending() const;
 
   // Edit path.
   long TagToSynthParam(long tag);
@@ -221,7 +242,22 @@ class CEditor : public AEffGUIEditor,
   // At a tick: shows the remembered preset in a browser on screen after a
   // restored state changed it.
   void _refreshStaleBrowser();
+  // The browser's first category remembers path's folder and file.
+  void _selectBrowserPath(const std::string& path);
   AudioEffectX* _effectX() const;
+  // Changes handed to the editor's thread.
+  bool _onEditorThread() const { return m_editorThread.load() == std::this_thread::get_id(); }
+  void _applyParamValue(unsigned int id, float value);
+  void _postParamValue(unsigned int id, float value);
+  void _dropPostedValue(unsigned int id);
+  void _dropPostedValues();
+  void _applyPostedValues();
+  void _applyRestoredTexts(const std::string& author, const std::string& name, const std::string& path);
+  void _applyPendingRestore();
+
+  // Parameters that can have a control of their own (the macros are last).
+  static const unsigned int MIRRORED_PARAM_COUNT = 1581;
+  static const unsigned int MIRRORED_WORDS = (MIRRORED_PARAM_COUNT + 31) / 32;
 
   ICommandHandler* m_commands;
   IGlobalSynth* m_synth;
@@ -263,6 +299,19 @@ class CEditor : public AEffGUIEditor,
   unsigned char m_controlsBuilt = 0;
   MSEG_COPY m_msegCopy;
   CControlPopupMenu* m_contextMenu = nullptr;
+
+  // The thread that opened or last idled the window (none while closed).
+  std::atomic<std::thread::id> m_editorThread{};
+  // Parameter values recorded on other threads: the value, then its flag.
+  std::unique_ptr<std::atomic<float>[]> m_postedValues;
+  std::unique_ptr<std::atomic<uint32_t>[]> m_postedFlags;
+  // A restored state waiting for the editor's thread, and the preset texts
+  // as the host reads them, under this lock.
+  mutable std::mutex m_restoreLock;
+  bool m_restorePending = false;
+  std::string m_restoredAuthor;
+  std::string m_restoredName;
+  std::string m_restoredPath;
 
   unsigned int m_updateCount = 0;
   unsigned int m_lastUpdatedId = 0;

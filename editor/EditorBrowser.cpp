@@ -278,6 +278,10 @@ void CEditor::ShowMiniBrowserMenu() {
 // reads the folders anew anyway.
 void CEditor::InitPresetBrowserCategorySelection(std::string path) {
   m_file.SetPath(path);
+  _selectBrowserPath(path);
+}
+
+void CEditor::_selectBrowserPath(const std::string& path) {
   if (IsUnder(path, FileSpec::FolderPresets)) {
     m_categoryFolders[0] = FileUtils::ExtractDirPath(path);
     m_categoryFiles[0] = FileUtils::ExtractFileName(path);

@@ -34,6 +34,9 @@ CParamHandler::~CParamHandler() {
 
 float CParamHandler::GetParamDeffered(unsigned int id) {
   if (id >= PARAM_COUNT) return 0.0f;
+  // The words are written under the engine lock by any thread (the render
+  // thread for mapped controllers): they are read under it too.
+  CAutoLock lock(m_lock);
   if (id < MODULATABLE_PARAM_COUNT) return (*m_live)[id];
   return m_deferred[id - MODULATABLE_PARAM_COUNT];
 }

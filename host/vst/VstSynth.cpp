@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #if defined(__SSE__) || defined(__x86_64__) || defined(_M_X64)
 #include <xmmintrin.h>
@@ -184,7 +185,9 @@ void CVstSynth::setProgramName(char*) {}
 
 void CVstSynth::getProgramName(char* name) {
   if (!name) return;
-  vst_strncpy(name, m_editor ? m_editor->GetPresetName() : "", kVstMaxProgNameLen);
+  std::string author, preset, path;
+  if (m_editor) m_editor->GetPresetTexts(author, preset, path);
+  vst_strncpy(name, preset.c_str(), kVstMaxProgNameLen);
 }
 
 void CVstSynth::getParameterLabel(VstInt32, char* label) { vst_strncpy(label, "%", kVstMaxParamStrLen); }

@@ -186,9 +186,11 @@ VstInt32 CVstSynth::getChunk(void** data, bool) {
 
   if (commands->SavePreset(reinterpret_cast<SYNTH_PRESET*>(m_presetBuffer), 0, 0) != PRESET_BYTES_V3) return 0;
   unsigned char* texts = m_presetBuffer + PRESET_BYTES_V3;
-  WriteText(texts, AUTHOR_BYTES, m_editor->GetPresetAuthor());
-  WriteText(texts + AUTHOR_BYTES, NAME_BYTES, m_editor->GetPresetName());
-  WriteText(texts + AUTHOR_BYTES + NAME_BYTES, PATH_BYTES, m_editor->GetPresetPath());
+  std::string author, name, path;
+  m_editor->GetPresetTexts(author, name, path);
+  WriteText(texts, AUTHOR_BYTES, author.c_str());
+  WriteText(texts + AUTHOR_BYTES, NAME_BYTES, name.c_str());
+  WriteText(texts + AUTHOR_BYTES + NAME_BYTES, PATH_BYTES, path.c_str());
 
   if (m_chunk) {
     std::free(m_chunk);
@@ -297,14 +299,14 @@ VstInt32 CVstSynth::setChunk(void* data, VstInt32 byteSize, bool) {
     commands->SetSampleRootPitch(k, s.rootPitch);
   }
 
-  m_editor->SetPresetAuthor(view.author);
-  m_editor->SetPresetName(view.name);
-  m_editor->InitPresetBrowserCategorySelection(view.path);
   if (view.midiMap) {
     // The render thread reads the map for every controller, under this lock.
     CAutoLock lock(m_voiceManager->GetParamHandler()->GetLock());
     m_midiMap.LoadMidiMap(view.midiMap);
   }
-  m_editor->updateAll();
+  // The editor takes the preset's texts and rereads its controls on its own
+  // thread: at once when that is this thread or no window is open, else at
+  // the window's next idle.
+  m_editor->RestoreFromHost(view.author, view.name, view.path);
   return 1;
 }

@@ -34,6 +34,7 @@ CFrame::CFrame(const CRect& rect, void* window, VSTGUIEditorInterface* editor)
 }
 
 CFrame::~CFrame() {
+  CVSTGUITimer::stopFrameTimers(this);
   delete platformWindow;
   platformWindow = nullptr;
   setFocusView(nullptr);
@@ -48,7 +49,7 @@ CFrame::~CFrame() {
 void CFrame::idle() {
   // The input first: a click's effect shows in the same idle.
   if (platformWindow) platformWindow->ProcessEvents();
-  CVSTGUITimer::runDueTimers();
+  CVSTGUITimer::runDueTimers(this, CVSTGUITimer::now());
   if (!needsRedraw()) return;
   if (!platformWindow) {
     render();

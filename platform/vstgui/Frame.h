@@ -2,8 +2,8 @@
 // The top view: the editor's window. It draws its views into an image of
 // its own size (the window's content), which tests can read pixel by pixel
 // or write as a PNG file. Mouse, wheel and key events enter through the
-// frame's handlers in frame coordinates. idle() runs due timers and redraws
-// what is dirty or invalid.
+// frame's handlers in frame coordinates. idle() runs the frame's due timers
+// and redraws what is dirty or invalid.
 //
 // On this platform the frame also shows itself in an X11 window when the
 // system window it is opened with is a registered host view
@@ -54,8 +54,8 @@ class CFrame : public CViewContainer {
   VSTGUIEditorInterface* getEditor() const { return pEditor; }
   void* getSystemWindow() const { return systemWindow; }
 
-  // Runs due timers, then redraws the window when something is dirty or
-  // invalid.
+  // Runs this frame's due timers, then redraws the window when something
+  // is dirty or invalid.
   virtual void idle();
   // Redraws the whole window now.
   void render();

@@ -18,7 +18,8 @@
 //   onWheel and onKeyDown in frame coordinates (simulateClick and
 //   simulateDrag for short). A pop-up menu asks the frame's MenuChooser
 //   which entry the user takes.
-// - Timers (CVSTGUITimer) tick from CFrame::idle; tests may set their clock.
+// - Timers (CVSTGUITimer) of a frame tick from that frame's idle; tests may
+//   set their clock.
 
 #include "platform/vstgui/Types.h"
 #include "platform/vstgui/BaseObject.h"

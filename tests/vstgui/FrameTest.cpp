@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/vst/AudioEffectX.h"
@@ -563,20 +566,87 @@ TEST(TimerTest, FiresEveryPeriodWhileRunning) {
   CVSTGUITimer::setClock(nullptr);
 }
 
-TEST(TimerTest, FrameIdleRunsDueTimers) {
+TEST(TimerTest, AFrameIdleRunsOnlyItsOwnTimers) {
   CVSTGUITimer::setClock(FakeClock);
   g_now = 5000;
-  CTicker ticker;
+  CTicker mine, other, loose;
   CFrame frame(CRect(0, 0, 10, 10), nullptr, nullptr);
-  CVSTGUITimer timer(&ticker, 50);
+  CFrame* second = new CFrame(CRect(0, 0, 10, 10), nullptr, nullptr);
+  CVSTGUITimer timer(&mine, 50, &frame);
+  CVSTGUITimer otherTimer(&other, 50, second);
+  CVSTGUITimer looseTimer(&loose, 50);
   timer.start();
+  otherTimer.start();
+  looseTimer.start();
+  EXPECT_EQ(timer.getFrame(), &frame);
   frame.idle();
-  EXPECT_EQ(ticker.ticks, 0);
+  EXPECT_EQ(mine.ticks, 0);
   g_now += 50;
   frame.idle();
-  EXPECT_EQ(ticker.ticks, 1);
+  EXPECT_EQ(mine.ticks, 1);
+  // Neither the other frame's timer nor a timer without a frame ran.
+  EXPECT_EQ(other.ticks, 0);
+  EXPECT_EQ(loose.ticks, 0);
+  second->idle();
+  EXPECT_EQ(other.ticks, 1);
+  EXPECT_EQ(mine.ticks, 1);
+  EXPECT_EQ(CVSTGUITimer::runDueTimers(), 1);
+  EXPECT_EQ(loose.ticks, 1);
+  // A frame that goes away stops its timers.
+  delete second;
+  EXPECT_FALSE(otherTimer.isRunning());
+  EXPECT_TRUE(timer.isRunning());
+  g_now += 500;
+  frame.idle();
+  EXPECT_EQ(mine.ticks, 2);
+  EXPECT_EQ(other.ticks, 1);
   timer.stop();
+  looseTimer.stop();
   CVSTGUITimer::setClock(nullptr);
+}
+
+class CCountingTicker : public CBaseObject {
+ public:
+  CMessageResult notify(CBaseObject*, const char* message) override {
+    if (message != CVSTGUITimer::kMsgTimer) return kMessageUnknown;
+    ticks++;
+    return kMessageNotified;
+  }
+  std::atomic<int> ticks{0};
+};
+
+// Two frames idled on two threads while timers of a third start and stop
+// on another: each frame runs its own timer only, and the shared list
+// survives the traffic.
+TEST(TimerTest, FramesIdledOnSeveralThreadsKeepTheirOwnTimers) {
+  CCountingTicker tickers[2];
+  CFrame* frames[2] = {new CFrame(CRect(0, 0, 10, 10), nullptr, nullptr),
+                       new CFrame(CRect(0, 0, 10, 10), nullptr, nullptr)};
+  CVSTGUITimer* timers[2] = {new CVSTGUITimer(&tickers[0], 1, frames[0]), new CVSTGUITimer(&tickers[1], 1, frames[1])};
+  for (CVSTGUITimer* t : timers) t->start();
+  std::atomic<bool> stop{false};
+  auto idle = [&](int k) {
+    while (!stop.load()) frames[k]->idle();
+  };
+  std::thread a(idle, 0), b(idle, 1);
+  CFrame third(CRect(0, 0, 10, 10), nullptr, nullptr);
+  CCountingTicker churn;
+  for (int k = 0; k < 2000; ++k) {
+    CVSTGUITimer* t = new CVSTGUITimer(&churn, 1, &third);
+    t->start();
+    if (k % 3 == 0) std::this_thread::yield();
+    t->forget();
+  }
+  // Both frames keep ticking until each has run its timer a few times.
+  while (tickers[0].ticks < 3 || tickers[1].ticks < 3) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  stop = true;
+  a.join();
+  b.join();
+  EXPECT_EQ(churn.ticks.load(), 0);
+  for (int k = 0; k < 2; ++k) {
+    timers[k]->forget();
+    frames[k]->forget();
+  }
 }
 
 // ---------------------------------------------------------------------------
