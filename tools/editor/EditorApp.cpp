@@ -46,6 +46,8 @@ const int IDLE_MS = 40;
 const uint32_t MAX_RENDER_FRAMES = 4096;
 // Seconds of audio the --audio-out ring holds for its writer thread.
 const double CAPTURE_SECONDS = 4.0;
+// Silence rendered before the audio starts (as morlavine-render does).
+const double SETTLE_SECONDS = 0.25;
 // MIDI sources of the live host.
 const int SOURCE_PORT = 0;
 const int SOURCE_CONNECTION = 1;
@@ -292,6 +294,11 @@ class CLiveSession {
 
   // Once the instrument and its editor are open: MIDI in, then the audio.
   void Start(CAuHost& host, HOST_TRANSPORT& transport) {
+    std::string error;
+    // As morlavine-render does: silence first, so that the sound's glides
+    // have ended and its settings are in place when the music starts.
+    CRenderSession settling(m_rate, m_block);
+    if (!settling.Settle(host, SETTLE_SECONDS, error)) Say(error);
     m_live.reset(new CLiveHost(host, transport, m_rate, MAX_RENDER_FRAMES));
     m_live->SetTempo(m_options.bpm);
     if (!m_options.play.empty()) m_live->SetScore(&m_score, m_options.loop);
@@ -299,7 +306,6 @@ class CLiveSession {
       m_live->EnableCapture(static_cast<uint32_t>(m_rate * CAPTURE_SECONDS) + 2 * MAX_RENDER_FRAMES);
       m_wav.Start(m_live.get());
     }
-    std::string error;
     if (!m_port.OpenPort(m_live.get(), SOURCE_PORT, error)) Say(error);
     if (!m_options.midiIn.empty() && !m_connection.Connect(m_options.midiIn, m_live.get(), SOURCE_CONNECTION, error))
       Say(error);
