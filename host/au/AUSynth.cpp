@@ -394,15 +394,25 @@ OSStatus CAUSynth::SaveState(CFPropertyListRef* outData) {
   CFMutableDictionaryRef dict =
       const_cast<CFMutableDictionaryRef>(static_cast<CFDictionaryRef>(state));
 
+  // A state without the chunk could not be restored (RestoreState needs
+  // it): when the instrument cannot give one (its samples take more than
+  // 2 GB, or memory ran out), saving fails instead of handing out a state
+  // that loses the sound.
   void* chunk = nullptr;
   VstIntPtr size = _Dispatch(effGetChunk, 1, 0, &chunk);
+  bool stored = false;
   if (chunk && size > 0 && size <= static_cast<VstIntPtr>(INT32_MAX)) {
     CFMutableDataRef data = CFDataCreateMutable(nullptr, 0);
     if (data) {
       CFDataAppendBytes(data, static_cast<const UInt8*>(chunk), static_cast<CFIndex>(size));
-      CFDictionarySetValue(dict, CFStringMakeConstantString(CHUNK_DATA_KEY), data);
+      stored = CFDataGetLength(data) == static_cast<CFIndex>(size);
+      if (stored) CFDictionarySetValue(dict, CFStringMakeConstantString(CHUNK_DATA_KEY), data);
       CFRelease(data);
     }
+  }
+  if (!stored) {
+    CFRelease(state);
+    return kAudioUnitErr_InvalidPropertyValue;
   }
   *outData = dict;
   return noErr;
