@@ -79,9 +79,9 @@ void RegisterFxMatrixArtwork() {
                                  // label (which the button draws raised towards the
                                  // top): green when on, dark red when off.
                                  if (off)
-                                   Fill(cr, r.left + 3, r.top + h - 3, w - 6, 2, 0.55, 0.1, 0.1);
+                                   Fill(cr, r.left + 8, r.top + h - 3, w - 16, 2, 0.55, 0.1, 0.1);
                                  else
-                                   Fill(cr, r.left + 3, r.top + h - 3, w - 6, 2, 0.35, 0.9, 0.35);
+                                   Fill(cr, r.left + 8, r.top + h - 3, w - 16, 2, 0.35, 0.9, 0.35);
                                });
   }
   if (!CBitmapResources::has("GuiFxMtxSplitter.png")) {
