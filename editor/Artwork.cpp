@@ -156,13 +156,25 @@ void PaintBackground(CDrawContext& c, CCoord width, CCoord height) {
         c.drawLine(CPoint(well.left + 3, well.top + well.height() / 2), CPoint(well.right - 3, well.top + well.height() / 2));
         break;
       case KIND_MINI_BROWSER:
-        well.inset(-2, 0);
+        // The strip stays inside the master panel, whose right edge lies
+        // left of the browser's own.
+        well.left -= 2;
+        for (const PANEL_PLACE& panel : MainWindowPanels()) {
+          if (panel.rect.rectOverlap(p.rect) && well.right > panel.rect.right - 2) well.right = panel.rect.right - 2;
+        }
         RoundedPanel(c, well, 3, CColor(150, 205, 230, 255), CColor(0, 106, 160, 255));
         break;
       case KIND_LIST:
       case KIND_NUMERIC:
       case KIND_SOURCE_MENU:
       case KIND_TARGET_MENU:
+        // Boxes stacked edge to edge (the matrix rows' depth lists) keep a
+        // pixel apart.
+        for (const CONTROL_PLACE& other : MainWindowLayout()) {
+          if (&other == &p || other.rect.left >= well.right || other.rect.right <= well.left) continue;
+          if (other.rect.bottom == p.rect.top) well.top += 1;
+          if (other.rect.top == p.rect.bottom) well.bottom -= 1;
+        }
         if (light) RoundedPanel(c, well, 2, CColor(226, 228, 231, 255), CColor(140, 144, 150, 255));
         else RoundedPanel(c, well, 2, CColor(14, 16, 19, 255), CColor(70, 75, 82, 255));
         break;
@@ -196,9 +208,20 @@ void PaintBackground(CDrawContext& c, CCoord width, CCoord height) {
       cap = CRect(p.rect.right + 2, p.rect.top + 10, p.rect.right + 26, p.rect.top + 20);
     } else if (p.kind == KIND_KNOB) {
       CCoord cx = p.rect.left + p.rect.width() / 2;
-      cap = CRect(cx - 24, p.rect.bottom, cx + 24, p.rect.bottom + 9);
+      // The big knobs' bodies end a few pixels above their square: their
+      // captions move up into it, clear of the captions of the lists below.
+      const CCoord lift = p.rect.width() >= 50 ? 4 : 0;
+      cap = CRect(cx - 24, p.rect.bottom - lift, cx + 24, p.rect.bottom + 9 - lift);
     } else {
       cap = CRect(p.rect.left - 4, p.rect.top - 10, p.rect.right + 4, p.rect.top - 1);
+      // A selector just above (the matrix page tabs over the depth lists)
+      // would cover the caption: it takes the rows between the two.
+      for (const CONTROL_PLACE& other : MainWindowLayout()) {
+        if (other.kind == KIND_SELECTOR && other.rect.rectOverlap(cap) && other.rect.bottom < p.rect.top) {
+          cap.top = other.rect.bottom;
+          cap.bottom = p.rect.top;
+        }
+      }
     }
     for (const PANEL_PLACE& panel : MainWindowPanels()) {
       if (panel.light && panel.rect.rectOverlap(cap)) onLight = true;
@@ -249,10 +272,12 @@ namespace {
 void RegisterAll() {
   CBitmapResources::add("GuiBackground.png", 977, 695, &PaintBackground);
 
-  AddKnobStrip("big_knob_osc-1.png", 51, CColor(255, 228, 0));
-  AddKnobStrip("big_knob_osc-2.png", 51, CColor(255, 228, 0));
-  AddKnobStrip("big_knob_osc-3.png", 51, CColor(255, 228, 0));
-  AddKnobStrip("big_knob_osc-4.png", 51, CColor(255, 228, 0));
+  // The cutoff knobs' value arc lies under their yellow modulation ring: it
+  // takes the blue of the other big knobs so that the ring stands out.
+  AddKnobStrip("big_knob_osc-1.png", 51, CColor(0, 168, 255));
+  AddKnobStrip("big_knob_osc-2.png", 51, CColor(0, 168, 255));
+  AddKnobStrip("big_knob_osc-3.png", 51, CColor(0, 168, 255));
+  AddKnobStrip("big_knob_osc-4.png", 51, CColor(0, 168, 255));
   AddKnobStrip("medium_knob_level.png", 38, CColor(0, 168, 255));
   AddKnobStrip("medium_knob_pan.png", 38, CColor(0, 168, 255));
   AddKnobStrip("medium_knob_mono.png", 38, CColor(0, 168, 255));

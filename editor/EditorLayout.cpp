@@ -103,6 +103,7 @@ CLayoutBuilder Build() {
 
   // Bus knobs.
   b.Knob(88, BUS_X[0] + 330, BUS_Y + 4, 28, 7, 0.f, "SEND");
+  b.places.back().captionBeside = true;  // below it stands the KEY list's caption
   static const long BUS_ROW[8] = {109, 113, 115, 117, 119, 121, 123, 125};
   static const char* const BUS_ROW_CAPTIONS[8] = {"DS DRV", "DS TRBL", "DS CLR", "LF RATE",
                                                   "LF BIT", "LF NOISE", "LF STER", "LF KEY"};

@@ -65,8 +65,10 @@ void PaintPage(CDrawContext& c, CCoord w, CCoord h) {
     Box(c, CRect(x + 1, 52, x + 11, 69), cell, cell);
     Box(c, CRect(x + 1, 67, x + 11, 84), cell, cell);
   }
-  Text(c, "L", CRect(26, 51, 38, 68), LABEL, 8);
-  Text(c, "R", CRect(26, 66, 38, 83), LABEL, 8);
+  // The row names stand right of the rows, above and below the stereo
+  // button: the main window's page selector covers the panel's left edge.
+  Text(c, "L", CRect(236, 48, 252, 58), LABEL, 8);
+  Text(c, "R", CRect(236, 72, 252, 84), LABEL, 8);
   Text(c, "MIX", CRect(35, 128, 75, 140), LABEL, 7);
   Text(c, "STEPS", CRect(82, 97, 122, 109), LABEL, 7);
   Text(c, "RATE", CRect(127, 97, 167, 109), LABEL, 7);

@@ -278,8 +278,15 @@ void CDirectoryView::drawBackgroundRect(CDrawContext* context, const CRect& upda
     if (item.node->HasChildren()) {
       const CCoord middle = top + ROW_HEIGHT / 2;
       context->setDrawMode(kAntialias);
-      context->drawEllipse(CRect(x - 10, middle - 2, x - 3, middle + 5),
-                           item.node->IsExpanded() ? kDrawFilledAndStroked : kDrawStroked);
+      // A light disc under the mark: on the pane's dark background the dark
+      // mark alone cannot be told filled (expanded) from framed (collapsed).
+      const CRect mark(x - 10, middle - 2, x - 3, middle + 5);
+      CRect halo = mark;
+      halo.inset(-1, -1);
+      context->setFillColor(TEXT);
+      context->drawEllipse(halo, kDrawFilled);
+      context->setFillColor(MARK_FILL);
+      context->drawEllipse(mark, item.node->IsExpanded() ? kDrawFilledAndStroked : kDrawStroked);
       context->setDrawMode(oldMode);
     }
     if (x < row.right) {

@@ -76,11 +76,13 @@ void RegisterFxMatrixArtwork() {
                                    Fill(cr, r.left, r.top, w, h, 0.22, 0.24, 0.27);
                                  }
                                  Stroke(cr, r.left, r.top, w, h, 0.45, 0.48, 0.52);
-                                 // The on lamp: green when on, dark red when off.
+                                 // The on lamp, a bar along the bottom edge below the
+                                 // label (which the button draws raised towards the
+                                 // top): green when on, dark red when off.
                                  if (off)
-                                   Fill(cr, r.left + 2, r.top + 2, 3, 3, 0.55, 0.1, 0.1);
+                                   Fill(cr, r.left + 8, r.top + h - 3, w - 16, 2, 0.55, 0.1, 0.1);
                                  else
-                                   Fill(cr, r.left + 2, r.top + 2, 3, 3, 0.35, 0.9, 0.35);
+                                   Fill(cr, r.left + 8, r.top + h - 3, w - 16, 2, 0.35, 0.9, 0.35);
                                });
   }
   if (!CBitmapResources::has("GuiFxMtxSplitter.png")) {
@@ -102,7 +104,9 @@ void RegisterFxMatrixArtwork() {
       Fill(cr, 0, 0, w, h, 0.09, 0.10, 0.11);
       Fill(cr, 38, 17, 400, 123, 0.13, 0.14, 0.16);
       Stroke(cr, 38, 17, 400, 123, 0.3, 0.32, 0.35);
-      Stroke(cr, 458, 40, 309, 95, 0.3, 0.32, 0.35);
+      // The matrix box: its border runs one pixel outside the splitter and
+      // the slots, which cover the box's inside from edge to edge.
+      Stroke(cr, 457, 39, 311, 97, 0.3, 0.32, 0.35);
       CFontDesc font("Arial", 9, kBoldFace);
       c.setFont(&font);
       c.setFontColor(CColor(200, 204, 210, 255));

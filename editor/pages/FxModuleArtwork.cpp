@@ -96,7 +96,7 @@ void PaintPanel(CDrawContext& c, CCoord w, CCoord h, const FX_PANEL_DESC& d) {
   RoundedPanel(c, CRect(0, 0, w, h), 5, PANEL, EDGE);
   if (d.presetKind == 0) {
     Text(c, "EMPTY SLOT", CRect(0, h / 2 - 18, w, h / 2 - 4), CColor(120, 126, 134, 255), 11);
-    Text(c, "Right-click a slot above to choose an effect", CRect(0, h / 2 + 2, w, h / 2 + 14), CAPTION, 8,
+    Text(c, "Right-click a slot on the right to choose an effect", CRect(0, h / 2 + 2, w, h / 2 + 14), CAPTION, 8,
          kNormalFace);
     return;
   }

@@ -96,6 +96,14 @@ void CMiniPresetBrowser::draw(CDrawContext* context) {
   CFontDesc savedFont(*oldFont);
   CColor oldColor = context->getFontColor();
 
+  // Long names end inside the strip the window draws, a few pixels short
+  // of the control's right edge (the master panel's border).
+  CRect oldClip;
+  context->getClipRect(oldClip);
+  CRect clip(r.left, r.top, r.right - 6, r.bottom);
+  clip.bound(oldClip);
+  context->setClipRect(clip);
+
   context->setFont(m_nameFont);
   context->setFontColor(CColor(0, 106, 160, 255));
   context->drawString(m_name.c_str(), CRect(r.left, r.top + 11, r.right, r.top + 26), false, kLeftText);
@@ -105,6 +113,7 @@ void CMiniPresetBrowser::draw(CDrawContext* context) {
   context->setFontColor(CColor(0, 106, 160, 150));
   context->drawString(second.c_str(), CRect(r.left, r.top + 22, r.right, r.bottom), false, kLeftText);
 
+  context->setClipRect(oldClip);
   context->setFont(&savedFont);
   context->setFontColor(oldColor);
   setDirty(false);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "editor/pages/BrowserArtwork.h"
+#include "editor/pages/WaveTableArtwork.h"
 #include "platform/vstgui/vstgui.h"
 
 namespace {
@@ -49,14 +50,16 @@ void PaintPanel(CDrawContext& c, CCoord w, CCoord h, const char* title) {
        kLeftText);
   // The waveform's well, one pixel around the sample view.
   RoundedPanel(c, CRect(104, 141, 893, 478), 4, CColor(14, 16, 19, 255), CColor(70, 75, 82, 255));
-  // The bar under the well.
-  RoundedPanel(c, CRect(104, 496, 893, 530), 4, CColor(34, 37, 43, 255), CColor(60, 65, 72, 255));
+  // The bar under the well, wide enough for the recorder's tools button at
+  // its right end.
+  RoundedPanel(c, CRect(104, 496, 913, 530), 4, CColor(34, 37, 43, 255), CColor(60, 65, 72, 255));
 }
 
 void PaintRecorder(CDrawContext& c, CCoord w, CCoord h) {
   PaintPanel(c, w, h, "RECORDER");
   Text(c, "Records the instrument's output; play, trim and save the take, or insert it into an oscillator.",
        CRect(108, 116, 860, 134), LABEL, 8, kNormalFace, kLeftText);
+  Text(c, "TOOLS", CRect(832, 505, 876, 519), LABEL, 7, kBoldFace, kRightText);
 }
 
 void PaintSampleEditor(CDrawContext& c, CCoord w, CCoord h) {
@@ -74,8 +77,8 @@ void RegisterAll() {
   CBitmapResources::add("GuiSampleEditor.png", 977, 695, &PaintSampleEditor);
   AddButton("GuiRecordStopSwitch.png", 56, 14, "REC", "STOP", RECORD_RED, false);
   AddButton("GuiPlayStopSwitch.png", 56, 14, "PLAY", "STOP", PLAY_GREEN, false);
-  RegisterBrowserArtwork();  // the close button the panels share
-  AddButton("GuiWTToolsMenu.png", 28, 14, "MENU", nullptr, ACCENT, true);
+  RegisterBrowserArtwork();     // the close button the panels share
+  RegisterWaveTableArtwork();   // the tools button the recorder shares
   AddButton("GuiLoadButton.png", 28, 14, "LOAD", nullptr, ACCENT, true);
   AddButton("GuiSaveButton.png", 28, 14, "SAVE", nullptr, ACCENT, true);
 }

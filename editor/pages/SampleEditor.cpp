@@ -58,7 +58,7 @@ CSampleEditor::CSampleEditor(CEditor* editor, ICommandHandler* commands, const C
   m_sampleView = new CSampleView(CRect(108, 145, 889, 474), this);
   addView(m_sampleView);
 
-  const CColor busFontColor(0, 168, 255, 255);
+  const CColor busFontColor(255, 255, 255, 255);
   m_rootNote = new CListControl(CRect(183, 508, 212, 523), this, TAG_ROOT_NOTE, busFontColor, &slRootKetNote, 0.f, 0);
   addView(m_rootNote);
   m_rootOctave =

@@ -186,6 +186,16 @@ unsigned int CSampleView::_positionAt(CCoord x) const {
 void CSampleView::_moveMarker(const CPoint& where) {
   const unsigned int pos = _positionAt(where.h);
   const unsigned int last = static_cast<unsigned int>(m_length - 1);
+  if (m_tiePending) {
+    // A press as near to one marker as to the other takes the marker on the
+    // side the pointer then moves to; until it moves, nothing changes.
+    if (pos == m_pressPos) return;
+    m_tiePending = false;
+    if (pos < m_pressPos)
+      m_draggingStart = true;
+    else
+      m_draggingEnd = true;
+  }
   if (m_draggingStart) {
     // Past the end marker the start stops one frame before it (or on it when
     // the end is the first frame).
@@ -204,15 +214,28 @@ void CSampleView::_moveMarker(const CPoint& where) {
 }
 
 CMouseEventResult CSampleView::onMouseDown(CPoint& where, const long& buttons) {
-  m_draggingStart = m_draggingEnd = false;
+  m_draggingStart = m_draggingEnd = m_tiePending = false;
   if (!m_loopEnabled || m_length <= 0) return kMouseEventHandled;
   const long pos = static_cast<long>(_positionAt(where.h));
   const long toStart = std::labs(static_cast<long>(m_loopStart) - pos);
   const long toEnd = std::labs(static_cast<long>(m_loopEnd) - pos);
-  if (toStart < toEnd)
+  if (toStart < toEnd) {
     m_draggingStart = true;
-  else
+  } else if (toEnd < toStart) {
     m_draggingEnd = true;
+  } else if (pos < static_cast<long>(m_loopStart)) {
+    // Markers that meet: a press beside them takes the one on its side, so
+    // they can always be pulled apart again.
+    m_draggingStart = true;
+  } else if (pos > static_cast<long>(m_loopEnd)) {
+    m_draggingEnd = true;
+  } else {
+    // On the meeting point, or midway between the markers: the first move
+    // decides (a release without a move takes the end marker).
+    m_tiePending = true;
+    m_pressPos = static_cast<unsigned int>(pos);
+    return kMouseEventHandled;
+  }
   _moveMarker(where);
   return kMouseEventHandled;
 }
@@ -223,7 +246,15 @@ CMouseEventResult CSampleView::onMouseMoved(CPoint& where, const long& buttons) 
 }
 
 CMouseEventResult CSampleView::onMouseUp(CPoint& where, const long& buttons) {
-  if (m_length > 0 && m_loopEnabled) _moveMarker(where);
-  m_draggingStart = m_draggingEnd = false;
+  if (m_length > 0 && m_loopEnabled) {
+    _moveMarker(where);
+    if (m_tiePending) {
+      // Released without moving: the end marker, as for any tie.
+      m_tiePending = false;
+      m_draggingEnd = true;
+      _moveMarker(where);
+    }
+  }
+  m_draggingStart = m_draggingEnd = m_tiePending = false;
   return kMouseEventHandled;
 }

@@ -3,7 +3,8 @@
 // sample editor and the recorder. It draws the mix of both channels as a
 // min/max outline over a grid of 11025-sample lines, and lets the user drag
 // the loop start and end markers, which never cross: they may meet, and
-// both always lie inside the buffer (0 .. length - 1).
+// both always lie inside the buffer (0 .. length - 1). A press takes the
+// nearer marker; on a tie, the one on the side the pointer moves to.
 //
 // The view reads its source only in Update(), to compute the outline;
 // drawing uses the outline and the markers alone, so the source may change
@@ -59,4 +60,8 @@ class CSampleView : public CControl {
   unsigned int m_loopEnd = 0;
   bool m_draggingStart = false;
   bool m_draggingEnd = false;
+  // A press equally near both markers: the marker is chosen by the
+  // direction of the first move away from m_pressPos.
+  bool m_tiePending = false;
+  unsigned int m_pressPos = 0;
 };

@@ -46,8 +46,10 @@ void AddMenuButton(const char* name, int width, int height, const char* label) {
       CRect r(0, height * state, width, height * (state + 1));
       r.inset(0.5, 0.5);
       Box(c, r, state ? CColor(0, 56, 85, 255) : CColor(45, 48, 54, 255), state ? ACCENT : CColor(95, 100, 108, 255));
-      Text(c, text.c_str(), CRect(r.left, r.top, r.right - 10, r.bottom), state ? ACCENT : BUTTON_TEXT, 7);
-      const CCoord cx = r.right - 8, cy = r.top + height / 2.0;
+      // Without a label the arrow alone stands in the middle.
+      if (!text.empty())
+        Text(c, text.c_str(), CRect(r.left, r.top, r.right - 10, r.bottom), state ? ACCENT : BUTTON_TEXT, 7);
+      const CCoord cx = text.empty() ? r.left + r.width() / 2 : r.right - 8, cy = r.top + height / 2.0;
       CPoint tri[3] = {CPoint(cx - 3, cy - 2), CPoint(cx + 3, cy - 2), CPoint(cx, cy + 2)};
       c.setFillColor(state ? ACCENT : BUTTON_TEXT);
       c.drawPolygon(tri, 3, kDrawFilled);
@@ -103,7 +105,9 @@ void RegisterAll() {
   AddButton("GuiSmoothButton.png", 40, 14, "SMOOTH", WAVE_ACCENT);
   AddButton("GuiSharpButton.png", 36, 14, "SHARP", WAVE_ACCENT);
   AddButton("GuiBalanceButton.png", 44, 14, "BALANCE", WAVE_ACCENT);
-  if (!CBitmapResources::has("GuiWTToolsMenu.png")) AddMenuButton("GuiWTToolsMenu.png", 56, 14, "TOOLS");
+  // The tools button of this panel and of the recorder: one bitmap, 28
+  // pixels wide, its "TOOLS" caption painted beside it by each panel.
+  AddMenuButton("GuiWTToolsMenu.png", 28, 14, "");
   AddSelector("GuiWaveTableViewMode.png", 112, 14, {"WAVE", "SPECTRUM"});
 }
 

@@ -43,7 +43,7 @@ const char* const ENTRY_RANDOMIZE_PHASE = "Randomize phase";
 const char* const ENTRY_COPY = "Copy";
 const char* const ENTRY_PASTE = "Paste";
 
-const CColor BUS_FONT_COLOUR(235, 238, 242, 255);
+const CColor BUS_FONT_COLOUR(255, 255, 255, 255);
 
 // A push button over the upper half of its two-state bitmap. A drawn
 // bitmap's size is known without drawing it: that waits until the button

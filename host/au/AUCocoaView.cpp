@@ -23,10 +23,11 @@ VstIntPtr Dispatch(CAUSynth* synth, VstInt32 opcode, void* ptr = nullptr) {
 }  // namespace
 
 CAUSynth* CAUCocoaView::_Synth() const {
-  if (!m_au) return nullptr;
+  AudioUnit au = m_au.load();
+  if (!au) return nullptr;
   CAUSynth* synth = nullptr;
   UInt32 size = sizeof(synth);
-  if (AudioUnitGetProperty(m_au, kAUSynthProperty_Instance, kAudioUnitScope_Global, 0, &synth, &size) != noErr ||
+  if (AudioUnitGetProperty(au, kAUSynthProperty_Instance, kAudioUnitScope_Global, 0, &synth, &size) != noErr ||
       size != sizeof(synth)) {
     return nullptr;
   }
@@ -34,8 +35,7 @@ CAUSynth* CAUCocoaView::_Synth() const {
 }
 
 void CAUCocoaView::SetAU(AudioUnit au) {
-  m_au = au;
-  m_idleRunning.store(false);
+  m_au.store(au);
   if (!au) return;
   if (CAUSynth* synth = _Synth()) {
     ERect* rect = nullptr;
@@ -45,32 +45,38 @@ void CAUCocoaView::SetAU(AudioUnit au) {
       m_height = rect->bottom - rect->top;
     }
     m_postsFrameChanged = true;
+    // A host may ask for a new view before it releases the old one: the
+    // old view lets go of the unit (closing the editor it shows) before
+    // this one opens it, so that it never reaches the unit again.
+    CAUCocoaView* previous = synth->GetCocoaView();
+    if (previous && previous != this) previous->Detach();
     synth->SetEditorView(this);
     Dispatch(synth, effEditOpen, this);
   }
-  m_timerRunning = true;
+  m_timerRunning.store(true);
 }
 
 void CAUCocoaView::TimerTick() {
-  if (!m_timerRunning) return;
+  // Marked running before the timer flag is tested: a teardown on another
+  // thread that clears the flag either stops this tick here or waits for it.
   m_idleRunning.store(true);
-  if (m_au) {
+  if (m_timerRunning.load()) {
     if (CAUSynth* synth = _Synth()) Dispatch(synth, effEditIdle);
   }
   m_idleRunning.store(false);
 }
 
 void CAUCocoaView::_Teardown() {
-  m_timerRunning = false;
+  m_timerRunning.store(false);
   // A tick in progress on another thread finishes first.
   while (m_idleRunning.load()) usleep(10000);
-  if (m_au) {
-    if (CAUSynth* synth = _Synth()) {
-      Dispatch(synth, effEditClose);
-      if (synth->GetCocoaView() == this) synth->SetEditorView(static_cast<CAUCocoaView*>(nullptr));
-    }
-    m_au = nullptr;
+  if (!m_au.load()) return;
+  // Only the view the unit has registered closes the editor; a view that a
+  // newer one replaced has nothing open.
+  if (CAUSynth* synth = _Synth()) {
+    if (synth->ClearEditorView(this)) Dispatch(synth, effEditClose);
   }
+  m_au.store(nullptr);
 }
 
 void CAUCocoaView::Detach() { _Teardown(); }

@@ -17,7 +17,15 @@
 // object each time through the unit's private instance property; a unit of
 // another kind is never reached. A unit disposed while its view is still
 // held detaches the view first (Detach): the editor closes while the unit
-// exists and the view never reaches the unit again.
+// exists and the view never reaches the unit again. A host that asks for a
+// second view before releasing the first gets the editor in the new view;
+// the old one is detached then, and only the view the unit has registered
+// closes the editor.
+//
+// The timer may tick on the host's user-interface thread while the unit is
+// disposed on another: the tick marks itself running before it tests the
+// timer flag, and the teardown clears the flag before it waits for a
+// running tick, so a tick never reaches a unit that is going away.
 
 #include <atomic>
 #include <string>
@@ -52,9 +60,9 @@ class CAUCocoaView {
   double GetWidth() const { return m_width; }
   double GetHeight() const { return m_height; }
   bool PostsFrameChangedNotifications() const { return m_postsFrameChanged; }
-  bool IsTimerRunning() const { return m_timerRunning; }
-  double GetTimerInterval() const { return m_timerRunning ? TIMER_INTERVAL : 0.0; }
-  AudioUnit GetAU() const { return m_au; }
+  bool IsTimerRunning() const { return m_timerRunning.load(); }
+  double GetTimerInterval() const { return m_timerRunning.load() ? TIMER_INTERVAL : 0.0; }
+  AudioUnit GetAU() const { return m_au.load(); }
 
   // The X11 window the editor shows in (0 when off-screen), and whether the
   // user asked to close the view's top-level window.
@@ -67,8 +75,8 @@ class CAUCocoaView {
   CAUSynth* _Synth() const;
   void _Teardown();
 
-  AudioUnit m_au = nullptr;
-  bool m_timerRunning = false;
+  std::atomic<AudioUnit> m_au{nullptr};
+  std::atomic<bool> m_timerRunning{false};
   std::atomic<bool> m_idleRunning{false};
   bool m_windowed = false;
   double m_width = 0.0;

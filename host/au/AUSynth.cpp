@@ -59,11 +59,7 @@ CAUSynth::~CAUSynth() {
   // exists (timer stopped, running tick awaited, editor closed) and keeps
   // no way back to this unit: its later ticks and its destruction do
   // nothing. The view itself belongs to the host.
-  if (mCocoaView) {
-    CAUCocoaView* view = mCocoaView;
-    mCocoaView = nullptr;
-    view->Detach();
-  }
+  if (CAUCocoaView* view = mCocoaView.load()) view->Detach();
   if (mEffect) {
     AEffect* effect = mEffect;
     // Cleared first, so that a request the instrument makes while closing

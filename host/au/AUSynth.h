@@ -9,6 +9,8 @@
 // gestures, time information) come back through VSTCallback to the On...
 // operations below.
 
+#include <atomic>
+
 #include "platform/au/AudioToolbox.h"
 #include "platform/au/MusicDeviceBase.h"
 #include "platform/vst/AudioEffectX.h"
@@ -90,10 +92,13 @@ class CAUSynth : public MusicDeviceBase {
   void HandleControlChange(UInt8 channel, UInt8 controller, UInt8 value,
                            UInt32 inStartFrame) override;
 
-  // The open editor view registers itself (null when it closes).
-  void SetEditorView(CAUCocoaView* view) { mCocoaView = view; }
+  // The open editor view registers itself; the answer is the view
+  // registered before (null for none).
+  CAUCocoaView* SetEditorView(CAUCocoaView* view) { return mCocoaView.exchange(view); }
   void SetEditorView(CAUCarbonView* view) { mCarbonView = view; }
-  CAUCocoaView* GetCocoaView() const { return mCocoaView; }
+  // Unregisters view when it is the registered one (true then).
+  bool ClearEditorView(CAUCocoaView* view) { return mCocoaView.compare_exchange_strong(view, nullptr); }
+  CAUCocoaView* GetCocoaView() const { return mCocoaView.load(); }
 
   // The instrument's C interface; null when it could not be created.
   AEffect* GetEffect() const { return mEffect; }
@@ -120,7 +125,8 @@ class CAUSynth : public MusicDeviceBase {
 
   AEffect* mEffect;
   AudioEffectX* mEffectObject;
-  CAUCocoaView* mCocoaView;
+  // Read by a view's teardown, which may run on another thread.
+  std::atomic<CAUCocoaView*> mCocoaView;
   CAUCarbonView* mCarbonView;
   ComponentInstance mInstance;
   VstTimeInfo mTimeInfo;

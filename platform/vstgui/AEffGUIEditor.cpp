@@ -5,8 +5,6 @@
 #include "platform/vst/AudioEffectX.h"
 #include "platform/vstgui/Frame.h"
 
-long AEffGUIEditor::knobMode = kLinearMode;
-
 AEffGUIEditor::AEffGUIEditor(AudioEffect* effect) : AEffEditor(effect) {}
 
 AEffGUIEditor::~AEffGUIEditor() {}

@@ -35,5 +35,7 @@ class AEffGUIEditor : public AEffEditor, public VSTGUIEditorInterface {
   ERect rect = {0, 0, 0, 0};
 
  private:
-  static long knobMode;
+  // Each editor keeps its own knob mode: two instances of the plug-in (or
+  // two hosts' editors on two threads) never share it.
+  long knobMode = kLinearMode;
 };

@@ -74,6 +74,15 @@ class CDialog {
     Display* d = X11OpenDisplay();
     if (!d) return false;
     m_display = d;
+    int result = _Run(d);
+    X11CloseDisplay(d);
+    return result == 1;
+  }
+
+ private:
+  // The dialog's window and its event loop on d: 1 on accept, 0 otherwise.
+  int _Run(Display* d) {
+    CX11ErrorTrap trap(d);
     XSetWindowAttributes a;
     a.event_mask = ExposureMask | ButtonPressMask | KeyPressMask | StructureNotifyMask;
     Window w = XCreateWindow(d, DefaultRootWindow(d), 100, 100, m_width, m_height, 0, CopyFromParent, InputOutput,
@@ -120,9 +129,10 @@ class CDialog {
     }
     cairo_surface_destroy(m_surface);
     XDestroyWindow(d, w);
-    XCloseDisplay(d);
-    return result == 1;
+    return result;
   }
+
+ public:
 
   const std::string& Text() const { return m_text; }
 

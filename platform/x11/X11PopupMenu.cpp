@@ -402,6 +402,7 @@ class CMenuSession {
 
 bool X11RunPopupMenu(CX11Window* owner, COptionMenu* root, const CPoint& screen, COptionMenu*& menu, long& index) {
   if (!owner || !owner->GetDisplay() || !root) return false;
+  CX11ErrorTrap trap(owner->GetDisplay());
   CMenuSession session(owner);
   return session.Run(root, screen, menu, index);
 }

@@ -7,25 +7,81 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 
 #include "platform/vstgui/Frame.h"
 #include "platform/x11/X11HostView.h"
 
 namespace {
 
-int IgnoreProtocolError(Display*, XErrorEvent*) { return 0; }
+// The program's own display connections, for the trap's handler: a fixed
+// table read without a lock (the handler runs inside Xlib, with the
+// connection locked).
+const int MAX_OWN_DISPLAYS = 64;
+std::atomic<Display*> g_ownDisplays[MAX_OWN_DISPLAYS];
+
+std::mutex g_trapMutex;
+int g_trapDepth = 0;  // under g_trapMutex
+std::atomic<XErrorHandler> g_previousHandler{nullptr};
+std::atomic<unsigned long> g_droppedErrors{0};
+
+void RegisterOwnDisplay(Display* display) {
+  for (std::atomic<Display*>& slot : g_ownDisplays) {
+    Display* empty = nullptr;
+    if (slot.compare_exchange_strong(empty, display)) return;
+  }
+}
+
+void UnregisterOwnDisplay(Display* display) {
+  for (std::atomic<Display*>& slot : g_ownDisplays) {
+    Display* own = display;
+    if (slot.compare_exchange_strong(own, nullptr)) return;
+  }
+}
+
+bool IsOwnDisplay(Display* display) {
+  if (!display) return false;
+  for (const std::atomic<Display*>& slot : g_ownDisplays)
+    if (slot.load() == display) return true;
+  return false;
+}
+
+int TrapError(Display* display, XErrorEvent* error) {
+  if (IsOwnDisplay(display)) {
+    g_droppedErrors.fetch_add(1);
+    return 0;
+  }
+  XErrorHandler previous = g_previousHandler.load();
+  return previous ? previous(display, error) : 0;
+}
 
 }  // namespace
 
-Display* X11OpenDisplay() {
-  static bool handlerInstalled = false;
-  if (!handlerInstalled) {
-    XSetErrorHandler(IgnoreProtocolError);
-    handlerInstalled = true;
+CX11ErrorTrap::CX11ErrorTrap(Display* display) : m_display(display) {
+  std::lock_guard<std::mutex> lock(g_trapMutex);
+  if (g_trapDepth++ == 0) g_previousHandler.store(XSetErrorHandler(TrapError));
+}
+
+CX11ErrorTrap::~CX11ErrorTrap() {
+  // The answers to our requests, errors included, arrive before the handler
+  // goes.
+  if (m_display) XSync(m_display, False);
+  std::lock_guard<std::mutex> lock(g_trapMutex);
+  if (--g_trapDepth == 0) {
+    XErrorHandler ours = XSetErrorHandler(g_previousHandler.load());
+    // Someone installed a handler of their own while ours was in place:
+    // theirs stays.
+    if (ours != TrapError) XSetErrorHandler(ours);
   }
+}
+
+unsigned long CX11ErrorTrap::GetDroppedErrorCount() { return g_droppedErrors.load(); }
+
+Display* X11OpenDisplay() {
   // A busy server can refuse a new connection for a moment (its listen
   // queue full: EAGAIN, or a reset): try again a few times before telling
   // the caller there is no display. Without DISPLAY there is nothing to wait for.
@@ -33,15 +89,25 @@ Display* X11OpenDisplay() {
   const bool named = name && *name;
   for (int attempt = 0;; ++attempt) {
     Display* display = XOpenDisplay(nullptr);
+    if (display) RegisterOwnDisplay(display);
     if (display || !named || attempt == 4) return display;
     usleep(25000u << attempt);
   }
 }
 
+void X11CloseDisplay(Display* display) {
+  if (!display) return;
+  // Errors still on their way for this connection arrive while it is known
+  // as ours (closing waits for the server's last answers).
+  CX11ErrorTrap trap(nullptr);
+  XCloseDisplay(display);
+  UnregisterOwnDisplay(display);
+}
+
 bool X11DisplayAvailable() {
   Display* display = X11OpenDisplay();
   if (!display) return false;
-  XCloseDisplay(display);
+  X11CloseDisplay(display);
   return true;
 }
 
@@ -56,8 +122,12 @@ bool IsHostWindowId(const void* handle, unsigned long& id) {
   Display* display = X11OpenDisplay();
   if (!display) return false;
   XWindowAttributes attributes;
-  const Status found = XGetWindowAttributes(display, static_cast<Window>(value), &attributes);
-  XCloseDisplay(display);
+  Status found = 0;
+  {
+    CX11ErrorTrap trap(display);
+    found = XGetWindowAttributes(display, static_cast<Window>(value), &attributes);
+  }
+  X11CloseDisplay(display);
   if (!found) return false;
   id = static_cast<unsigned long>(value);
   return true;
@@ -92,6 +162,7 @@ CX11Window* CX11Window::Create(CFrame* frame, const void* handle) {
 bool CX11Window::_Open(unsigned long parent, const char* title) {
   m_display = X11OpenDisplay();
   if (!m_display) return false;
+  CX11ErrorTrap trap(m_display);
   const CRect& size = m_frame->getViewSize();
   const unsigned int w = static_cast<unsigned int>(std::ceil(size.width()));
   const unsigned int h = static_cast<unsigned int>(std::ceil(size.height()));
@@ -154,16 +225,17 @@ bool CX11Window::_Open(unsigned long parent, const char* title) {
 }
 
 CX11Window::~CX11Window() {
-  if (m_image) {
-    m_image->data = nullptr;  // the frame's image, not ours to free
-    XDestroyImage(m_image);
+  {
+    CX11ErrorTrap trap(m_display);
+    if (m_image) {
+      m_image->data = nullptr;  // the frame's image, not ours to free
+      XDestroyImage(m_image);
+    }
+    if (m_gc) XFreeGC(m_display, m_gc);
+    if (m_surface) cairo_surface_destroy(m_surface);
+    if (m_display && m_window) XDestroyWindow(m_display, m_window);
   }
-  if (m_gc) XFreeGC(m_display, m_gc);
-  if (m_surface) cairo_surface_destroy(m_surface);
-  if (m_display) {
-    if (m_window) XDestroyWindow(m_display, m_window);
-    XCloseDisplay(m_display);
-  }
+  X11CloseDisplay(m_display);
   X11SetHostViewWindow(m_handle, 0);
 }
 
@@ -171,6 +243,7 @@ int CX11Window::GetConnectionNumber() const { return m_display ? ConnectionNumbe
 
 void CX11Window::ProcessEvents() {
   if (!m_display) return;
+  CX11ErrorTrap trap(m_display);
   while (XPending(m_display)) {
     XEvent event;
     XNextEvent(m_display, &event);
@@ -185,6 +258,7 @@ void CX11Window::ProcessEvents() {
 
 void CX11Window::Show(const CRect& rect) {
   if (!m_surface || rect.isEmpty()) return;
+  CX11ErrorTrap trap(m_display);
   if (m_image && m_gc) {
     CRect r = rect;
     r.bound(m_frame->getViewSize());
@@ -209,6 +283,7 @@ void CX11Window::Show(const CRect& rect) {
 
 CPoint CX11Window::ToScreen(const CPoint& where) const {
   if (!m_display) return where;
+  CX11ErrorTrap trap(m_display);
   int x = 0, y = 0;
   Window child;
   XTranslateCoordinates(m_display, m_window, DefaultRootWindow(m_display), static_cast<int>(where.h),

@@ -20,10 +20,34 @@ typedef struct _cairo_surface cairo_surface_t;
 
 // Opens a display connection for the program's windows, menus and
 // dialogs (null when there is none; a busy server gets a few tries over
-// about 0.4 s). The first call installs an error handler that ignores
-// protocol errors (a window the host destroyed under us, a focus request
-// that came too late), which would otherwise end the host's process.
+// about 0.4 s). Close it with X11CloseDisplay.
 _XDisplay* X11OpenDisplay();
+void X11CloseDisplay(_XDisplay* display);
+
+// Xlib has one error handler for the whole process, and its default one
+// ends the process. Our own requests can fail harmlessly (a window the host
+// destroyed under us, a focus request that came too late), so every piece
+// of code that talks to the server runs inside a trap: while one lives, a
+// handler is installed that drops the errors of our own connections
+// (counting them) and hands every other connection's errors to the handler
+// that was there before. The outermost trap installs it and puts the
+// previous handler back when it ends (unless someone replaced ours in the
+// meantime), so a host's own handler is left as it was found. The trap
+// waits for the server's answers on its display before it ends, so the
+// errors of the requests made inside it arrive inside it.
+class CX11ErrorTrap {
+ public:
+  explicit CX11ErrorTrap(_XDisplay* display);
+  ~CX11ErrorTrap();
+  CX11ErrorTrap(const CX11ErrorTrap&) = delete;
+  CX11ErrorTrap& operator=(const CX11ErrorTrap&) = delete;
+
+  // Errors of our own connections dropped so far (by all traps).
+  static unsigned long GetDroppedErrorCount();
+
+ private:
+  _XDisplay* m_display;
+};
 // True when a display connection can be opened (DISPLAY names a server
 // that answers).
 bool X11DisplayAvailable();

@@ -194,6 +194,33 @@ TEST_F(RecorderTest, MenuOffersEditsOnlyForAFinishedTakeAndTogglesRecordOnMidi) 
   EXPECT_TRUE(commands->IsRecordingActive());  // a disabled entry did nothing
 }
 
+// Both markers dragged onto the take's last frame stay movable: a press
+// there and a move to the left takes the start marker, and the engine's
+// loop follows.
+TEST_F(RecorderTest, MarkersThatMeetAtTheEndCanBePulledApart) {
+  MakeTake(1000);
+  CSampleView* view = recorder->GetSampleView();
+  const CRect area = view->getViewSize();
+  auto drag = [&](CCoord fromX, CCoord toX) {
+    CPoint p(fromX, area.top + 10);
+    view->onMouseDown(p, kLButton);
+    CPoint q(toX, area.top + 10);
+    view->onMouseMoved(q, kLButton);
+    view->onMouseUp(q, kLButton);
+  };
+  drag(area.left + 1, area.right + 50);  // the start marker onto the end one
+  ASSERT_EQ(view->GetLoopStart(), 999u);
+  ASSERT_EQ(view->GetLoopEnd(), 999u);
+  drag(area.right - 1, area.left + area.width() / 2);
+  EXPECT_LT(view->GetLoopStart(), 600u);
+  EXPECT_EQ(view->GetLoopEnd(), 999u);
+  drag(area.left + area.width() / 2 - 1, area.right + 50);  // together again
+  ASSERT_EQ(view->GetLoopStart(), 999u);
+  drag(area.left + 10, area.left + 20);  // a press left of them takes the start
+  EXPECT_LT(view->GetLoopStart(), 30u);
+  EXPECT_EQ(view->GetLoopEnd(), 999u);
+}
+
 TEST_F(RecorderTest, MarkersTrimAndSaveAgreeFrameForFrame) {
   CTempDataDir dir;
   MakeTake(1000);

@@ -73,7 +73,18 @@ TEST_F(SampleEditorTest, MarkersStayInsideTheSampleAndNeverCross) {
       {"a press between the markers takes the end", 200, 400, 300, 300, 200, 300},
       {"beyond the right edge: the last frame", 200, 400, 450, 1300, 200, 999},
       {"left of the view: frame 0", 200, 400, 150, -300, 0, 400},
-      {"meeting markers at the last frame stay inside", 999, 999, 999, 200, 999, 999},
+      {"meeting markers at the last frame stay inside", 999, 999, 999, 1300, 999, 999},
+      // A tie takes the marker on the side the pointer moves to, so markers
+      // that meet can always be pulled apart again.
+      {"meeting at the last frame: a move left takes the start", 999, 999, 999, 200, 200, 999},
+      {"meeting at the last frame: a press left of them takes the start", 999, 999, 600, 500, 500, 999},
+      {"meeting at frame 0: a move right takes the end", 0, 0, 0, 300, 0, 300},
+      {"meeting in the middle: a move left takes the start", 500, 500, 500, 450, 450, 500},
+      {"meeting in the middle: a move right takes the end", 500, 500, 500, 550, 500, 550},
+      {"meeting in the middle: a press right of them takes the end", 500, 500, 700, 700, 500, 700},
+      {"midway between markers: a move left takes the start", 400, 600, 500, 480, 480, 600},
+      {"midway between markers: a move right takes the end", 400, 600, 500, 520, 400, 520},
+      {"midway between markers, released in place: the end", 400, 600, 500, 500, 400, 500},
   };
   for (const CASE& c : cases) {
     view->SetLoop(c.start, c.end);

@@ -804,6 +804,19 @@ TEST(EditorBaseTest, RectEditGesturesAndIdleReachEffectAndFrame) {
   editor.idle();  // closed: nothing to do
 }
 
+// Two instances of the plug-in: a host that sets one editor's knob mode
+// leaves the other's as it was.
+TEST(EditorBaseTest, KnobModeBelongsToEachEditor) {
+  CEffect effectA, effectB;
+  CGuiEditor a(&effectA), b(&effectB);
+  EXPECT_EQ(a.getKnobMode(), kLinearMode);
+  EXPECT_TRUE(a.setKnobMode(kCircularMode));
+  EXPECT_EQ(a.getKnobMode(), kCircularMode);
+  EXPECT_EQ(b.getKnobMode(), kLinearMode);
+  EXPECT_TRUE(b.setKnobMode(kRelativCircularMode));
+  EXPECT_EQ(a.getKnobMode(), kCircularMode);
+}
+
 }  // namespace
 
 namespace {

@@ -137,3 +137,57 @@ TEST(AUCocoaView, ClosingTheViewBeforeTheUnitLeavesTheUnitWithoutAView) {
   EXPECT_EQ(u.Editor()->getFrame(), nullptr);
   view.reset();
 }
+
+// A host that makes a second view before it releases the first: the new
+// view takes the editor and the unit's registration; the old one is
+// detached at once. Releasing the old view leaves the new view's editor
+// open, and disposing the unit while the old view is still held never lets
+// the old view's tick reach the freed unit (AddressSanitizer checks).
+TEST(AUCocoaView, ASecondViewDetachesTheFirstAndOnlyTheRegisteredViewClosesTheEditor) {
+  std::unique_ptr<UNIT> u(new UNIT());
+  CAUCocoaViewFactory factory;
+  std::unique_ptr<CAUCocoaView> first(factory.UiViewForAudioUnit(u->unit, 0, 0));
+  std::unique_ptr<CAUCocoaView> second(factory.UiViewForAudioUnit(u->unit, 0, 0));
+  CEditor* editor = u->Editor();
+  EXPECT_EQ(u->Synth()->GetCocoaView(), second.get());
+  ASSERT_NE(editor->getFrame(), nullptr);
+  EXPECT_EQ(editor->getFrame()->getSystemWindow(), second.get());
+  EXPECT_FALSE(first->IsTimerRunning());
+  EXPECT_EQ(first->GetAU(), nullptr);
+  EXPECT_TRUE(second->IsTimerRunning());
+
+  // The old view's release closes nothing.
+  first->TimerTick();
+  first.reset();
+  ASSERT_NE(editor->getFrame(), nullptr);
+  EXPECT_EQ(u->Synth()->GetCocoaView(), second.get());
+  const long redraws = editor->getFrame()->getRedrawCount();
+  editor->UpdateParamValue(132, 0.25f);
+  second->TimerTick();
+  EXPECT_GT(editor->getFrame()->getRedrawCount(), redraws);
+
+  // A third view, then the unit disposed with two views held.
+  std::unique_ptr<CAUCocoaView> third(factory.UiViewForAudioUnit(u->unit, 0, 0));
+  EXPECT_EQ(u->Synth()->GetCocoaView(), third.get());
+  u.reset();
+  EXPECT_EQ(second->GetAU(), nullptr);
+  EXPECT_EQ(third->GetAU(), nullptr);
+  second->TimerTick();
+  third->TimerTick();
+  second.reset();
+  third.reset();
+}
+
+// Releasing a view whose unit registered a newer one, in either order of
+// release, closes the editor exactly once: when the registered view goes.
+TEST(AUCocoaView, ReleasingTheNewerViewFirstClosesTheEditor) {
+  UNIT u;
+  CAUCocoaViewFactory factory;
+  std::unique_ptr<CAUCocoaView> first(factory.UiViewForAudioUnit(u.unit, 0, 0));
+  std::unique_ptr<CAUCocoaView> second(factory.UiViewForAudioUnit(u.unit, 0, 0));
+  second.reset();
+  EXPECT_EQ(u.Editor()->getFrame(), nullptr);
+  EXPECT_EQ(u.Synth()->GetCocoaView(), nullptr);
+  first.reset();
+  EXPECT_EQ(u.Synth()->GetCocoaView(), nullptr);
+}

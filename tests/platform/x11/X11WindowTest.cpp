@@ -392,3 +392,83 @@ TEST_F(X11WindowTest, TheEditorOpensInsideTheWindowAVstHostPasses) {
   XDestroyWindow(d, parent);
   XCloseDisplay(d);
 }
+
+namespace {
+
+std::atomic<int> g_hostErrors{0};
+int HostErrorHandler(Display*, XErrorEvent*) {
+  g_hostErrors.fetch_add(1);
+  return 0;
+}
+
+// A window id no client has made (below the 29 bits X11 ids use).
+const unsigned long NO_SUCH_WINDOW = 0x1FFFFF00ul;
+
+}  // namespace
+
+// Inside a host, Xlib's one error handler belongs to the host: the editor's
+// failing requests are dropped without it, the host's own connection's
+// errors still reach it (also while our code runs), and when our code
+// returns the host's handler is the one in place, as it was found.
+TEST(X11ErrorTrapTest, TheHostsHandlerIsLeftAsFoundAndHearsItsOwnErrors) {
+  CXvfbServer server;
+  if (!server.Available()) GTEST_SKIP() << "Xvfb is not installed or did not start";
+  g_hostErrors.store(0);
+  XErrorHandler before = XSetErrorHandler(HostErrorHandler);
+  Display* host = XOpenDisplay(nullptr);
+  ASSERT_NE(host, nullptr);
+
+  const unsigned long droppedBefore = CX11ErrorTrap::GetDroppedErrorCount();
+  // A parent id that names no window: asking the server about it fails on
+  // our own connection.
+  {
+    CFrame frame(CRect(0, 0, 100, 80), reinterpret_cast<void*>(NO_SUCH_WINDOW), nullptr);
+    EXPECT_EQ(frame.getPlatformWindow(), nullptr);
+  }
+  EXPECT_GT(CX11ErrorTrap::GetDroppedErrorCount(), droppedBefore);
+  EXPECT_EQ(g_hostErrors.load(), 0);
+
+  // A window of our own, driven and closed.
+  int handle = 0;
+  X11RegisterHostView(&handle, 0, "x11-error-trap-test");
+  CFrame* frame = new CFrame(CRect(0, 0, 100, 80), &handle, nullptr);
+  ASSERT_NE(frame->getPlatformWindow(), nullptr);
+  frame->idle();
+  Display* ours = frame->getPlatformWindow()->GetDisplay();
+  {
+    CX11ErrorTrap trap(ours);
+    XMapWindow(ours, NO_SUCH_WINDOW);  // ours fails: dropped
+    XMapWindow(host, NO_SUCH_WINDOW);  // the host's fails: its handler hears it
+    XSync(host, False);
+  }
+  EXPECT_EQ(g_hostErrors.load(), 1);
+  frame->idle();
+  frame->forget();
+  X11UnregisterHostView(&handle);
+
+  // Nothing of ours runs: the host's handler is in place.
+  XMapWindow(host, NO_SUCH_WINDOW);
+  XSync(host, False);
+  EXPECT_EQ(g_hostErrors.load(), 2);
+  EXPECT_EQ(XSetErrorHandler(before), &HostErrorHandler);
+  XCloseDisplay(host);
+}
+
+// A handler the host installs while our trap is in place stays when the
+// trap ends.
+TEST(X11ErrorTrapTest, AHandlerInstalledDuringTheTrapIsKept) {
+  CXvfbServer server;
+  if (!server.Available()) GTEST_SKIP() << "Xvfb is not installed or did not start";
+  Display* ours = X11OpenDisplay();
+  ASSERT_NE(ours, nullptr);
+  XErrorHandler before = XSetErrorHandler(nullptr);
+  {
+    CX11ErrorTrap outer(ours);
+    {
+      CX11ErrorTrap inner(ours);
+      XSetErrorHandler(HostErrorHandler);
+    }
+  }
+  EXPECT_EQ(XSetErrorHandler(before), &HostErrorHandler);
+  X11CloseDisplay(ours);
+}
