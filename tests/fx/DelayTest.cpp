@@ -243,3 +243,68 @@ TEST(ReverseDelay, RestartFadesOutHoldsAndReturnsFromTheNewestAudio) {
   const float newest = 1.0f + 0.0001f * static_cast<float>(k);
   EXPECT_NEAR(out[600], newest, 0.05f);
 }
+
+TEST_F(DelayTest, ShapeBlendsEachInputIntoTheLinesByItsWeight) {
+  // One input side at a time, no feedback: the echo amplitude of a 0.5
+  // sine on each line. Shape 0 keeps the sides apart; shape 1 feeds both
+  // lines half of the sum; in between the left line takes
+  // (1 - s) xL + s (xL + xR) / 2 and the right line s of that plus
+  // (1 - s) xR.
+  struct CASE {
+    float shape;
+    bool leftInput;
+    double left, right;
+  } cases[] = {
+      {0.0f, true, 0.5, 0.0},     {0.0f, false, 0.0, 0.5},    {0.5f, true, 0.375, 0.1875},
+      {0.5f, false, 0.125, 0.3125}, {1.0f, true, 0.25, 0.25}, {1.0f, false, 0.25, 0.25},
+  };
+  for (const CASE& c : cases) {
+    synth.Set(Id(SHAPE), c.shape);
+    fx.Reset();
+    STEREO s(6000);
+    (c.leftInput ? s.l : s.r) = Sine(6000, 1000.0f);
+    RunFx(fx, s);
+    EXPECT_NEAR(ToneAmplitude(s.l, 1000.0, 4500, 5823), c.left, 0.004) << c.shape << " " << c.leftInput;
+    EXPECT_NEAR(ToneAmplitude(s.r, 1000.0, 4500, 5823), c.right, 0.004) << c.shape << " " << c.leftInput;
+  }
+}
+
+const int RESTART_SAMPLES = 500;
+
+TEST(ReverseDelay, RestartFadeStartsWithoutAStepAndIsSilentWhereTheHeadJumps) {
+  // Two channels fed alike, one of them restarted: the restarted output over
+  // the undisturbed one is the fade. It starts at full level (no step), is
+  // half way down a quarter of the way through, and reaches silence where
+  // the reverse head jumps to the newest audio, so the jump makes no click.
+  std::vector<float> lineA(5000, 0.0f), lineB(5000, 0.0f);
+  CReverseDelay a, b;
+  a.Bind(lineA.data(), 5000);
+  b.Bind(lineB.data(), 5000);
+  a.Reset();
+  b.Reset();
+  float revA = 0.0f, revB = 0.0f;
+  auto step = [&](int k) {
+    const float in = 1.0f + 0.0001f * static_cast<float>(k);
+    float ioA = in, ioB = in, dA = 2000.0f, dB = 2000.0f;
+    a.Process2(ioA, revA, dA);
+    b.Process2(ioB, revB, dB);
+  };
+  int k = 0;
+  for (; k < 4000; ++k) step(k);
+  // Well away from a crossing of the heads (full level).
+  while (std::fabs(revB - (1.0f + 0.0001f * static_cast<float>(k - 1000))) > 0.05f) step(k++);
+  for (int j = 0; j < 50; ++j) step(k++);
+  a.Restart();
+  std::vector<float> out(RESTART_SAMPLES), ref(RESTART_SAMPLES);
+  for (int j = 0; j < RESTART_SAMPLES; ++j) {
+    step(k++);
+    out[j] = revA;
+    ref[j] = revB;
+  }
+  EXPECT_NEAR(out[0] / ref[0], 1.0f, 0.005f);
+  EXPECT_NEAR(out[CReverseDelay::RESTART_LENGTH / 4] / ref[CReverseDelay::RESTART_LENGTH / 4], 0.5f, 0.02f);
+  // Silent (below -55 dB) from just before the jump at the middle of the
+  // fade until the reverse read sets off again.
+  const int jump = CReverseDelay::RESTART_LENGTH / 2;
+  for (int j = jump - 4; j < jump + 6; ++j) EXPECT_LT(std::fabs(out[j]), 0.0018f * ref[j]) << j;
+}
