@@ -219,22 +219,26 @@ void CEditor::_detach(CView* view) {
 bool CEditor::_isAttached(CView* view) const { return frame && view && frame->isChild(view); }
 
 void CEditor::idle() {
-  {
-    // Only the changes are applied under the editor lock: the drawing (and
-    // a modal menu it may show) runs without it.
-    CAutoLock lock(m_lock);
-    if (frame) {
-      m_editorThread.store(std::this_thread::get_id());
-      _applyPendingRestore();
-      _applyPostedValues();
-    }
-  }
+  _applyChanges();
   AEffGUIEditor::idle();
+}
+
+void CEditor::_applyChanges() {
+  // Only the changes are applied under the editor lock: the drawing (and a
+  // modal menu it may show) runs without it.
+  CAutoLock lock(m_lock);
+  if (!frame) return;
+  m_editorThread.store(std::this_thread::get_id());
+  _applyPendingRestore();
+  _applyPostedValues();
 }
 
 CMessageResult CEditor::notify(CBaseObject* sender, const char* message) {
   if (!message || std::strcmp(message, CVSTGUITimer::kMsgTimer) != 0) return kMessageUnknown;
   if (!frame || !m_controlsBuilt) return kMessageNotified;
+  // The timer ticks on the editor's thread: changes recorded since the
+  // idle that runs it are applied too.
+  _applyChanges();
   _refreshStaleBrowser();
   if (_isAttached(m_recorder)) m_recorder->Update();
   if (m_miniBrowser) m_miniBrowser->Update();

@@ -254,6 +254,8 @@ class CEditor : public AEffGUIEditor,
   void _applyPostedValues();
   void _applyRestoredTexts(const std::string& author, const std::string& name, const std::string& path);
   void _applyPendingRestore();
+  // On the editor's thread: the recorded restore, then the recorded values.
+  void _applyChanges();
 
   // Parameters that can have a control of their own (the macros are last).
   static const unsigned int MIRRORED_PARAM_COUNT = 1581;
