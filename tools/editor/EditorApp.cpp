@@ -10,6 +10,7 @@
 
 #include "editor/Editor.h"
 #include "editor/EditorTags.h"
+#include "engine/SafeFile.h"
 #include "host/au/AUCocoaView.h"
 #include "host/au/AUSynth.h"
 #include "host/vst/VstSynth.h"
@@ -31,7 +32,11 @@ const int IDLE_MS = 40;
 
 volatile sig_atomic_t g_stop = 0;
 
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int) {
+  g_stop = 1;
+  // An open dialog or menu ends at once; the state is then saved as usual.
+  X11RequestModalStop();
+}
 
 struct OPTIONS {
   std::string preset, state, saveState, snapshot;
@@ -166,6 +171,9 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
   action.sa_handler = OnSignal;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // The state file is written after the session: a name that cannot be
+  // written is told now, before any edit would be lost.
+  if (!o.saveState.empty() && !SafeFile::CheckWritable(o.saveState, error)) return Fail(messages, EXIT_FAILED, error);
   // A window needs a display; say so before anything is opened.
   if (o.snapshot.empty()) {
     if (!X11DisplayAvailable())
