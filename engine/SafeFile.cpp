@@ -210,7 +210,7 @@ bool CheckWritable(const std::string& path, std::string& error) {
       error = path + ": " + refusal;
       return false;
     }
-  } else if (errno != ENOENT) {
+  } else if (errno != ENOENT && errno != ENOTDIR) {
     error = path + ": cannot write file: " + std::strerror(errno);
     return false;
   }

@@ -46,11 +46,15 @@ void WriteAll(const std::string& path, const Bytes& b) {
   fclose(f);
 }
 
+// The folder's entries; the data folder layout the instrument lays out in
+// its root ("Library") does not count.
 unsigned int EntryCount(const std::string& folder) {
   unsigned int n = 0;
   if (DIR* d = opendir(folder.c_str())) {
     while (dirent* e = readdir(d))
-      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) ++n;
+      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0 &&
+          std::strcmp(e->d_name, "Library") != 0)
+        ++n;
     closedir(d);
   }
   return n;

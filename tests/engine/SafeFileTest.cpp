@@ -3,6 +3,7 @@
 // later.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -154,7 +155,9 @@ TEST_F(SafeFileTest, CheckWritableNamesWhatIsWrongBeforeAnythingIsWritten) {
   for (const CASE& c : cases) {
     std::string error;
     EXPECT_EQ(SafeFile::CheckWritable(c.path, error), c.ok) << c.path;
-    if (!c.ok) EXPECT_NE(error.find(c.says), std::string::npos) << c.path << ": " << error;
+    if (!c.ok) {
+      EXPECT_NE(error.find(c.says), std::string::npos) << c.path << ": " << error;
+    }
   }
   // Nothing was created on the way.
   EXPECT_FALSE(SafeFile::IsSameFile(File("fresh.aupreset"), File("file.aupreset")));
