@@ -155,8 +155,9 @@ void CEditor::_showMainMenu(CControl* anchor) {
       InitPresetBrowserCategory(0);
       if (m_presetBrowser && m_synth && !m_presetBrowser->GetSelectedDirectory().empty() &&
           !m_presetBrowser->GetSelectedFile().empty()) {
-        m_synth->SetDefaultPresetPath(m_presetBrowser->GetSelectedDirectory() + "/" +
-                                      m_presetBrowser->GetSelectedFile() + m_presetBrowser->GetExtension());
+        m_synth->SetDefaultPresetPath(FileUtils::ResolveExtensionCase(m_presetBrowser->GetSelectedDirectory() + "/" +
+                                                                      m_presetBrowser->GetSelectedFile() +
+                                                                      m_presetBrowser->GetExtension()));
       }
       break;
     case MAIN_MENU_CLEAR_DEFAULT_PRESET:
