@@ -27,6 +27,7 @@
 #include "engine/Params.h"
 #include "host/vst/VstSynth.h"
 #include "platform/vst/AudioEffectX.h"
+#include "platform/FileDialogs.h"
 
 namespace {
 
@@ -248,6 +249,9 @@ CMessageResult CEditor::notify(CBaseObject* sender, const char* message) {
     if (o.yKnob) o.yKnob->setValue(m_commands->GetFloatParam(8 + static_cast<unsigned int>(m_pendingPad)));
     m_pendingPad = -1;
   }
+  // Data folders that could not be made are told once, in the window.
+  const std::string layoutProblem = FileSpec::TakeLayoutProblem();
+  if (!layoutProblem.empty()) ShowMessage(layoutProblem);
   return kMessageNotified;
 }
 

@@ -150,7 +150,13 @@ class CEditor : public AEffGUIEditor,
   // Browser categories, loading and saving.
   void InitPresetBrowserCategory(unsigned int category);
   void OnFileSelected(bool updateBrowser);
-  void DoLoadPreset(std::string path, bool updateBrowser, const char* dialogFilter, const char* extension);
+  // An empty path asks with the open dialog, which starts in folder (when
+  // given).
+  void DoLoadPreset(std::string path, bool updateBrowser, const char* dialogFilter, const char* extension,
+                    const char* folder = nullptr);
+  // Tells the user why a save wrote nothing (a drawn message); nothing for
+  // an empty error (the dialog was cancelled).
+  static void ReportSaveFailure(const std::string& error);
   void OnLoadModulePreset(unsigned int kind, unsigned int instance);
   void OnSaveModulePreset(unsigned int kind, unsigned int instance);
   bool SaveWaveTablePreset(unsigned int osc);

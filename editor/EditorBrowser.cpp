@@ -109,7 +109,10 @@ void CEditor::ClosePresetBrowser(bool save) {
 
 std::string CEditor::_categoryPath() const {
   const char* extension = m_presetBrowser ? m_presetBrowser->GetExtension().c_str() : "";
-  return m_presetBrowser->GetSelectedDirectory() + "/" + m_presetBrowser->GetSelectedFile() + extension;
+  // The browser lists names whatever the case of their extension; the file
+  // keeps its own spelling.
+  return FileUtils::ResolveExtensionCase(m_presetBrowser->GetSelectedDirectory() + "/" +
+                                         m_presetBrowser->GetSelectedFile() + extension);
 }
 
 void CEditor::OnFileSelected(bool updateBrowser) {
@@ -142,8 +145,10 @@ void CEditor::OnFileSelected(bool updateBrowser) {
   DoLoadPreset(path, updateBrowser, FileSpec::PresetDlgFilter, c.extension);
 }
 
-void CEditor::DoLoadPreset(std::string path, bool updateBrowser, const char* dialogFilter, const char* extension) {
-  if (!m_file.LoadFromFile(m_commands, path.empty() ? nullptr : path.c_str(), dialogFilter, extension)) return;
+void CEditor::DoLoadPreset(std::string path, bool updateBrowser, const char* dialogFilter, const char* extension,
+                           const char* folder) {
+  if (!m_file.LoadFromFile(m_commands, path.empty() ? nullptr : path.c_str(), dialogFilter, extension, folder))
+    return;
   if (m_commands) m_commands->LoadPreset(m_file.GetBuffer(), m_file.GetVersion(), m_file.GetKind(), m_categoryInstance);
 
   const unsigned int kind = m_file.GetKind();
@@ -181,16 +186,38 @@ void CEditor::OnSaveModulePreset(unsigned int kind, unsigned int instance) {
   if (!m_commands || kind > 15) return;
   unsigned int size = m_commands->SavePreset(m_file.GetBuffer(), kind, instance);
   if (size == 0) return;
+  // The proposed name: the file last chosen in the category, else the
+  // category's title without " Presets" ("Reverb", "MSEG").
+  std::string name = m_categoryFiles[kind];
+  if (name.empty()) {
+    name = CATEGORIES[kind].title;
+    const size_t cut = name.rfind(" Presets");
+    if (cut != std::string::npos) name.erase(cut);
+    if (name == "MidiCC Maps") name = "MidiCC Map";
+  }
   bool written = m_file.SaveToFile(m_commands, kind, size, nullptr, CATEGORIES[kind].folder->c_str(),
-                                   FileSpec::ModulePresetDlgFilter, FileSpec::ModuleExtension, nullptr);
-  if (written && kind == PRESET_KIND_CC_MAP && m_synth) m_synth->SetDefaultMidiMapPath(m_file.GetPath());
+                                   FileSpec::ModulePresetDlgFilter, FileSpec::ModuleExtension, name.c_str());
+  if (!written) {
+    ReportSaveFailure(m_file.GetSaveError());
+    return;
+  }
+  if (kind == PRESET_KIND_CC_MAP && m_synth) m_synth->SetDefaultMidiMapPath(m_file.GetPath());
 }
 
 bool CEditor::SaveWaveTablePreset(unsigned int osc) {
   if (!m_commands || osc >= OSC_COUNT) return false;
   unsigned int size = m_commands->SavePreset(m_file.GetBuffer(), PRESET_KIND_WAVETABLE, osc);
+  // The proposed name: the wavetable's own.
+  char current[17] = {0};
+  for (unsigned int k = 0; k < 4; ++k) {
+    const float word = m_commands->GetFloatParam(PARAM_WAVETABLE_NAME + 4 * osc + k);
+    std::memcpy(current + 4 * k, &word, 4);
+  }
+  std::string proposed(current);
+  if (proposed.empty() || proposed.find('/') != std::string::npos) proposed = "Wavetable";
   if (!m_file.SaveToFile(m_commands, PRESET_KIND_WAVETABLE, size, nullptr, FileSpec::FolderOscWaveTables2.c_str(),
-                         FileSpec::OscWaveTableDlgFilter, FileSpec::WaveTableExtension, nullptr)) {
+                         FileSpec::OscWaveTableDlgFilter, FileSpec::WaveTableExtension, proposed.c_str())) {
+    ReportSaveFailure(m_file.GetSaveError());
     return false;
   }
   // The name: the file's name cut to 15 bytes on a character boundary,

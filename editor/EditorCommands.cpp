@@ -15,6 +15,7 @@
 #include "engine/ICommandHandler.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/MidiMap.h"
+#include "platform/FileDialogs.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ void CEditor::_runCommand(CControl* control, long tag, float value) {
   if (tag == TAG_LCD_NEW) {
     if (released) DoLoadPreset(PRESET_LOAD_FROM_DEFAULT_PRESET, true, FileSpec::PresetDlgFilter, nullptr);
   } else if (tag == TAG_LCD_LOAD) {
-    if (released) DoLoadPreset("", true, FileSpec::PresetDlgFilter, FileSpec::PresetExtension);
+    if (released) DoLoadPreset("", true, FileSpec::PresetDlgFilter, FileSpec::PresetExtension, m_presetFolder.c_str());
   } else if (tag == TAG_LCD_SAVE) {
     if (released) _savePreset();
   } else if (tag == TAG_LCD_NEXT || tag == TAG_LCD_PREV) {
@@ -96,6 +97,10 @@ void CEditor::_runCommand(CControl* control, long tag, float value) {
   }
 }
 
+void CEditor::ReportSaveFailure(const std::string& error) {
+  if (!error.empty()) ShowMessage("Not saved. " + error);
+}
+
 void CEditor::_savePreset() {
   if (!m_commands) return;
   unsigned int size = m_commands->SavePreset(m_file.GetBuffer(), PRESET_KIND_SYNTH, 0);
@@ -103,6 +108,7 @@ void CEditor::_savePreset() {
   std::string name = m_file.GetName();
   if (!m_file.SaveToFile(m_commands, PRESET_KIND_SYNTH, size, nullptr, m_presetFolder.c_str(),
                          FileSpec::PresetDlgFilter, FileSpec::PresetExtension, name.empty() ? nullptr : name.c_str())) {
+    ReportSaveFailure(m_file.GetSaveError());
     return;
   }
   const std::string& path = m_file.GetPath();
@@ -149,8 +155,9 @@ void CEditor::_showMainMenu(CControl* anchor) {
       InitPresetBrowserCategory(0);
       if (m_presetBrowser && m_synth && !m_presetBrowser->GetSelectedDirectory().empty() &&
           !m_presetBrowser->GetSelectedFile().empty()) {
-        m_synth->SetDefaultPresetPath(m_presetBrowser->GetSelectedDirectory() + "/" +
-                                      m_presetBrowser->GetSelectedFile() + m_presetBrowser->GetExtension());
+        m_synth->SetDefaultPresetPath(FileUtils::ResolveExtensionCase(m_presetBrowser->GetSelectedDirectory() + "/" +
+                                                                      m_presetBrowser->GetSelectedFile() +
+                                                                      m_presetBrowser->GetExtension()));
       }
       break;
     case MAIN_MENU_CLEAR_DEFAULT_PRESET:

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "engine/FolderLayout.h"
+
 const std::string POPUP_MENU_SEPARATOR = "-";
 const std::string POPUP_MENU_PAGE_BREAK = "|";
 
@@ -140,17 +142,8 @@ void FillStringLists() {
        {"+7", "+6", "+5", "+4", "+3", "+2", "+1", "-", "0", "-", "-1", "-2", "-3", "-4", "-5", "-6",
         "-7"});
   Fill(slExciter, {"normal", "bright", "soft"});
-  Fill(slGenWaveformFiles,
-       {"Basic Sine", "Basic Saw", "Basic Square", "Basic Triangle", "Fatty 1", "Fatty 2", "Fatty 3",
-        "Fatty 4", "Fatty 5", "Fatty 6", "Fatty 7", "Rez Resonant 1", "Rez Resonant 2", "Rez Resonant 3",
-        "Rez Resonant 4", "Rez Resonant 5", "Rez Sync 1", "Rez Sync 2", "Rez Sync 3", "Rez Sync 4",
-        "Rez Sync 5", "Rez Sync 6", "Rez Formant 1", "Rez Formant 2", "Rez Formant 3", "Rez Formant 4",
-        "Syn Cello", "Syn Brass 1", "Syn Brass 2", "Syn Guitar 1", "Syn Guitar 2", "Syn Oboe",
-        "Syn Flute 1", "Syn Flute 2", "Tone Organ 1", "Tone Organ 2", "Tone Inharmonic 1",
-        "Tone Inharmonic 2", "Tone Inharmonic 3", "Tone Inharmonic 4", "Tone Harmonic 1",
-        "Tone Harmonic 2", "Tone Harmonic 3", "Tone Harmonic 4", "Noise Classic White",
-        "Noise Classic Brown", "Noise Drone 1", "Noise Drone 2", "Noise Drone 3", "Noise Drone 4",
-        "Noise Drone 5", "Noise Crackle 1", "Noise Crackle 2", "Noise Crackle 3", "Noise Click"});
+  slGenWaveformFiles.assign(FileSpec::BUILT_IN_WAVE_NAMES,
+                            FileSpec::BUILT_IN_WAVE_NAMES + FileSpec::BUILT_IN_WAVE_COUNT);
   Fill(slWaveform,
        {"Basic Sine", "Basic Saw", "Basic Square", "Basic Triangle", "Fatty 1", "Fatty 2", "Fatty 3",
         "Fatty 4", "Fatty 5", "Fatty 6", "Fatty 7", "Resonant 1", "Resonant 2", "Resonant 3",

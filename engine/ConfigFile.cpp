@@ -1,5 +1,7 @@
 #include "engine/ConfigFile.h"
 
+#include "engine/SafeFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,20 +74,6 @@ void PutString(std::vector<unsigned char>& out, const std::string& s) {
   out.push_back(0);
 }
 
-bool WriteAll(int fd, const unsigned char* data, size_t n) {
-  while (n > 0) {
-    ssize_t w = ::write(fd, data, n);
-    if (w < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (w == 0) return false;
-    data += w;
-    n -= static_cast<size_t>(w);
-  }
-  return true;
-}
-
 }  // namespace
 
 CONFIG_SETTINGS Parse(const unsigned char* data, size_t n) {
@@ -139,27 +127,8 @@ bool Read(const std::string& path, CONFIG_SETTINGS& s) {
 bool Write(const std::string& path, const CONFIG_SETTINGS& s) {
   if (path.empty()) return false;
   const std::vector<unsigned char> bytes = Serialize(s);
-
-  // A uniquely named temporary file next to the target, so that two writers
-  // never share it and the rename stays within one file system.
-  std::string tmpl = path + ".XXXXXX";
-  std::vector<char> name(tmpl.begin(), tmpl.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-
-  // Keep the permissions of the file being replaced; a new file gets 0644.
-  mode_t mode = 0644;
-  struct stat st;
-  if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;
-
-  bool ok = WriteAll(fd, bytes.data(), bytes.size());
-  ok = ok && ::fchmod(fd, mode) == 0;
-  ok = ok && ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  ok = ok && ::rename(name.data(), path.c_str()) == 0;
-  if (!ok) ::unlink(name.data());
-  return ok;
+  std::string error;
+  return SafeFile::WriteAll(path, bytes.data(), bytes.size(), error);
 }
 
 }  // namespace ConfigFile

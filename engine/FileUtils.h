@@ -18,14 +18,28 @@ std::string ExtractFileName(const std::string& path);
 // path has no dot.
 std::string ExtractExtension(const std::string& path);
 
+// Whether path ends in extension (given with or without its leading dot),
+// letters compared without regard to case; a name that is only the
+// extension does not count. A null or empty extension matches every path.
+bool HasExtension(const std::string& path, const char* extension);
+
+// The file a path built as folder + "/" + name + extension means: the path
+// itself when it exists, else the entry of its folder whose name is the same
+// but for the case of the extension ("Upper.P" for "Upper.p"), else the
+// path unchanged.
+std::string ResolveExtensionCase(const std::string& path);
+
 // Modal open panel for one file, optionally limited to extension (given with
-// or without its leading dot). On success the chosen path is copied into path
-// (at most size - 1 characters and a zero); false on cancel or a null path,
-// which is then left unchanged. title is not shown.
-bool ShowLoadFileDialog(char* path, unsigned size, const char* title, const char* extension);
+// or without its leading dot), starting in folder (optional). On success the
+// chosen path is copied into path (at most size - 1 characters and a zero);
+// false on cancel or a null path, which is then left unchanged. title is not
+// shown.
+bool ShowLoadFileDialog(char* path, unsigned size, const char* title, const char* extension,
+                        const char* folder = nullptr);
 
 // Modal save panel starting in folder with name in its name field (both
-// optional); otherwise as ShowLoadFileDialog.
+// optional); otherwise as ShowLoadFileDialog. A chosen name without the
+// extension gets it; replacing an existing file is confirmed by the user.
 bool ShowSaveFileDialog(char* path, const char* folder, unsigned size, const char* title,
                         const char* extension, const char* name);
 

@@ -1,10 +1,17 @@
 #include "engine/FolderLayout.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <set>
 #include <vector>
 
 namespace FileSpec {
@@ -42,9 +49,24 @@ std::string FolderOscWaveTables;
 std::string FolderOscWaveTables2;
 std::string FolderSample;
 
+const char* const BUILT_IN_WAVE_NAMES[BUILT_IN_WAVE_COUNT] = {
+    "Basic Sine", "Basic Saw", "Basic Square", "Basic Triangle", "Fatty 1", "Fatty 2", "Fatty 3", "Fatty 4",
+    "Fatty 5", "Fatty 6", "Fatty 7", "Rez Resonant 1", "Rez Resonant 2", "Rez Resonant 3", "Rez Resonant 4",
+    "Rez Resonant 5", "Rez Sync 1", "Rez Sync 2", "Rez Sync 3", "Rez Sync 4", "Rez Sync 5", "Rez Sync 6",
+    "Rez Formant 1", "Rez Formant 2", "Rez Formant 3", "Rez Formant 4", "Syn Cello", "Syn Brass 1", "Syn Brass 2",
+    "Syn Guitar 1", "Syn Guitar 2", "Syn Oboe", "Syn Flute 1", "Syn Flute 2", "Tone Organ 1", "Tone Organ 2",
+    "Tone Inharmonic 1", "Tone Inharmonic 2", "Tone Inharmonic 3", "Tone Inharmonic 4", "Tone Harmonic 1",
+    "Tone Harmonic 2", "Tone Harmonic 3", "Tone Harmonic 4", "Noise Classic White", "Noise Classic Brown",
+    "Noise Drone 1", "Noise Drone 2", "Noise Drone 3", "Noise Drone 4", "Noise Drone 5", "Noise Crackle 1",
+    "Noise Crackle 2", "Noise Crackle 3", "Noise Click"};
+const char BUILT_IN_FOLDER_NAME[] = "Built-In";
+
 namespace {
 
 const char APP_FOLDER[] = "Morlavine";
+// A built-in wave reference: version word, kind word, wave number.
+const uint32_t WAVE_REF_VERSION = 0x03005057u;
+const uint32_t WAVE_REF_KIND = 17;
 
 // Used only when no home folder can be found at all: a path that does not
 // exist here, so every read and write inside it fails like a missing folder.
@@ -87,7 +109,105 @@ void Assign(std::string& target, const std::string& value) {
 
 std::mutex g_initLock;
 
+std::mutex g_layoutLock;
+std::set<std::string> g_layoutDone;  // roots already laid out, with their outcome in g_layoutFailed
+std::set<std::string> g_layoutFailed;
+std::string g_layoutProblem;
+
+// Creates path and its missing parents; true when it is a folder now.
+bool MakeFolders(const std::string& path, int& code) {
+  struct stat info;
+  if (stat(path.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return true;
+    code = ENOTDIR;
+    return false;
+  }
+  const size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash), code)) return false;
+  if (mkdir(path.c_str(), 0777) == 0 || errno == EEXIST) {
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return true;
+    code = ENOTDIR;
+    return false;
+  }
+  code = errno;
+  return false;
+}
+
+// Writes a missing reference file; an existing entry of that name (a
+// user's file, a link) is left alone.
+bool WriteReference(const std::string& path, unsigned int wave, int& code) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (errno == EEXIST) return true;
+    code = errno;
+    return false;
+  }
+  unsigned char bytes[12];
+  BuiltInWaveReference(wave, bytes);
+  ssize_t written = write(fd, bytes, sizeof(bytes));
+  const int writeCode = errno;
+  const bool closed = close(fd) == 0;
+  if (written == static_cast<ssize_t>(sizeof(bytes)) && closed) return true;
+  code = written < 0 ? writeCode : ENOSPC;
+  // No short reference file is left behind: it would read as something else.
+  unlink(path.c_str());
+  return false;
+}
+
 }  // namespace
+
+std::string BuiltInWaveFolder() { return FolderOscWaveTables + "/" + BUILT_IN_FOLDER_NAME; }
+
+void BuiltInWaveReference(unsigned int wave, unsigned char bytes[12]) {
+  const uint32_t words[3] = {WAVE_REF_VERSION, WAVE_REF_KIND, wave};
+  for (int w = 0; w < 3; ++w)
+    for (int b = 0; b < 4; ++b) bytes[4 * w + b] = static_cast<unsigned char>(words[w] >> (8 * b));
+}
+
+bool CreateFolderLayout() {
+  std::lock_guard<std::mutex> guard(g_layoutLock);
+  std::string root, builtIn;
+  std::vector<std::string> folders;
+  {
+    std::lock_guard<std::mutex> specs(g_initLock);
+    root = PluginDataPath;
+    if (root.empty()) return false;
+    builtIn = FolderOscWaveTables + "/" + BUILT_IN_FOLDER_NAME;
+    folders = {FolderPresets,   FolderCCMap,       FolderMseg,          FolderArp,         FolderGate,
+               FolderFxMatrix,  FolderReverb,      FolderDelay,         FolderEchoes,      FolderChorus,
+               FolderFlanger,   FolderPhaser,      FolderDistortion,    FolderTremolo,     FolderEq,
+               FolderGrainShifter, FolderOscWaveTables, FolderOscWaveTables2, FolderSample, builtIn};
+  }
+  if (g_layoutDone.count(root)) return g_layoutFailed.count(root) == 0;
+  g_layoutDone.insert(root);
+
+  std::string problem;
+  int code = 0;
+  for (const std::string& folder : folders) {
+    if (!MakeFolders(folder, code)) {
+      problem = "cannot create the folder " + folder + ": " + std::strerror(code);
+      break;
+    }
+  }
+  for (unsigned int wave = 0; problem.empty() && wave < BUILT_IN_WAVE_COUNT; ++wave) {
+    const std::string path = builtIn + "/" + BUILT_IN_WAVE_NAMES[wave] + WaveTableExtension;
+    if (!WriteReference(path, wave, code))
+      problem = "cannot write the built-in wave file " + path + ": " + std::strerror(code);
+  }
+  if (problem.empty()) return true;
+  g_layoutFailed.insert(root);
+  g_layoutProblem = "The data folders are incomplete (" + problem +
+                    "). Saving into them will fail; everything else works.";
+  std::fprintf(stderr, "Morlavine: %s\n", g_layoutProblem.c_str());
+  return false;
+}
+
+std::string TakeLayoutProblem() {
+  std::lock_guard<std::mutex> guard(g_layoutLock);
+  std::string problem;
+  problem.swap(g_layoutProblem);
+  return problem;
+}
 
 void InitFileSpecs() {
   std::lock_guard<std::mutex> guard(g_initLock);

@@ -57,6 +57,30 @@ extern std::string FolderSample;
 // environment changed in between).
 void InitFileSpecs();
 
+// The built-in waves: modes 0-54 of an oscillator, each with a 12-byte
+// reference file named after it (with the wavetable extension) in the
+// oscillator folder's "Built-In" sub-folder.
+const unsigned int BUILT_IN_WAVE_COUNT = 55;
+extern const char* const BUILT_IN_WAVE_NAMES[BUILT_IN_WAVE_COUNT];
+extern const char BUILT_IN_FOLDER_NAME[];  // "Built-In"
+// FolderOscWaveTables + "/Built-In".
+std::string BuiltInWaveFolder();
+// The 12 bytes of a built-in wave reference file.
+void BuiltInWaveReference(unsigned int wave, unsigned char bytes[12]);
+
+// Creates every folder of the layout that is missing and every built-in
+// wave reference file that is missing, below the current root. Nothing
+// that exists is changed: a user's file of the same name stays as it is.
+// Runs once per root in a process (later calls return the first outcome
+// at once); never called on the audio thread. On failure (a read-only or
+// full disk) the problem is written once to the standard error stream and
+// kept for TakeLayoutProblem; the instrument works on without the folders.
+bool CreateFolderLayout();
+
+// The problem of the last failed CreateFolderLayout, handed out once
+// (empty afterwards), so that the editor can show it to the user once.
+std::string TakeLayoutProblem();
+
 // The module-preset folder of a module-preset kind 1-15 (the MIDI CC map is
 // kind 14); null for any other kind.
 const std::string* GetModuleFolder(unsigned int kind);

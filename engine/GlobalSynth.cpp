@@ -18,6 +18,9 @@ float Sinc(double x) { return x == 0.0 ? 1.0f : static_cast<float>(std::sin(x) /
 CGlobalSynth::CGlobalSynth() {
   std::srand(TickCount());
   FileSpec::InitFileSpecs();
+  // A fresh install gets its data folders and built-in wave files here,
+  // when the instance is made (never on the audio thread).
+  FileSpec::CreateFolderLayout();
   m_oversamplingShift = static_cast<unsigned int>(std::log(static_cast<double>(m_oversampling)) / std::log(2.0));
   // Zero until the first SetSampleRate fills them (calloc does not clear
   // memory fresh from the system a second time).

@@ -18,6 +18,7 @@
 #include "engine/ParamHandler.h"
 #include "engine/ParamIds.h"
 #include "engine/PresetKinds.h"
+#include "engine/SafeFile.h"
 #include "osc/WaveTable.h"
 #include "tables/PresetFactory.h"
 #include "platform/RegularFile.h"
@@ -73,40 +74,15 @@ uint32_t FloatToWord(float f) {
   return w;
 }
 
-bool IsWavePath(const char* path) { return FileUtils::ExtractExtension(path) == WAVE_EXTENSION; }
+bool IsWavePath(const char* path) { return FileUtils::HasExtension(path, WAVE_EXTENSION); }
 
-// Buffered writer to a temporary file beside the target, renamed over the
-// target only when every write, the flush and the close succeeded. The
-// target is never left truncated.
+// The preset writer over the shared safe file: the target is never left
+// truncated and a failure is named in error.
 class CSafeFileWriter {
  public:
-  explicit CSafeFileWriter(const std::string& path) : m_path(path) {
-    m_temp = path + ".XXXXXX";
-    std::vector<char> name(m_temp.begin(), m_temp.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0) return;
-    m_temp = name.data();
-    fchmod(fd, 0644);
-    m_file = fdopen(fd, "wb");
-    if (!m_file) {
-      close(fd);
-      unlink(m_temp.c_str());
-    }
-  }
-  ~CSafeFileWriter() {
-    if (m_file) {
-      fclose(m_file);
-      unlink(m_temp.c_str());
-    }
-  }
-  CSafeFileWriter(const CSafeFileWriter&) = delete;
-  CSafeFileWriter& operator=(const CSafeFileWriter&) = delete;
-
-  bool IsOpen() const { return m_file != nullptr; }
-  void Write(const void* data, size_t bytes) {
-    if (m_ok && m_file && bytes > 0 && fwrite(data, 1, bytes, m_file) != bytes) m_ok = false;
-  }
+  CSafeFileWriter(const std::string& path, std::string& error) : m_error(error) { m_file.Open(path, m_error); }
+  bool IsOpen() const { return m_file.IsOpen(); }
+  void Write(const void* data, size_t bytes) { m_file.Write(data, bytes); }
   void WriteWord(uint32_t w) {
     unsigned char b[4];
     PutWord(b, w);
@@ -115,7 +91,7 @@ class CSafeFileWriter {
   // Writes floats in little-endian order.
   void WriteFloats(const float* data, size_t count) {
     unsigned char chunk[4096];
-    while (count > 0 && m_ok) {
+    while (count > 0) {
       const size_t n = count < sizeof(chunk) / 4 ? count : sizeof(chunk) / 4;
       for (size_t i = 0; i < n; ++i) PutWord(chunk + 4 * i, FloatToWord(data[i]));
       Write(chunk, 4 * n);
@@ -123,23 +99,12 @@ class CSafeFileWriter {
       count -= n;
     }
   }
-  // Flushes, syncs, closes and renames; false (target untouched) on any
-  // failure along the way.
-  bool Finish() {
-    if (!m_file) return false;
-    bool ok = m_ok && fflush(m_file) == 0 && fsync(fileno(m_file)) == 0;
-    ok = (fclose(m_file) == 0) && ok;
-    m_file = nullptr;
-    if (ok) ok = rename(m_temp.c_str(), m_path.c_str()) == 0;
-    if (!ok) unlink(m_temp.c_str());
-    return ok;
-  }
+  // False (target untouched) on any failure along the way.
+  bool Finish() { return m_file.Commit(m_error); }
 
  private:
-  std::string m_path;
-  std::string m_temp;
-  FILE* m_file = nullptr;
-  bool m_ok = true;
+  CSafeFile m_file;
+  std::string& m_error;
 };
 
 // The same writes into memory.
@@ -321,14 +286,14 @@ bool CPresetFile::_LoadDefault(ICommandHandler* handler) {
 }
 
 bool CPresetFile::LoadFromFile(ICommandHandler* handler, const char* path, const char* filter,
-                               const char* extension) {
+                               const char* extension, const char* folder) {
   char pathBuffer[PATH_BUFFER_SIZE] = {0};
   m_loadError = PRESET_LOAD_CANNOT_OPEN;
   if (path) {
     const size_t length = std::strlen(path);
     if (length >= PATH_BUFFER_SIZE) return false;
     std::memcpy(pathBuffer, path, length);
-  } else if (!FileUtils::ShowLoadFileDialog(pathBuffer, PATH_BUFFER_SIZE, filter, extension)) {
+  } else if (!FileUtils::ShowLoadFileDialog(pathBuffer, PATH_BUFFER_SIZE, filter, extension, folder)) {
     return false;
   }
   pathBuffer[PATH_BUFFER_SIZE - 1] = 0;
@@ -527,20 +492,25 @@ bool CPresetFile::LoadWaveTable(const char* path) {
 bool CPresetFile::SaveWaveTable(const char* path) {
   m_version = PRESET_VERSION_V3;
   m_kind = PRESET_KIND_WAVETABLE;
-  return CWaveTable::SaveToFile(path, m_buffer->data);
+  m_saveError.clear();
+  return CWaveTable::SaveToFile(path, m_buffer->data, &m_saveError);
 }
 
 bool CPresetFile::SaveToFile(ICommandHandler* handler, unsigned int kind, unsigned int size, const char* path,
                              const char* folder, const char* filter, const char* extension,
                              const char* fileName) {
   m_kind = kind;
+  m_saveError.clear();
   char pathBuffer[PATH_BUFFER_SIZE] = {0};
   if (path) {
     const size_t length = std::strlen(path);
-    if (length == 0 || length >= PATH_BUFFER_SIZE) return false;
+    if (length == 0 || length >= PATH_BUFFER_SIZE) {
+      m_saveError = length == 0 ? "no file name given" : "the file name is too long";
+      return false;
+    }
     std::memcpy(pathBuffer, path, length);
   } else if (!FileUtils::ShowSaveFileDialog(pathBuffer, folder, PATH_BUFFER_SIZE, filter, extension, fileName)) {
-    return false;
+    return false;  // cancelled: nothing to report
   }
   pathBuffer[PATH_BUFFER_SIZE - 1] = 0;
 
@@ -550,7 +520,7 @@ bool CPresetFile::SaveToFile(ICommandHandler* handler, unsigned int kind, unsign
     return true;
   }
 
-  CSafeFileWriter out(pathBuffer);
+  CSafeFileWriter out(pathBuffer, m_saveError);
   if (!out.IsOpen()) return false;
   _WriteImage(out, handler, kind, size);
   if (!out.Finish()) return false;

@@ -71,7 +71,9 @@ class CPresetFile {
   // wavetable. A preset file's samples go to the engine through handler
   // (when not null); a preset file without samples sets the oscillators'
   // root pitches to 60 and keeps their samples.
-  bool LoadFromFile(ICommandHandler* handler, const char* path, const char* filter, const char* extension);
+  // The open dialog starts in folder (when given).
+  bool LoadFromFile(ICommandHandler* handler, const char* path, const char* filter, const char* extension,
+                    const char* folder = nullptr);
 
   // Why the last LoadFromFile or LoadFromMemory of a preset file failed
   // (PRESET_LOAD_OK after a success), and a short text for it.
@@ -88,6 +90,11 @@ class CPresetFile {
   // Returns true only when the whole file was written.
   bool SaveToFile(ICommandHandler* handler, unsigned int kind, unsigned int size, const char* path,
                   const char* folder, const char* filter, const char* extension, const char* fileName);
+
+  // Why the last SaveToFile or SaveWaveTable failed: one line naming the
+  // file and the problem; empty when it succeeded or the dialog was
+  // cancelled.
+  const std::string& GetSaveError() const { return m_saveError; }
 
   // The bytes SaveToFile would write for a preset or module-preset file.
   bool SaveToMemory(ICommandHandler* handler, unsigned int kind, unsigned int size,
@@ -136,6 +143,7 @@ class CPresetFile {
   std::string m_author;
   std::string m_name;
   std::string m_path;
+  std::string m_saveError;
   // Nesting guard of Reset: a default preset path never leads back into it.
   bool m_inDefault = false;
   PRESET_LOAD_ERROR m_loadError = PRESET_LOAD_OK;

@@ -1,5 +1,7 @@
 #include "osc/WaveLib.h"
 
+#include "engine/SafeFile.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -95,20 +97,6 @@ inline float DecodeSample(const unsigned char* p, uint16_t bits, bool intPcm32) 
       return std::isfinite(f) ? f : 0.0f;
     }
   }
-}
-
-std::atomic<unsigned int> g_tempCounter{0};
-
-// Creates a new temporary file next to path; fails rather than reuse a name.
-FILE* CreateTempFile(const std::string& path, std::string& tempPath) {
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    tempPath = path + ".tmp" + std::to_string(long(getpid())) + "_" +
-               std::to_string(g_tempCounter.fetch_add(1));
-    FILE* file = fopen(tempPath.c_str(), "wbx");
-    if (file) return file;
-    if (errno != EEXIST) return nullptr;
-  }
-  return nullptr;
 }
 
 }  // namespace
@@ -244,13 +232,17 @@ bool readDataChunk(FILE* file, uint32_t fileSize, const WAVEFORMATEX_TAG* format
 }
 
 bool saveToFile(const char* path, float** channels, uint32_t channelCount, float sampleRate,
-                uint32_t frames) {
+                uint32_t frames, std::string* error) {
+  std::string ignored;
+  std::string& why = error ? *error : ignored;
+  why = "nothing to save";
   if (!path || !*path || !channels || channelCount == 0 || frames == 0) return false;
   if (!(sampleRate > 0.0f) || !(sampleRate < 4294967296.0f)) return false;
   const uint32_t rate = uint32_t(sampleRate);
   if (rate == 0) return false;  // would write a rate no reader accepts
   for (uint32_t c = 0; c < channelCount; ++c)
     if (!channels[c]) return false;
+  why = std::string(path) + ": too long for a WAV file";
   // Every size field of the header must hold its value exactly.
   const uint64_t dataBytes = uint64_t(channelCount) * frames * 4u;
   const uint64_t blockAlign = uint64_t(channelCount) * 4u;
@@ -274,11 +266,9 @@ bool saveToFile(const char* path, float** channels, uint32_t channelCount, float
   memcpy(header + 38, "data", 4);
   PutU32(header + 42, uint32_t(dataBytes));
 
-  std::string tempPath;
-  FILE* file = CreateTempFile(path, tempPath);
-  if (!file) return false;
-
-  bool ok = fwrite(header, 1, sizeof(header), file) == sizeof(header);
+  CSafeFile file;
+  if (!file.Open(path, why)) return false;
+  bool ok = file.Write(header, sizeof(header));
   // Interleave and encode little-endian through a bounded buffer.
   unsigned char buf[16384];
   size_t used = 0;
@@ -289,18 +279,16 @@ bool saveToFile(const char* path, float** channels, uint32_t channelCount, float
       PutU32(buf + used, u);
       used += 4;
       if (used == sizeof(buf)) {
-        ok = fwrite(buf, 1, used, file) == used;
+        ok = file.Write(buf, used);
         used = 0;
         if (!ok) break;
       }
     }
   }
-  if (ok && used) ok = fwrite(buf, 1, used, file) == used;
-  if (ok) ok = fflush(file) == 0 && fsync(fileno(file)) == 0;
-  if (fclose(file) != 0) ok = false;
-  if (ok) ok = rename(tempPath.c_str(), path) == 0;
-  if (!ok) remove(tempPath.c_str());
-  return ok;
+  if (ok && used) file.Write(buf, used);
+  if (!file.Commit(why)) return false;
+  why.clear();
+  return true;
 }
 
 }  // namespace WaveLib

@@ -7,6 +7,7 @@
 // Writing always produces 32-bit IEEE float files with a 46-byte header.
 
 #include <cstdint>
+#include <string>
 #include <cstdio>
 
 const uint16_t WAVE_FORMAT_PCM = 1;
@@ -58,8 +59,9 @@ void freeChannels(float** channels, uint32_t count);
 // float WAV at sampleRate (truncated to a whole number). The file is written
 // under a temporary name and renamed over path only once complete, so a
 // failure leaves no new file and keeps an existing one intact. Invalid
-// arguments create nothing.
+// arguments create nothing. error (when given) names the problem of a
+// failure. Written through CSafeFile (engine/SafeFile.h).
 bool saveToFile(const char* path, float** channels, uint32_t channelCount, float sampleRate,
-                uint32_t frames);
+                uint32_t frames, std::string* error = nullptr);
 
 }  // namespace WaveLib

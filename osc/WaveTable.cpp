@@ -259,8 +259,11 @@ bool CWaveTable::LoadFromFile(const char* path, float* wave, char* name) {
   return ok;
 }
 
-bool CWaveTable::SaveToFile(const char* path, float* wave) {
-  if (!path || !wave) return false;
+bool CWaveTable::SaveToFile(const char* path, float* wave, std::string* error) {
+  if (!path || !wave) {
+    if (error) *error = "nothing to save";
+    return false;
+  }
   CWavFileSave writer;
-  return writer.Save(path, wave, TABLE_SIZE);
+  return writer.Save(path, wave, TABLE_SIZE, error);
 }

@@ -16,6 +16,7 @@
 #include <fftw.h>
 
 #include <mutex>
+#include <string>
 
 class CWaveTable {
  public:
@@ -100,7 +101,7 @@ class CWaveTable {
   // untouched, when the file cannot be read as a wave.
   static bool LoadFromFile(const char* path, float* wave, char* name);
   // Writes 16,384 floats as a mono 32-bit float WAV at 44100 Hz.
-  static bool SaveToFile(const char* path, float* wave);
+  static bool SaveToFile(const char* path, float* wave, std::string* error = nullptr);
 
   // FFTW's planner shares its tables between plans and is not safe to run
   // from two threads at once (two instruments created side by side):

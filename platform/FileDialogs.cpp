@@ -1,12 +1,17 @@
 #include "platform/FileDialogs.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <strings.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/x11/X11Dialog.h"
@@ -16,9 +21,25 @@ extern char** environ;
 
 namespace {
 
+const int POLL_MS = 40;
+
 FILE_DIALOG_RESPONDER& Responder() {
   static FILE_DIALOG_RESPONDER responder;
   return responder;
+}
+
+MESSAGE_RESPONDER& MessageResponder() {
+  static MESSAGE_RESPONDER responder;
+  return responder;
+}
+
+bool HasType(const std::string& path, const char* type) {
+  if (!type || !*type) return true;
+  const std::string ext = std::string(".") + type;
+  const size_t slash = path.rfind('/');
+  const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  return path.size() > nameStart + ext.size() &&
+         strcasecmp(path.c_str() + path.size() - ext.size(), ext.c_str()) == 0;
 }
 
 bool CopyOut(const std::string& chosen, char* path, unsigned size) {
@@ -51,11 +72,24 @@ bool RunProgram(const std::vector<std::string>& argv, std::string& output) {
     close(fds[0]);
     return false;
   }
+  // Read without blocking the editor: its windows stay painted, and a
+  // signal or a close of its window ends the program's dialog at once.
+  fcntl(fds[0], F_SETFL, fcntl(fds[0], F_GETFL) | O_NONBLOCK);
+  bool abandoned = false;
   char buffer[1024];
-  ssize_t n;
-  while ((n = read(fds[0], buffer, sizeof(buffer))) != 0) {
+  for (;;) {
+    if (X11ServiceWindowsDuringModal()) {
+      abandoned = true;
+      kill(pid, SIGTERM);
+      break;
+    }
+    pollfd fd{fds[0], POLLIN, 0};
+    const int ready = poll(&fd, 1, POLL_MS);
+    if (ready <= 0) continue;
+    const ssize_t n = read(fds[0], buffer, sizeof(buffer));
+    if (n == 0) break;
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR || errno == EAGAIN) continue;
       break;
     }
     output.append(buffer, static_cast<size_t>(n));
@@ -64,6 +98,7 @@ bool RunProgram(const std::vector<std::string>& argv, std::string& output) {
   int status = 0;
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
+  if (abandoned) return false;
   while (!output.empty() && (output.back() == '\n' || output.back() == '\r')) output.pop_back();
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -93,12 +128,20 @@ bool Show(bool save, char* path, unsigned size, const char* folder, const char* 
   std::string start = StartFolder(folder);
   if (save && name && *name) {
     start += name;
-    if (type && *type) start += std::string(".") + type;
+    if (type && *type && !HasType(start, type)) start += std::string(".") + type;
   }
   std::string chosen;
   std::string program = FindDesktopDialogProgram();
   if (!program.empty()) {
-    if (!RunProgram(DesktopDialogCommand(program, save, type, start), chosen)) return false;
+    if (!RunProgram(DesktopDialogCommand(program, save, type, start), chosen) || chosen.empty()) return false;
+    if (save && !HasType(chosen, type)) {
+      // The name as typed gets the category's extension, as in our own
+      // dialog; the program asked about the name without it, so a file
+      // under the full name is asked about here.
+      chosen += std::string(".") + type;
+      struct stat info;
+      if (stat(chosen.c_str(), &info) == 0 && !X11RunReplaceDialog(chosen)) return false;
+    }
     return CopyOut(chosen, path, size);
   }
   chosen = start;
@@ -145,7 +188,10 @@ std::vector<std::string> DesktopDialogCommand(const std::string& program, bool s
     argv.push_back(save ? "Save" : "Open");
   } else {
     argv.push_back("--file-selection");
-    if (save) argv.push_back("--save");
+    if (save) {
+      argv.push_back("--save");
+      argv.push_back("--confirm-overwrite");
+    }
     argv.push_back(save ? "--title=Save" : "--title=Open");
     if (!start.empty()) argv.push_back("--filename=" + start);
     if (typed) argv.push_back("--file-filter=" + pattern);
@@ -153,11 +199,24 @@ std::vector<std::string> DesktopDialogCommand(const std::string& program, bool s
   return argv;
 }
 
-bool CocoaShowLoadFileDialog(char* path, unsigned size, const char* type) {
-  return Show(false, path, size, nullptr, type, nullptr);
+bool CocoaShowLoadFileDialog(char* path, unsigned size, const char* type, const char* folder) {
+  return Show(false, path, size, folder, type, nullptr);
 }
 
 bool CocoaShowSaveFileDialog(char* path, unsigned size, const char* folder, const char* type,
                              const char* name) {
   return Show(true, path, size, folder, type, name);
+}
+
+void SetMessageResponder(MESSAGE_RESPONDER responder) { MessageResponder() = responder; }
+
+void ShowMessage(const std::string& text) {
+  if (MessageResponder()) {
+    MessageResponder()(text);
+    return;
+  }
+  const char* display = std::getenv("DISPLAY");
+  if (display && *display && X11RunMessageDialog(text.c_str())) return;
+  // Nowhere to draw it: the standard error stream at least.
+  std::fprintf(stderr, "Morlavine: %s\n", text.c_str());
 }

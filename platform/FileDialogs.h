@@ -8,13 +8,18 @@
 //
 // On success a panel copies the chosen path into path, at most size - 1
 // characters and a terminating zero. type is a file type without its dot (null
-// for any file); folder and name (optional) preset the save panel.
+// for any file); folder (optional) is where a panel starts, name (optional)
+// the save panel's proposed name. A saved name without the type's extension
+// gets it (letters compared without regard to case), and saving over an
+// existing file is confirmed by the user (the desktop program's own
+// question, or ours). While a panel is open the editor's windows stay
+// painted, and a signal or a close of the editor's window cancels it.
 
 #include <functional>
 #include <string>
 #include <vector>
 
-bool CocoaShowLoadFileDialog(char* path, unsigned size, const char* type);
+bool CocoaShowLoadFileDialog(char* path, unsigned size, const char* type, const char* folder = nullptr);
 bool CocoaShowSaveFileDialog(char* path, unsigned size, const char* folder, const char* type,
                              const char* name);
 
@@ -32,3 +37,10 @@ std::vector<std::string> DesktopDialogCommand(const std::string& program, bool s
                                               const std::string& start);
 // The first of zenity and kdialog found on PATH, or "".
 std::string FindDesktopDialogProgram();
+
+// Tells the user something went wrong (a save that wrote nothing): a drawn
+// message in the editor's look with a display, else one line on the
+// standard error stream. A responder, when set, receives it instead (tests).
+void ShowMessage(const std::string& text);
+typedef std::function<void(const std::string& text)> MESSAGE_RESPONDER;
+void SetMessageResponder(MESSAGE_RESPONDER responder);

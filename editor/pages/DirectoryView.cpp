@@ -9,6 +9,7 @@
 namespace {
 
 const long SCROLL_BAR_TAG = 1;
+const long long WHEEL_ROWS = 3;
 const CCoord LIST_WIDTH = 198;
 const CCoord LIST_HEIGHT = 340;
 const CColor SELECTED_FILL(192, 192, 192, 255);
@@ -320,6 +321,14 @@ CMouseEventResult CDirectoryView::onMouseDown(CPoint& where, const long& buttons
   // The scroll bar takes its own clicks.
   CMouseEventResult passed = CViewContainer::onMouseDown(where, buttons);
   return passed == kMouseEventNotHandled ? result : passed;
+}
+
+bool CDirectoryView::onWheel(const CPoint& where, const float& distance, const long& buttons) {
+  if (!m_scrollBar || distance == 0.f) return false;
+  const long long rows = distance > 0.f ? -WHEEL_ROWS : WHEEL_ROWS;
+  m_scrollBar->setOffset(m_scrollBar->getOffset() + rows * static_cast<long long>(ROW_HEIGHT));
+  valueChanged(m_scrollBar);
+  return true;
 }
 
 void CDirectoryView::valueChanged(CControl* control) {

@@ -73,6 +73,8 @@ class CDirectoryView : public CViewContainer, public CControlListener {
   void drawBackgroundRect(CDrawContext* context, const CRect& updateRect) override;
   CMouseEventResult onMouseDown(CPoint& where, const long& buttons) override;
   void valueChanged(CControl* control) override;
+  // The wheel scrolls the list (three rows a notch), as its scroll bar does.
+  bool onWheel(const CPoint& where, const float& distance, const long& buttons) override;
   bool isTypeOf(const char* type) const override;
   CView* newCopy() const override { return new CDirectoryView(*this); }
 

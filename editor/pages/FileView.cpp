@@ -1,5 +1,7 @@
 #include "editor/pages/FileView.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -12,12 +14,16 @@
 namespace {
 
 const long SCROLL_BAR_TAG = 1;
+const long long WHEEL_ROWS = 3;
 const CColor SELECTED_FILL(192, 192, 192, 255);
 const CColor SELECTED_TEXT(20, 20, 20, 255);
 const CColor TEXT(210, 210, 210, 255);
 
+// The extension's letters are compared without regard to case: "Upper.P"
+// is listed as "Upper" (the editor finds the file's own spelling when it
+// loads it).
 bool EndsWith(const std::string& name, const std::string& tail) {
-  return name.size() > tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
+  return name.size() > tail.size() && strcasecmp(name.c_str() + name.size() - tail.size(), tail.c_str()) == 0;
 }
 
 }  // namespace
@@ -68,7 +74,6 @@ void CFileView::Refresh() {
     if (m_extension.empty()) {
       names.push_back(FileUtils::ExtractFileName(name));
     } else if (EndsWith(name, m_extension)) {
-      // Exactly the name that name + extension gives back.
       names.push_back(name.substr(0, name.size() - m_extension.size()));
     }
   });
@@ -88,6 +93,8 @@ void CFileView::Refresh() {
   m_items.reserve(names.size());
   m_shownNames.reserve(names.size());
   for (size_t i : order) {
+    // "a.p" and "a.P" are one item.
+    if (!m_items.empty() && m_items.back() == names[i]) continue;
     m_items.push_back(std::move(names[i]));
     m_shownNames.push_back(FolderListing::ShowableName(m_items.back()));
   }
@@ -229,6 +236,14 @@ CMouseEventResult CFileView::onMouseDown(CPoint& where, const long& buttons) {
   // The scroll bar takes its own clicks.
   CMouseEventResult passed = CViewContainer::onMouseDown(where, buttons);
   return passed == kMouseEventNotHandled ? result : passed;
+}
+
+bool CFileView::onWheel(const CPoint& where, const float& distance, const long& buttons) {
+  if (!m_scrollBar || distance == 0.f) return false;
+  const long long rows = distance > 0.f ? -WHEEL_ROWS : WHEEL_ROWS;
+  m_scrollBar->setOffset(m_scrollBar->getOffset() + rows * static_cast<long long>(CELL_HEIGHT));
+  valueChanged(m_scrollBar);
+  return true;
 }
 
 void CFileView::valueChanged(CControl* control) {

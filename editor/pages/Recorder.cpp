@@ -15,6 +15,7 @@
 #include "engine/SampleRecorder.h"
 #include "osc/WaveLib.h"
 #include "platform/vst/AudioEffect.h"
+#include "platform/FileDialogs.h"
 
 namespace {
 
@@ -249,7 +250,11 @@ void CRecorder::_saveAs() {
   AudioEffect* effect = m_editor ? m_editor->getEffect() : nullptr;
   const float rate = effect ? effect->getSampleRate() : 44100.f;
   float* channels[2] = {left.data(), right.data()};
-  if (!WaveLib::saveToFile(path, channels, 2, rate, frames)) return;
+  std::string error;
+  if (!WaveLib::saveToFile(path, channels, 2, rate, frames, &error)) {
+    ShowMessage("Not saved. " + error);
+    return;
+  }
   std::lock_guard<std::mutex> guard(g_saveLock);
   g_saveFolder = FileUtils::ExtractDirPath(path);
   g_saveName = FileUtils::ExtractFileName(path);

@@ -13,6 +13,7 @@
 #include "engine/FolderLayout.h"
 #include "engine/ICommandHandler.h"
 #include "osc/WaveLib.h"
+#include "platform/FileDialogs.h"
 
 namespace {
 
@@ -110,7 +111,10 @@ void CSampleEditor::valueChanged(CControl* control) {
     case TAG_LOAD:
       if (released && m_commands) {
         char path[PATH_SIZE] = {0};
-        if (FileUtils::ShowLoadFileDialog(path, PATH_SIZE, FileSpec::SampleDlgFilter, FileSpec::SampleExtension)) {
+        std::string folder = GetDefaultSaveFolder();
+        if (folder.empty()) folder = FileSpec::FolderSample;
+        if (FileUtils::ShowLoadFileDialog(path, PATH_SIZE, FileSpec::SampleDlgFilter, FileSpec::SampleExtension,
+                                          folder.c_str())) {
           m_commands->LoadSample(path, m_osc);
           if (m_editor) m_editor->updateAll();
           Update();
@@ -162,7 +166,11 @@ void CSampleEditor::_save() {
   float rate = 0.f;
   m_commands->GetSample(m_osc, &left, &right, frames, &rate);
   float* channels[2] = {left, right};
-  if (!left || !right || frames == 0 || !WaveLib::saveToFile(path, channels, 2, rate, frames)) return;
+  std::string error = "nothing to save: no sample is loaded";
+  if (!left || !right || frames == 0 || !WaveLib::saveToFile(path, channels, 2, rate, frames, &error)) {
+    ShowMessage("Not saved. " + error);
+    return;
+  }
   std::lock_guard<std::mutex> guard(g_folderLock);
   g_saveFolder = FileUtils::ExtractDirPath(path);
 }

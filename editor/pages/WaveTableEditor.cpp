@@ -354,7 +354,8 @@ void CWaveTableEditor::valueChanged(CControl* control) {
       break;
     case TAG_WT_LOAD:
       if (released && m_editor) {
-        m_editor->DoLoadPreset("", true, FileSpec::OscWaveTableDlgFilter, FileSpec::WaveTableExtension);
+        m_editor->DoLoadPreset("", true, FileSpec::OscWaveTableDlgFilter, FileSpec::WaveTableExtension,
+                               FileSpec::FolderOscWaveTables2.c_str());
       }
       break;
     case TAG_WT_SAVE:

@@ -147,6 +147,8 @@ struct PANE {
   long hot = -1;
 };
 
+const int MODAL_POLL_MS = 40;
+
 class CMenuSession {
  public:
   CMenuSession(CX11Window* owner) : m_owner(owner), m_display(owner->GetDisplay()) {
@@ -167,9 +169,15 @@ class CMenuSession {
                  GrabModeAsync, None, None, CurrentTime);
     XGrabKeyboard(m_display, grab, False, GrabModeAsync, GrabModeAsync, CurrentTime);
     while (!m_done) {
+      // A signal or a close of the window ends the menu at once.
+      if (!X11WaitForEvent(m_display, MODAL_POLL_MS)) {
+        if (X11ModalStopRequested()) m_done = true;
+        continue;
+      }
       XEvent event;
       XNextEvent(m_display, &event);
       _Handle(event);
+      if (X11ModalStopRequested()) m_done = true;
     }
     if (!m_chosenMenu) return false;
     menu = m_chosenMenu;

@@ -5,6 +5,7 @@
 #include <cairo-xlib.h>
 #include <cairo.h>
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -15,6 +16,9 @@
 
 #include "platform/vstgui/Frame.h"
 #include "platform/x11/X11HostView.h"
+
+#include <csignal>
+#include <vector>
 
 namespace {
 
@@ -59,6 +63,14 @@ int TrapError(Display* display, XErrorEvent* error) {
   return previous ? previous(display, error) : 0;
 }
 
+// The open frame windows, for the modal loops (user-interface thread only).
+std::vector<CX11Window*>& OpenWindows() {
+  static std::vector<CX11Window*> windows;
+  return windows;
+}
+
+volatile std::sig_atomic_t g_modalStop = 0;
+
 }  // namespace
 
 CX11ErrorTrap::CX11ErrorTrap(Display* display) : m_display(display) {
@@ -77,6 +89,32 @@ CX11ErrorTrap::~CX11ErrorTrap() {
     // theirs stays.
     if (ours != TrapError) XSetErrorHandler(ours);
   }
+}
+
+void X11RequestModalStop() { g_modalStop = 1; }
+
+bool X11WaitForEvent(Display* display, int timeoutMs) {
+  if (XPending(display)) return true;
+  pollfd fd{ConnectionNumber(display), POLLIN, 0};
+  poll(&fd, 1, timeoutMs);
+  return XPending(display) != 0;
+}
+
+bool X11ModalStopRequested() {
+  if (g_modalStop) return true;
+  for (CX11Window* window : OpenWindows()) {
+    X11_HOST_VIEW view;
+    if (X11FindHostView(window->GetHandle(), view) && view.closeRequested) return true;
+  }
+  return false;
+}
+
+bool X11ServiceWindowsDuringModal() {
+  bool stop = g_modalStop != 0;
+  for (CX11Window* window : OpenWindows()) {
+    if (window->ServiceModal()) stop = true;
+  }
+  return stop;
 }
 
 unsigned long CX11ErrorTrap::GetDroppedErrorCount() { return g_droppedErrors.load(); }
@@ -221,10 +259,37 @@ bool CX11Window::_Open(unsigned long parent, const char* title) {
   }
   XMapWindow(m_display, m_window);
   XFlush(m_display);
+  OpenWindows().push_back(this);
   return true;
 }
 
+bool CX11Window::ServiceModal() {
+  if (!m_display) return false;
+  CX11ErrorTrap trap(m_display);
+  bool closeAsked = false;
+  while (XPending(m_display)) {
+    XEvent event;
+    XNextEvent(m_display, &event);
+    HandleModalEvent(event);
+  }
+  if (!m_exposed.isEmpty()) {
+    CRect exposed = m_exposed;
+    m_exposed = CRect();
+    Show(exposed);
+  }
+  X11_HOST_VIEW view;
+  if (X11FindHostView(m_handle, view) && view.closeRequested) closeAsked = true;
+  return closeAsked;
+}
+
 CX11Window::~CX11Window() {
+  std::vector<CX11Window*>& open = OpenWindows();
+  for (size_t i = 0; i < open.size(); ++i) {
+    if (open[i] == this) {
+      open.erase(open.begin() + static_cast<long>(i));
+      break;
+    }
+  }
   {
     CX11ErrorTrap trap(m_display);
     if (m_image) {
@@ -293,6 +358,11 @@ CPoint CX11Window::ToScreen(const CPoint& where) const {
 
 bool CX11Window::HandleModalEvent(XEvent& event) {
   if (event.xany.window != m_window) return false;
+  if (event.type == ClientMessage && m_deleteAtom &&
+      static_cast<unsigned long>(event.xclient.data.l[0]) == m_deleteAtom) {
+    X11SetHostViewCloseRequested(m_handle, true);
+    return true;
+  }
   if (event.type == Expose) {
     m_exposed.unite(CRect(event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
                           event.xexpose.y + event.xexpose.height));

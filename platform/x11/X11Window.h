@@ -52,6 +52,23 @@ class CX11ErrorTrap {
 // that answers).
 bool X11DisplayAvailable();
 
+// For modal loops that read a display connection of their own (the drawn
+// dialogs, a desktop dialog program's wait): handles what waits on every
+// open frame window's connection as HandleModalEvent does (exposed parts
+// repainted, input dropped, a close request noted). True when the modal
+// loop should end at once: a window's close was asked for, or
+// X11RequestModalStop was called. Called often (every few tens of ms).
+bool X11ServiceWindowsDuringModal();
+// The same test without reading any connection (for a loop that reads a
+// window's own connection).
+bool X11ModalStopRequested();
+// Waits up to timeoutMs for an event on display (a signal ends the wait
+// early); true when one is waiting.
+bool X11WaitForEvent(_XDisplay* display, int timeoutMs);
+// Makes every modal loop end as soon as it looks (a signal asked the
+// program to end). Safe to call from a signal handler.
+void X11RequestModalStop();
+
 class CX11Window {
  public:
   // A window for frame, or null when no display can be opened. handle is
@@ -63,6 +80,7 @@ class CX11Window {
 
   _XDisplay* GetDisplay() const { return m_display; }
   unsigned long GetWindow() const { return m_window; }
+  const void* GetHandle() const { return m_handle; }
   int GetConnectionNumber() const;
 
   // Handles every event waiting on the connection.
@@ -75,6 +93,10 @@ class CX11Window {
   // For modal loops: repaints exposed parts of this window; its input is
   // dropped. False when the event is not this window's.
   bool HandleModalEvent(_XEvent& event);
+  // Handles what waits on the connection for a modal loop of another
+  // connection (see X11ServiceWindowsDuringModal); true when the window's
+  // close was asked for.
+  bool ServiceModal();
 
  private:
   CX11Window(CFrame* frame, const void* handle) : m_frame(frame), m_handle(handle) {}

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "engine/FileUtils.h"
+#include "support/TempDataDir.h"
 
 TEST(FileUtils, SplitsPaths) {
   struct Case {
@@ -45,4 +48,38 @@ TEST(FileUtils, DialogsReportCancelAndLeavePathUnchanged) {
   EXPECT_STREQ(path, "/keep/me.p");
   EXPECT_FALSE(FileUtils::ShowLoadFileDialog(nullptr, 2048, "Load", ".p"));
   EXPECT_FALSE(FileUtils::ShowSaveFileDialog(nullptr, "/", 2048, "Save", ".p", "n"));
+}
+
+TEST(FileUtils, ExtensionsCompareWithoutRegardToCase) {
+  struct Case {
+    const char* path;
+    const char* extension;
+    bool has;
+  };
+  const Case cases[] = {
+      {"/x/a.wav", ".wav", true},   {"/x/SNARE.WAV", ".wav", true}, {"/x/Upper.P", "p", true},
+      {"/x/a.mp", ".p", false},     {"/x/a.wav.p", ".wav", false},  {"/x/.wav", ".wav", false},
+      {"/x.wav/name", ".wav", false}, {"mywave", ".wav", false},    {"any", nullptr, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FileUtils::HasExtension(c.path, c.extension), c.has) << c.path;
+}
+
+TEST(FileUtils, ALoadKeepsTheFilesOwnSpellingOfItsExtension) {
+  CTempDataDir dir;
+  const std::string root = dir.Path();
+  for (const char* name : {"Upper.P", "lower.p", "Both.p", "Both.P", "Mixed.Wav"}) {
+    FILE* f = std::fopen((root + "/" + name).c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  const struct {
+    const char* asked;
+    const char* found;
+  } rows[] = {
+      {"Upper.p", "Upper.P"}, {"lower.p", "lower.p"}, {"Both.p", "Both.p"},
+      {"Mixed.wav", "Mixed.Wav"}, {"upper.p", "upper.p"},  // the name itself keeps its case
+      {"missing.p", "missing.p"},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(FileUtils::ResolveExtensionCase(root + "/" + r.asked), root + "/" + r.found) << r.asked;
 }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
@@ -44,11 +46,15 @@ void WriteAll(const std::string& path, const Bytes& b) {
   fclose(f);
 }
 
+// The folder's entries; the data folder layout the instrument lays out in
+// its root ("Library") does not count.
 unsigned int EntryCount(const std::string& folder) {
   unsigned int n = 0;
   if (DIR* d = opendir(folder.c_str())) {
     while (dirent* e = readdir(d))
-      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) ++n;
+      if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0 &&
+          std::strcmp(e->d_name, "Library") != 0)
+        ++n;
     closedir(d);
   }
   return n;
@@ -301,6 +307,58 @@ TEST_F(PresetFileTest, WavPathsSaveAndLoadUserWavetables) {
   char name[17] = {0};
   std::memcpy(name, &t[WAVETABLE_LENGTH], 16);
   EXPECT_STREQ("Sine Wave Table", name);  // 15 characters and a zero
+}
+
+// The extension decides the format whatever the case of its letters: a
+// ".WAV" path is a wavetable, never a preset file under a wave's name.
+TEST_F(PresetFileTest, AnUpperCaseWavExtensionStillWritesAWavetable) {
+  for (unsigned int k = 0; k < WAVETABLE_LENGTH; ++k) (*file.GetBuffer())[k] = (k % 64) < 32 ? 0.5f : -0.5f;
+  ASSERT_TRUE(file.SaveToFile(&handler, PRESET_KIND_SYNTH, PRESET_BYTES, Path("SQUARE.WAV").c_str(), nullptr,
+                              nullptr, nullptr, nullptr));
+  EXPECT_EQ(PRESET_KIND_WAVETABLE, file.GetKind());
+  FILE* f = std::fopen(Path("SQUARE.WAV").c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  char head[4] = {0};
+  ASSERT_EQ(std::fread(head, 1, 4, f), 4u);
+  std::fclose(f);
+  EXPECT_EQ(std::string(head, 4), "RIFF");
+  ASSERT_TRUE(file.LoadFromFile(&handler, Path("SQUARE.WAV").c_str(), nullptr, nullptr));
+  EXPECT_EQ(PRESET_KIND_WAVETABLE, file.GetKind());
+}
+
+// Saves go through the shared writer: a failure says why, and a replaced
+// file keeps its permission bits and its link.
+TEST_F(PresetFileTest, SavesKeepPermissionsAndLinksAndSayWhyTheyFailed) {
+  const struct {
+    const char* name;
+    unsigned int kind;
+  } targets[] = {{"p.p", PRESET_KIND_SYNTH}, {"w.wav", PRESET_KIND_WAVETABLE}};
+  for (const auto& t : targets) {
+    const std::string real = Path(std::string("real-") + t.name);
+    ASSERT_TRUE(file.SaveToFile(&handler, t.kind, PRESET_BYTES, real.c_str(), nullptr, nullptr, nullptr, nullptr));
+    ASSERT_EQ(chmod(real.c_str(), 0600), 0);
+    const std::string link = Path(std::string("link-") + t.name);
+    ASSERT_EQ(symlink(real.c_str(), link.c_str()), 0);
+    ASSERT_TRUE(file.SaveToFile(&handler, t.kind, PRESET_BYTES, link.c_str(), nullptr, nullptr, nullptr, nullptr))
+        << file.GetSaveError();
+    EXPECT_TRUE(file.GetSaveError().empty());
+    struct stat st;
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << t.name;
+    ASSERT_EQ(stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << t.name;
+  }
+  ASSERT_EQ(mkfifo(Path("pipe.p").c_str(), 0644), 0);
+  const std::string refused[] = {Path("pipe.p"), Path("missing/x.p"), Path("missing/x.wav"), "/dev/null"};
+  for (const std::string& path : refused) {
+    EXPECT_FALSE(file.SaveToFile(&handler, PRESET_KIND_SYNTH, PRESET_BYTES, path.c_str(), nullptr, nullptr, nullptr,
+                                 nullptr))
+        << path;
+    EXPECT_NE(file.GetSaveError().find(path), std::string::npos) << path << ": " << file.GetSaveError();
+  }
+  struct stat st;
+  ASSERT_EQ(lstat(Path("pipe.p").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(PresetFileTest, ShortWavetablesAreStretchedToTheFullTable) {

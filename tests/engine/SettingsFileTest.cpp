@@ -54,7 +54,8 @@ class SettingsFileTest : public testing::Test {
     if (!d) return names;
     while (dirent* e = ::readdir(d)) {
       std::string n = e->d_name;
-      if (n != "." && n != "..") names.push_back(n);
+      // The folder layout the instrument makes in its root does not count.
+      if (n != "." && n != ".." && n != "Library") names.push_back(n);
     }
     ::closedir(d);
     return names;
@@ -197,12 +198,20 @@ TEST_F(SettingsFileTest, InstancesDoNotUndoEachOthersChanges) {
 }
 
 TEST_F(SettingsFileTest, FailedWriteKeepsValueAndWritesItLater) {
-  const std::string sub = m_dir.Path() + "/not-yet";
+  // The root cannot be made while a plain file stands where its parent
+  // folder belongs (the instrument then works on without its folders).
+  const std::string parent = m_dir.Path() + "/not-yet";
+  const std::string sub = parent + "/root";
+  FILE* blocker = std::fopen(parent.c_str(), "wb");
+  ASSERT_NE(blocker, nullptr);
+  std::fclose(blocker);
   setenv("MORLAVINE_DATA_DIR", sub.c_str(), 1);
   FileSpec::InitFileSpecs();
   CGlobalSynth s;
   s.SetDefaultAuthorName("bob");
   EXPECT_EQ(s.GetDefaultAuthorName(), "bob");
+  ASSERT_EQ(::unlink(parent.c_str()), 0);
+  ASSERT_EQ(::mkdir(parent.c_str(), 0755), 0);
   ASSERT_EQ(::mkdir(sub.c_str(), 0755), 0);
   s.SetDefaultPresetPath("/x.p");
   CGlobalSynth reread;

@@ -11,9 +11,14 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -22,11 +27,16 @@
 #include "ToolsTestUtil.h"
 #include "WavTestUtil.h"
 #include "editor/Editor.h"
+#include "editor/EditorTags.h"
+#include "engine/FolderLayout.h"
+#include "engine/PresetFile.h"
+#include "engine/VoiceManager.h"
 #include "engine/ICommandHandler.h"
 #include "host/au/AUCocoaView.h"
 #include "host/au/AUSynth.h"
 #include "host/vst/VstSynth.h"
 #include "platform/vstgui/vstgui.h"
+#include "platform/x11/X11Dialog.h"
 #include "platform/x11/X11PopupMenu.h"
 #include "support/TempDataDir.h"
 #include "support/XvfbServer.h"
@@ -596,4 +606,374 @@ TEST_F(EditorWindowToolTest, AScoreOrOutputThatCannotBeHadStopsItBeforeTheWindow
     EXPECT_NE(r.err.find(c.names), std::string::npos) << r.err;
     EXPECT_EQ(r.out.find("window"), std::string::npos) << r.out;
   }
+}
+
+// ---------------------------------------------------------------------------
+// Files from the window: saves on a fresh data folder, questions before a
+// file is replaced, double clicks in the drawn dialog, a desktop dialog
+// program's answers, and dialogs that end at once when the program must.
+
+namespace {
+
+// Where a control of the main window lies (frame coordinates), and the
+// values a few steps of osc 1's ">" button give, from an editor opened
+// off-screen in this process.
+struct LAYOUT {
+  std::map<long, CPoint> centres;
+  std::map<long, CRect> rects;
+  std::vector<unsigned int> osc1Steps;  // osc 1's stored mode after each ">"
+};
+
+bool ReadLayout(const std::vector<long>& tags, int steps, LAYOUT& out) {
+  HOST_TRANSPORT transport;
+  CAuHost host(&transport);
+  std::string error;
+  if (!host.Open(MorlavineInstrument::Get().component, error) || !host.Configure(44100, 512, error) ||
+      !host.Initialize(error))
+    return false;
+  CAUSynth* synth = nullptr;
+  UInt32 size = sizeof(synth);
+  AudioUnitGetProperty(host.Unit(), kAUSynthProperty_Instance, kAudioUnitScope_Global, 0, &synth, &size);
+  CVstSynth* vst = static_cast<CVstSynth*>(static_cast<AudioEffect*>(synth->GetEffect()->object));
+  CAUCocoaViewFactory factory;
+  std::unique_ptr<CAUCocoaView> view(factory.UiViewForAudioUnit(host.Unit(), 0, 0));
+  CEditor* editor = vst->GetEditorObject();
+  for (long tag : tags) {
+    CControl* control = editor->getControlByTag(tag);
+    if (!control) return false;
+    CRect r = control->getViewSize();
+    CPoint centre((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    if (control->getParentView()) control->getParentView()->localToFrame(centre);
+    out.centres[tag] = centre;
+    CPoint corner(r.left, r.top);
+    if (control->getParentView()) control->getParentView()->localToFrame(corner);
+    out.rects[tag] = CRect(corner.h, corner.v, corner.h + r.width(), corner.v + r.height());
+  }
+  for (int i = 0; i < steps; ++i) {
+    CControl* next = editor->getControlByTag(TAG_OSC_NEXT);
+    next->setValue(1.f);
+    editor->valueChanged(next);
+    next->setValue(0.f);
+    editor->valueChanged(next);
+    out.osc1Steps.push_back(editor->GetCommandHandler()->GetIntParam(430));
+  }
+  view.reset();
+  host.Close();
+  return true;
+}
+
+// Sets PATH for one scope (the editor started meanwhile inherits it).
+struct PATH_VAR {
+  std::string old;
+  explicit PATH_VAR(const std::string& value) {
+    const char* p = getenv("PATH");
+    old = p ? p : "";
+    setenv("PATH", value.c_str(), 1);
+  }
+  ~PATH_VAR() { setenv("PATH", old.c_str(), 1); }
+};
+
+std::string Head(const std::string& path, size_t n) {
+  std::string text = ReadAll(path);
+  return text.substr(0, n);
+}
+
+void MakeFolders(const std::string& path) {
+  ASSERT_EQ(std::system(("/bin/mkdir -p " + Quoted(path)).c_str()), 0);
+}
+
+}  // namespace
+
+class EditorFilesWindowTest : public EditorWindowToolTest {
+ protected:
+  void SetUp() override {
+    EditorWindowToolTest::SetUp();
+    if (IsSkipped()) return;
+    ASSERT_TRUE(ReadLayout({TAG_LCD_SAVE, TAG_LCD_LOAD, TAG_LCD_MENU, TAG_OSC_NEXT}, 3, layout));
+  }
+  void Click(long tag) {
+    const CPoint at = layout.centres[tag];
+    Xdo({"mousemove", std::to_string(static_cast<int>(at.h)), std::to_string(static_cast<int>(at.v)), "click", "1"});
+  }
+  // Waits for a top-level window of that name to be shown (true) or gone.
+  bool WaitWindow(const std::string& title, bool shown, int seconds = 20) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+      if ((FindNamed(DefaultRootWindow(display), title) != 0) == shown) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+  Window FindNamed(Window w, const std::string& title) {
+    char* name = nullptr;
+    if (XFetchName(display, w, &name) && name) {
+      bool match = title == name;
+      XFree(name);
+      if (match) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(display, w, &a) && a.map_state == IsViewable) return w;
+      }
+    }
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    Window found = 0;
+    if (XQueryTree(display, w, &root, &parent, &children, &count)) {
+      for (unsigned int i = 0; i < count && !found; ++i) found = FindNamed(children[i], title);
+      if (children) XFree(children);
+    }
+    return found;
+  }
+  // Keys into the dialog of that title once it is shown; waits until it is gone.
+  void AnswerDialog(const char* title, const std::vector<std::string>& keys) {
+    std::vector<std::string> args{"search", "--sync", "--onlyvisible", "--name", title, "windowfocus", "--sync", "%1",
+                                  "sleep", "0.3"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    args.insert(args.begin(), xdotool);
+    // Its exit status is not asked: the key that closes the dialog leaves
+    // xdotool a window that is gone.
+    CXvfbServer::Wait(CXvfbServer::Spawn(args), 20);
+    EXPECT_TRUE(WaitWindow(title, false)) << title << " still open";
+    // An xdotool that lost its window between a key's press and release
+    // leaves the key down (and repeating into the next dialog): release.
+    CXvfbServer::Wait(CXvfbServer::Spawn({xdotool, "keyup", "Return", "Escape"}), 20);
+  }
+
+  LAYOUT layout;
+};
+
+TEST_F(EditorFilesWindowTest, ASaveOnAFreshDataFolderWritesAndASaveOntoAnExistingFileAsks) {
+  CTempDataDir data;
+  CScratchDir dir;
+  PATH_VAR path(dir.Path());  // no desktop dialog program: the drawn dialog asks
+  Start({"--save-state", dir.File("s.aupreset")});
+  const std::string saved = FileSpec::FolderPresets + "/Default.p";
+
+  // The proposed name in the presets folder, which the first use made.
+  // (The file is written just after the dialog closes.)
+  auto written = [&saved] {
+    for (int i = 0; i < 100 && Head(saved, 2) != "WP"; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return Head(saved, 2) == "WP";
+  };
+  Click(TAG_LCD_SAVE);
+  AnswerDialog(X11_DIALOG_TITLE_SAVE, {"key", "Return"});
+  ASSERT_TRUE(written());
+
+  // Again: Return asks; Escape goes back to the name, Escape cancels.
+  WriteText(saved, "old");
+  Click(TAG_LCD_SAVE);
+  AnswerDialog(X11_DIALOG_TITLE_SAVE, {"key", "Return", "sleep", "0.4", "key", "Escape", "sleep", "0.3", "key", "Escape"});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(ReadAll(saved), "old");
+  // Replace confirmed.
+  Click(TAG_LCD_SAVE);
+  AnswerDialog(X11_DIALOG_TITLE_SAVE, {"key", "Return", "sleep", "0.4", "key", "Return"});
+  EXPECT_TRUE(written());
+
+  SendClose();
+  EXPECT_EQ(WaitForExit(), 0);
+}
+
+TEST_F(EditorFilesWindowTest, ADoubleClickOnAFolderNeitherWritesNorLoads) {
+  CTempDataDir data;
+  CScratchDir dir;
+  PATH_VAR path(dir.Path());
+  // Bass/B1.p: a preset whose knob differs from the factory sound.
+  const CPoint knob(193, 89), list(188, 133);
+  EDITED factory;
+  ASSERT_TRUE(ReadEdited("", knob, list, factory));
+  const std::string bank = FileSpec::FolderPresets + "/Bass";
+  MakeFolders(bank);
+  {
+    CPresetFile file(nullptr);
+    (*file.GetBuffer())[factory.knobTag] = factory.knob > 0.5f ? 0.1f : 0.9f;
+    ASSERT_TRUE(file.SaveToFile(nullptr, 0, PRESET_BYTES, (bank + "/B1.p").c_str(), nullptr, nullptr, nullptr,
+                                nullptr));
+  }
+  const std::vector<uint8_t> before = ReadBytes(bank + "/B1.p");
+  const std::string state = dir.File("s.aupreset");
+  Start({"--save-state", state});
+
+  // Rows of the dialog's list: "../", "Bass/"; in Bass: "../", "B1.p". The
+  // second click of the double click lands on B1.p.
+  const std::vector<std::string> doubleClick{"mousemove", "--window", "%1", "60", "82", "click", "--repeat", "2",
+                                             "--delay", "80", "1", "sleep", "0.5", "key", "Escape"};
+  Click(TAG_LCD_SAVE);
+  AnswerDialog(X11_DIALOG_TITLE_SAVE, doubleClick);
+  Click(TAG_LCD_LOAD);
+  AnswerDialog(X11_DIALOG_TITLE_OPEN, doubleClick);
+
+  SendClose();
+  ASSERT_EQ(WaitForExit(), 0);
+  EXPECT_EQ(ReadBytes(bank + "/B1.p"), before);
+  EDITED after;
+  ASSERT_TRUE(ReadEdited(state, knob, list, after));
+  EXPECT_EQ(after.knob, factory.knob);
+}
+
+TEST_F(EditorFilesWindowTest, ADesktopProgramsAnswerWithoutExtensionIsSavedWithIt) {
+  CTempDataDir data;
+  CScratchDir dir;
+  const std::string bin = dir.File("bin");
+  MakeFolders(bin);
+  const std::string args = dir.File("args");
+  WriteText(bin + "/zenity", "#!/bin/sh\nprintf '%s\\n' \"$@\" > " + Quoted(args) + "\necho " +
+                                 Quoted(FileSpec::FolderPresets + "/mine") + "\n");
+  ASSERT_EQ(chmod((bin + "/zenity").c_str(), 0755), 0);
+  PATH_VAR path(bin);
+  Start({"--save-state", dir.File("s.aupreset")});
+  Click(TAG_LCD_SAVE);
+  const std::string saved = FileSpec::FolderPresets + "/mine.p";
+  for (int i = 0; i < 100 && !FileExists(saved); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(FileExists(saved));
+  EXPECT_EQ(Head(saved, 2), "WP");
+  EXPECT_FALSE(FileExists(FileSpec::FolderPresets + "/mine"));
+  const std::string asked = ReadAll(args);
+  EXPECT_NE(asked.find("--confirm-overwrite"), std::string::npos) << asked;
+  EXPECT_NE(asked.find("--filename=" + FileSpec::FolderPresets + "/Default.p"), std::string::npos) << asked;
+  SendClose();
+  EXPECT_EQ(WaitForExit(), 0);
+}
+
+TEST_F(EditorFilesWindowTest, SignalsAndACloseEndAnOpenDialogOrMenuAtOnceAndTheStateIsSaved) {
+  CTempDataDir data;
+  CScratchDir dir;
+  const std::string bin = dir.File("bin");
+  MakeFolders(bin);
+  // A desktop dialog program that would keep its dialog open for long.
+  WriteText(bin + "/zenity", "#!/bin/sh\nexec /bin/sleep 30\n");
+  ASSERT_EQ(chmod((bin + "/zenity").c_str(), 0755), 0);
+  struct CASE {
+    const char* what;
+    std::string path;  // PATH for the editor
+    long button;
+    const char* window;  // shown once the button was clicked (null: the program's)
+    int signal;          // 0: the window's close button
+  } cases[] = {
+      {"drawn save dialog, SIGTERM", dir.Path(), TAG_LCD_SAVE, X11_DIALOG_TITLE_SAVE, SIGTERM},
+      {"drawn open dialog, close", dir.Path(), TAG_LCD_LOAD, X11_DIALOG_TITLE_OPEN, 0},
+      {"desktop program, SIGINT", bin, TAG_LCD_SAVE, nullptr, SIGINT},
+      {"main menu, SIGTERM", dir.Path(), TAG_LCD_MENU, X11_MENU_WINDOW_NAME, SIGTERM},
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string state = dir.File("s.aupreset");
+    unlink(state.c_str());
+    PATH_VAR path(c.path);
+    window = 0;
+    Start({"--save-state", state});
+    Click(c.button);
+    if (c.window)
+      ASSERT_TRUE(WaitWindow(c.window, true));
+    else
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto asked = std::chrono::steady_clock::now();
+    if (c.signal)
+      kill(pid, c.signal);
+    else
+      SendClose();
+    EXPECT_EQ(WaitForExit(), 0);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+    EXPECT_LT(seconds, 5.0);
+    EXPECT_TRUE(FileExists(state));
+    if (c.window) {
+      EXPECT_TRUE(WaitWindow(c.window, false, 5));
+    }
+  }
+}
+
+TEST_F(EditorFilesWindowTest, Osc1StepsThroughTheBuiltInWavesOnAFreshDataFolder) {
+  CTempDataDir data;
+  CScratchDir dir;
+  const std::string state = dir.File("s.aupreset");
+  Start({"--save-state", state});
+  for (int i = 0; i < 3; ++i) {
+    Click(TAG_OSC_NEXT);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  SendClose();
+  ASSERT_EQ(WaitForExit(), 0);
+  // The stored mode of osc 1 follows the steps.
+  HOST_TRANSPORT transport;
+  CAuHost host(&transport);
+  std::string error;
+  ASSERT_TRUE(host.Open(MorlavineInstrument::Get().component, error) && host.Configure(44100, 512, error) &&
+              host.Initialize(error));
+  PLIST_VALUE plist;
+  ASSERT_TRUE(CAuPresetFile::Read(state.c_str(), plist, error) && host.RestoreState(plist, error)) << error;
+  CAUSynth* synth = nullptr;
+  UInt32 size = sizeof(synth);
+  AudioUnitGetProperty(host.Unit(), kAUSynthProperty_Instance, kAudioUnitScope_Global, 0, &synth, &size);
+  CVstSynth* vst = static_cast<CVstSynth*>(static_cast<AudioEffect*>(synth->GetEffect()->object));
+  EXPECT_EQ(vst->GetVoiceManager()->GetIntParam(430), layout.osc1Steps[2]);
+  EXPECT_NE(layout.osc1Steps[0], layout.osc1Steps[1]);
+  host.Close();
+}
+
+TEST(EditorTool, AnUnwritableSaveStateIsToldBeforeTheSessionStarts) {
+  CTempDataDir data;
+  CScratchDir dir;
+  NO_DISPLAY noDisplay;
+  struct CASE {
+    std::string path;
+    const char* says;
+  } cases[] = {
+      {dir.File("no-such-folder/s.aupreset"), "does not exist"},
+      {dir.Path(), "folder"},
+  };
+  for (const CASE& c : cases) {
+    RUN r = RunTool(MORLAVINE_EDITOR_EXE, dir, {"--save-state", c.path});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("display"), std::string::npos) << r.err;
+  }
+}
+
+TEST_F(EditorFilesWindowTest, AClosedMenuDoesNotStayPaintedOverTheEditorWhileADialogIsOpen) {
+  CTempDataDir data;
+  CScratchDir dir;
+  PATH_VAR path(dir.Path());
+  RUN shot = RunTool(MORLAVINE_EDITOR_EXE, dir, {"--snapshot", dir.File("offscreen.png")});
+  ASSERT_EQ(shot.exitCode, 0) << shot.err;
+  Start({"--save-state", dir.File("s.aupreset")});
+  // The main menu, then its first entry, which opens the author dialog.
+  Click(TAG_LCD_MENU);
+  ASSERT_TRUE(WaitWindow(X11_MENU_WINDOW_NAME, true));
+  Window menu = FindNamed(DefaultRootWindow(display), X11_MENU_WINDOW_NAME);
+  XWindowAttributes m;
+  ASSERT_TRUE(XGetWindowAttributes(display, menu, &m));
+  Xdo({"mousemove", std::to_string(m.x + 20), std::to_string(m.y + 8), "sleep", "0.3", "click", "1"});
+  ASSERT_TRUE(WaitWindow(X11_DIALOG_TITLE_AUTHOR, true));
+  Window dialog = FindNamed(DefaultRootWindow(display), X11_DIALOG_TITLE_AUTHOR);
+  XWindowAttributes d;
+  ASSERT_TRUE(XGetWindowAttributes(display, dialog, &d));
+  const CRect dialogRect(d.x, d.y, d.x + d.width, d.y + d.height);
+  CRect button = layout.rects[TAG_LCD_MENU];
+  button.inset(-2, -2);
+
+  // Where the menu was, the editor shows its own picture again (the dialog
+  // and the button that opened the menu aside).
+  cairo_surface_t* png = cairo_image_surface_create_from_png(dir.File("offscreen.png").c_str());
+  const unsigned char* pixels = cairo_image_surface_get_data(png);
+  const int stride = cairo_image_surface_get_stride(png);
+  long differing = -1;
+  for (int attempt = 0; attempt < 40 && differing != 0; ++attempt) {
+    if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    XImage* image = XGetImage(display, window, 0, 0, 977, 695, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    differing = 0;
+    for (int y = std::max(0, m.y); y < std::min(695, m.y + m.height); ++y)
+      for (int x = std::max(0, m.x); x < std::min(977, m.x + m.width); ++x) {
+        CPoint p(x, y);
+        if (dialogRect.pointInside(p) || button.pointInside(p)) continue;
+        uint32_t px;
+        std::memcpy(&px, pixels + y * stride + x * 4, 4);
+        if ((XGetPixel(image, x, y) & 0xffffff) != (px & 0xffffff)) ++differing;
+      }
+    XDestroyImage(image);
+  }
+  EXPECT_EQ(differing, 0);
+  cairo_surface_destroy(png);
+  AnswerDialog(X11_DIALOG_TITLE_AUTHOR, {"key", "Escape"});
+  SendClose();
+  EXPECT_EQ(WaitForExit(), 0);
 }

@@ -11,6 +11,7 @@
 
 #include "editor/Editor.h"
 #include "editor/EditorTags.h"
+#include "engine/SafeFile.h"
 #include "host/au/AUCocoaView.h"
 #include "host/au/AUSynth.h"
 #include "host/vst/VstSynth.h"
@@ -54,7 +55,11 @@ const int SOURCE_CONNECTION = 1;
 
 volatile sig_atomic_t g_stop = 0;
 
-void OnSignal(int) { g_stop = 1; }
+void OnSignal(int) {
+  g_stop = 1;
+  // An open dialog or menu ends at once; the state is then saved as usual.
+  X11RequestModalStop();
+}
 
 struct OPTIONS {
   std::string preset, state, saveState, snapshot;
@@ -422,6 +427,9 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   const bool live = o.snapshot.empty();
+  // The state file is written after the session: a name that cannot be
+  // written is told now, before any edit would be lost.
+  if (!o.saveState.empty() && !SafeFile::CheckWritable(o.saveState, error)) return Fail(messages, EXIT_FAILED, error);
   // A window needs a display; say so before anything is opened.
   if (live) {
     if (!X11DisplayAvailable())
@@ -488,7 +496,7 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
   // The stream stops before the editor closes.
   std::string outputError;
   const bool outputWritten = session.Stop(&outputError);
-  if (titleDisplay) XCloseDisplay(titleDisplay);
+  X11CloseDisplay(titleDisplay);
   view.reset();  // closes the editor and its window
   if (!o.saveState.empty()) {
     PLIST_VALUE saved;

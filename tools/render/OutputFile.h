@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
-#include <sys/types.h>
+
+#include "engine/SafeFile.h"
 
 class COutputFile {
  public:
@@ -22,7 +23,7 @@ class COutputFile {
   // holds one line naming the file and the problem.
   bool Open(const std::string& path, FILE* standardOutput, std::string& error);
 
-  bool IsOpen() const { return m_file != nullptr; }
+  bool IsOpen() const { return m_file != nullptr || m_safe.IsOpen(); }
   bool IsStream() const { return m_stream; }
   const std::string& Name() const { return m_name; }
 
@@ -42,16 +43,12 @@ class COutputFile {
  private:
   bool Fail(const std::string& what, int code, std::string& error);
 
-  std::string m_name;    // as the user gave it
-  std::string m_target;  // the file that is replaced (a link resolved)
-  std::string m_temp;    // the temporary file, empty for a stream
-  FILE* m_file = nullptr;
+  std::string m_name;  // as the user gave it
+  CSafeFile m_safe;    // a regular file or a new name
+  FILE* m_file = nullptr;  // a stream
   bool m_stream = false;
   bool m_ownsFile = false;  // false for standard output
   bool m_finished = false;
-  mode_t m_mode = 0644;
 };
 
-// Whether two paths name the same file: the same file on disk when both
-// exist, else the same folder and name once links are resolved.
-bool IsSameFile(const std::string& a, const std::string& b);
+using SafeFile::IsSameFile;

@@ -136,8 +136,8 @@ TEST(X11PopupMenu, LayoutPutsColumnBreaksSideBySideAndSeparatorsThin) {
 
 TEST(FileDialogs, DesktopProgramsGetTheFilterAndStartWithoutAShell) {
   std::vector<std::string> z = DesktopDialogCommand("/usr/bin/zenity", true, "p", "/x/y/name.p");
-  EXPECT_EQ(z, (std::vector<std::string>{"/usr/bin/zenity", "--file-selection", "--save", "--title=Save",
-                                         "--filename=/x/y/name.p", "--file-filter=*.p"}));
+  EXPECT_EQ(z, (std::vector<std::string>{"/usr/bin/zenity", "--file-selection", "--save", "--confirm-overwrite",
+                                         "--title=Save", "--filename=/x/y/name.p", "--file-filter=*.p"}));
   z = DesktopDialogCommand("/usr/bin/zenity", false, nullptr, "/a b/; rm -rf x/");
   EXPECT_EQ(z, (std::vector<std::string>{"/usr/bin/zenity", "--file-selection", "--title=Open",
                                          "--filename=/a b/; rm -rf x/"}));
@@ -171,4 +171,88 @@ TEST(FileDialogs, TheDrawnDialogListsFoldersFirstAndFiltersFiles) {
   std::fclose(f);
   EXPECT_EQ(X11ListFolder(root, "p"),
             (std::vector<std::string>{"../", "alpha/", "zeta/", "a.p", "b.p", "bad\xff\xfe.p"}));
+}
+
+namespace {
+
+// Sets an environment variable for one scope.
+struct ENV_VAR {
+  std::string name, old;
+  bool had;
+  ENV_VAR(const char* n, const std::string& value) : name(n) {
+    const char* v = getenv(n);
+    had = v != nullptr;
+    if (v) old = v;
+    setenv(n, value.c_str(), 1);
+  }
+  ~ENV_VAR() {
+    if (had)
+      setenv(name.c_str(), old.c_str(), 1);
+    else
+      unsetenv(name.c_str());
+  }
+};
+
+std::string ReadAll(const std::string& path) {
+  std::string text;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    int c;
+    while ((c = std::fgetc(f)) != EOF) text += static_cast<char>(c);
+    std::fclose(f);
+  }
+  return text;
+}
+
+}  // namespace
+
+// A desktop dialog program's answer is used as the user typed it, with the
+// category's extension added when it lacks one (whatever its case).
+TEST(FileDialogs, ADesktopProgramsAnswerGetsTheCategorysExtension) {
+  CTempDataDir dir;
+  ASSERT_TRUE(dir.Valid());
+  const std::string bin = dir.Path() + "/bin";
+  ASSERT_EQ(mkdir(bin.c_str(), 0755), 0);
+  const std::string answerFile = dir.Path() + "/answer";
+  const std::string argsFile = dir.Path() + "/args";
+  const std::string script = bin + "/zenity";
+  {
+    FILE* f = std::fopen(script.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f, "#!/bin/sh\nprintf '%%s\\n' \"$@\" > '%s'\n/bin/cat '%s'\n", argsFile.c_str(), answerFile.c_str());
+    std::fclose(f);
+    ASSERT_EQ(chmod(script.c_str(), 0755), 0);
+  }
+  ENV_VAR path("PATH", bin);
+  ENV_VAR display("DISPLAY", ":79");  // the stand-in needs no server
+  struct CASE {
+    bool save;
+    const char* type;
+    const char* answer;
+    const char* chosen;
+  } cases[] = {
+      {true, "wav", "mywave", "mywave.wav"},
+      {true, "mp", "myrev", "myrev.mp"},
+      {true, "p", "Kept.P", "Kept.P"},
+      {true, "p", "two.words.p", "two.words.p"},
+      {false, "p", "loaded", "loaded"},  // an open answer names an existing file as it is
+  };
+  for (const CASE& c : cases) {
+    SCOPED_TRACE(c.answer);
+    {
+      FILE* f = std::fopen(answerFile.c_str(), "w");
+      ASSERT_NE(f, nullptr);
+      std::fprintf(f, "%s/%s\n", dir.Path().c_str(), c.answer);
+      std::fclose(f);
+    }
+    char out[2048] = "unchanged";
+    const bool ok = c.save ? CocoaShowSaveFileDialog(out, sizeof(out), dir.Path().c_str(), c.type, "Proposed")
+                           : CocoaShowLoadFileDialog(out, sizeof(out), c.type, dir.Path().c_str());
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(std::string(out), dir.Path() + "/" + c.chosen);
+    const std::string args = ReadAll(argsFile);
+    // Saves ask before replacing; both start in the category's folder.
+    EXPECT_EQ(args.find("--confirm-overwrite") != std::string::npos, c.save) << args;
+    const std::string start = "--filename=" + dir.Path() + "/" + (c.save ? std::string("Proposed.") + c.type : "");
+    EXPECT_NE(args.find(start + "\n"), std::string::npos) << args;
+  }
 }

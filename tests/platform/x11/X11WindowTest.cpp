@@ -3,6 +3,8 @@
 // drawn pop-up menu and the drawn dialogs, driven by xdotool. Skipped when
 // Xvfb or xdotool is not installed.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -353,6 +355,169 @@ TEST_F(X11WindowTest, FileAndAuthorDialogsFallBackToTheDrawnDialogs) {
     CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_AUTHOR); });
     EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Al");
     EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
+  setenv("PATH", savedPath.c_str(), 1);
+}
+
+namespace {
+
+// Owns the clipboard with a text on a connection of its own and answers
+// requests for it as UTF-8 until destroyed (what an editor program does
+// after Ctrl+C).
+class CClipboardOwner {
+ public:
+  explicit CClipboardOwner(const std::string& text) : m_text(text) {
+    m_display = XOpenDisplay(nullptr);
+    if (!m_display) return;
+    m_window = XCreateSimpleWindow(m_display, DefaultRootWindow(m_display), 0, 0, 1, 1, 0, 0, 0);
+    XSetSelectionOwner(m_display, XInternAtom(m_display, "CLIPBOARD", False), m_window, CurrentTime);
+    XSync(m_display, False);
+    m_thread = std::thread([this] { _Serve(); });
+  }
+  ~CClipboardOwner() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+    if (m_display) XCloseDisplay(m_display);
+  }
+
+ private:
+  void _Serve() {
+    const Atom utf8 = XInternAtom(m_display, "UTF8_STRING", False);
+    while (!m_stop) {
+      if (!XPending(m_display)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        continue;
+      }
+      XEvent e;
+      XNextEvent(m_display, &e);
+      if (e.type != SelectionRequest) continue;
+      const XSelectionRequestEvent& r = e.xselectionrequest;
+      XEvent reply{};
+      reply.xselection.type = SelectionNotify;
+      reply.xselection.requestor = r.requestor;
+      reply.xselection.selection = r.selection;
+      reply.xselection.target = r.target;
+      reply.xselection.time = r.time;
+      reply.xselection.property = None;
+      if (r.target == utf8 && r.property != None) {
+        XChangeProperty(m_display, r.requestor, r.property, utf8, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(m_text.data()), static_cast<int>(m_text.size()));
+        reply.xselection.property = r.property;
+      }
+      XSendEvent(m_display, r.requestor, False, NoEventMask, &reply);
+      XFlush(m_display);
+    }
+  }
+
+  std::string m_text;
+  Display* m_display = nullptr;
+  Window m_window = 0;
+  std::atomic<bool> m_stop{false};
+  std::thread m_thread;
+};
+
+}  // namespace
+
+// The drawn dialogs take any text the keyboard sends (through the input
+// method), a paste with Ctrl+V, and an empty author name; a save over an
+// existing file asks first; a double click counts only on one entry.
+TEST_F(X11WindowTest, DrawnDialogsTakeUnicodePastesAndEmptyAnswersAndAskBeforeReplacing) {
+  CTempDataDir dir;
+  ASSERT_TRUE(dir.Valid());
+  const char* oldPath = getenv("PATH");
+  std::string savedPath = oldPath ? oldPath : "";
+  setenv("PATH", dir.Path().c_str(), 1);  // no zenity, no kdialog
+  auto drive = [&](const char* title, std::vector<std::string> keys) {
+    std::vector<std::string> args{"search", "--sync", "--onlyvisible", "--name", title, "windowfocus", "--sync", "%1",
+                                  "sleep", "0.2"};
+    args.insert(args.end(), keys.begin(), keys.end());
+    return Xdo(args);
+  };
+  CDlgDefaultAuthor dialog;
+  {
+    // Letters beyond Latin-1 (xdotool maps them to spare key codes).
+    pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "BackSpace", "BackSpace", "type", "Zoë Ωμέγα\n"});
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_AUTHOR); });
+    EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Zoë Ωμέγα");
+    CXvfbServer::Wait(pid, 10);
+  }
+  {
+    pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "BackSpace", "BackSpace", "Return"});
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_AUTHOR); });
+    EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "");
+    EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
+  {
+    CClipboardOwner clipboard("Ünïcode\nauthor");
+    pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "BackSpace", "BackSpace", "ctrl+v", "sleep", "0.5", "key", "Return"});
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_AUTHOR); });
+    EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Ünïcodeauthor");
+    CXvfbServer::Wait(pid, 10);
+  }
+
+  // Saving over an existing file: Return asks, Escape goes back to the
+  // name, Escape again cancels; Return twice replaces.
+  const std::string existing = dir.Path() + "/mine.p";
+  FILE* f = std::fopen(existing.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  char path[2048] = "unchanged";
+  {
+    pid_t pid = drive(X11_DIALOG_TITLE_SAVE,
+                      {"key", "m", "i", "n", "e", "Return", "sleep", "0.3", "key", "Escape", "sleep", "0.3", "key", "Escape"});
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_SAVE); });
+    EXPECT_FALSE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
+    EXPECT_STREQ(path, "unchanged");
+    EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
+  {
+    pid_t pid = drive(X11_DIALOG_TITLE_SAVE, {"key", "M", "I", "N", "E", "period", "P", "Return"});
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_SAVE); });
+    // A name the file system tells apart is a new file: no question.
+    EXPECT_TRUE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
+    EXPECT_EQ(std::string(path), dir.Path() + "/MINE.P");
+    CXvfbServer::Wait(pid, 10);
+  }
+  {
+    pid_t pid = drive(X11_DIALOG_TITLE_SAVE, {"key", "m", "i", "n", "e", "Return", "sleep", "0.3", "key", "Return"});
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_SAVE); });
+    EXPECT_TRUE(CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr));
+    EXPECT_EQ(std::string(path), existing);
+    EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
+
+  // A double click whose first click opens a folder does not accept the
+  // entry the second lands on. Rows: "../", "Bass/"; in Bass: "../", "B1.p".
+  ASSERT_EQ(mkdir((dir.Path() + "/Bass").c_str(), 0755), 0);
+  f = std::fopen((dir.Path() + "/Bass/B1.p").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fclose(f);
+  ASSERT_EQ(unlink(existing.c_str()), 0);
+  const std::string row1y = "82";  // list top 56, 2 px inset, 16 px rows: row 1's middle
+  for (bool save : {false, true}) {
+    const char* title = save ? X11_DIALOG_TITLE_SAVE : X11_DIALOG_TITLE_OPEN;
+    pid_t pid = drive(title, {"mousemove", "--window", "%1", "60", row1y, "click", "--repeat", "2", "--delay", "80",
+                              "1", "sleep", "0.5", "key", "Escape"});
+    CWatchdog watchdog(20, [title] { CloseWindowsNamed(title); });
+    std::strcpy(path, "unchanged");
+    const bool accepted = save ? CocoaShowSaveFileDialog(path, sizeof(path), dir.Path().c_str(), "p", nullptr)
+                               : CocoaShowLoadFileDialog(path, sizeof(path), "p", dir.Path().c_str());
+    EXPECT_FALSE(accepted) << path;
+    EXPECT_STREQ(path, "unchanged");
+    EXPECT_FALSE(watchdog.fired);
+    CXvfbServer::Wait(pid, 10);
+  }
+  {
+    // Two clicks on the same file do accept it.
+    pid_t pid = drive(X11_DIALOG_TITLE_OPEN, {"mousemove", "--window", "%1", "60", row1y, "click", "1", "sleep",
+                                              "0.7", "click", "--repeat", "2", "--delay", "80", "1"});
+    CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_OPEN); });
+    EXPECT_TRUE(CocoaShowLoadFileDialog(path, sizeof(path), "p", dir.Path().c_str()));
+    EXPECT_EQ(std::string(path), dir.Path() + "/Bass/B1.p");
     CXvfbServer::Wait(pid, 10);
   }
   setenv("PATH", savedPath.c_str(), 1);
