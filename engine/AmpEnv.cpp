@@ -1,6 +1,7 @@
 #include "engine/AmpEnv.h"
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -23,7 +24,7 @@ namespace {
 MORLAVINE_VECTORIZE void ApplyEnvelope(float* __restrict left, float* __restrict right, const float* __restrict env,
                                        const float* __restrict sw, unsigned int shift, unsigned int n) {
   unsigned int i = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   if (shift == 1) {
     // Two control steps per four samples: gains g0 g0 g1 g1.
     for (; i + 4 <= n; i += 4) {

@@ -9,7 +9,8 @@
 #include "engine/ParamIds.h"
 #include "engine/Silence.h"
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -74,7 +75,7 @@ struct MIX_SCAN {
 MIX_SCAN ScanMix(const float* l, const float* r, unsigned int n) {
   uint32_t orL = 0, orR = 0, over = 0;
   unsigned int i = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   const __m128i absMask = _mm_set1_epi32(0x7FFFFFFF);
   const __m128i bound = _mm_set1_epi32(static_cast<int>(BOUND_BITS));
   __m128i vl = _mm_setzero_si128(), vr = _mm_setzero_si128(), vo = _mm_setzero_si128();

@@ -17,7 +17,8 @@
 #include "fx/Reverb.h"
 #include "fx/Tremolo.h"
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <xmmintrin.h>
 #endif
 
@@ -27,7 +28,7 @@ namespace {
 // (out, a and b distinct).
 void AddBoth(float* out, const float* a, const float* b, unsigned int n) {
   unsigned int i = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   for (; i + 4 <= n; i += 4)
     _mm_storeu_ps(out + i, _mm_add_ps(_mm_add_ps(_mm_loadu_ps(out + i), _mm_loadu_ps(a + i)), _mm_loadu_ps(b + i)));
 #endif

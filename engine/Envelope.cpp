@@ -29,6 +29,145 @@ inline float FallCurve(bool expMode, float p, float slope) {
   return y * y * y;
 }
 
+// What a block's stages need besides the five controls: the time scale in
+// seconds, the per-sample step, the peak level, the declick time and the
+// curve mode.
+struct STAGE_SETTINGS {
+  float r;
+  float step;
+  float peak;
+  float declick;
+  bool expMode;
+};
+
+// Each stage's position step per sample for the settings A, D, R; the
+// attack and release last twice as long in exp mode.
+inline float AttackIncrement(float a, const STAGE_SETTINGS& k) {
+  float t = a * a * a * k.r + 0.0005f;
+  if (k.expMode) t = t * 2.0f;
+  return k.step / t;
+}
+inline float DecayIncrement(float d, const STAGE_SETTINGS& k) { return k.step / (d * d * k.r + 0.004f); }
+inline float ReleaseIncrement(float rel, const STAGE_SETTINGS& k) {
+  float t = rel * rel * k.r + 0.0005f + k.declick;
+  if (k.expMode) t = t * 2.0f;
+  return k.step / t;
+}
+
+// The controls of a block whose settings hold still: every step is one
+// division per block instead of one per sample (the same quotient), and a
+// held sustain fills the rest of the block at once.
+class CSettledControls {
+ public:
+  static const bool SETTLED = true;
+  CSettledControls(float a, float d, float s, float rel, float slope, const STAGE_SETTINGS& k)
+      : m_incA(AttackIncrement(a, k)),
+        m_incD(DecayIncrement(d, k)),
+        m_incR(ReleaseIncrement(rel, k)),
+        m_sustain(k.peak * s * s),
+        m_slope(slope) {}
+  float Attack(unsigned int) const { return m_incA; }
+  float Decay(unsigned int) const { return m_incD; }
+  float Release(unsigned int) const { return m_incR; }
+  float Sustain(unsigned int) const { return m_sustain; }
+  float Slope(unsigned int) const { return m_slope; }
+
+ private:
+  float m_incA, m_incD, m_incR, m_sustain, m_slope;
+};
+
+// The controls of a block in which a setting moves: each read at its sample.
+class CMovingControls {
+ public:
+  static const bool SETTLED = false;
+  CMovingControls(const MODULATED_PARAM& a, const MODULATED_PARAM& d, const MODULATED_PARAM& s,
+                  const MODULATED_PARAM& rel, const MODULATED_PARAM& slope, const STAGE_SETTINGS& k)
+      : m_a(a), m_d(d), m_s(s), m_rel(rel), m_slope(slope), m_k(k) {}
+  float Attack(unsigned int i) const { return AttackIncrement(m_a.GetValue(i), m_k); }
+  float Decay(unsigned int i) const { return DecayIncrement(m_d.GetValue(i), m_k); }
+  float Release(unsigned int i) const { return ReleaseIncrement(m_rel.GetValue(i), m_k); }
+  float Sustain(unsigned int i) const {
+    const float s = m_s.GetValue(i);
+    return m_k.peak * s * s;
+  }
+  float Slope(unsigned int i) const { return m_slope.GetValue(i); }
+
+ private:
+  const MODULATED_PARAM &m_a, &m_d, &m_s, &m_rel, &m_slope;
+  const STAGE_SETTINGS& m_k;
+};
+
+// The state machine, once for both kinds of controls: n samples of the
+// voice's envelope from its stored state, written back at the end.
+template <class CONTROLS>
+void RunStages(const CONTROLS& c, const STAGE_SETTINGS& k, bool gate, ENV_STATE* st, float* out, unsigned int n) {
+  const float peak = k.peak;
+  float position = st->position;
+  float level = st->level;
+  unsigned int stage = st->stage;
+  for (unsigned int i = 0; i < n; ++i) {
+    if (stage >= ENV_STAGE_DONE) {
+      for (unsigned int j = i; j < n; ++j) out[j] = 0.0f;
+      break;
+    }
+    switch (stage) {
+      case ENV_STAGE_ATTACK:
+        position += c.Attack(i);
+        if (position > 1.0f) {
+          level = peak;
+          stage = ENV_STAGE_DECAY;
+          position = 0.0f;
+          out[i] = peak;
+        } else {
+          level = position * peak;
+          out[i] = level;
+        }
+        break;
+      case ENV_STAGE_DECAY: {
+        position += c.Decay(i);
+        const float sustain = c.Sustain(i);
+        if (position > 1.0f) {
+          level = sustain;
+          stage = ENV_STAGE_SUSTAIN;
+          out[i] = sustain;
+        } else {
+          level = sustain + (peak - sustain) * FallCurve(k.expMode, position, c.Slope(i));
+          out[i] = level;
+        }
+        break;
+      }
+      case ENV_STAGE_SUSTAIN: {
+        const float sustain = c.Sustain(i);
+        level = sustain;
+        if (CONTROLS::SETTLED && gate) {
+          for (unsigned int j = i; j < n; ++j) out[j] = sustain;
+          i = n;
+          continue;
+        }
+        out[i] = sustain;
+        break;
+      }
+      default:  // release
+        position += c.Release(i);
+        if (!(position > 1.0f)) {
+          out[i] = FallCurve(k.expMode, position, c.Slope(i)) * level;
+        } else {
+          out[i] = 0.0f;
+          stage = ENV_STAGE_DONE;
+        }
+        break;
+    }
+    if (stage < ENV_STAGE_RELEASE && !gate) {
+      stage = ENV_STAGE_RELEASE;
+      position = 0.0f;
+    }
+  }
+  st->position = position;
+  st->level = level;
+  st->stage = stage;
+  if (stage == ENV_STAGE_DONE) st->finished = 1;
+}
+
 }  // namespace
 
 CEnvelope::CEnvelope(IGlobalSynth* synth) : m_synth(synth) {
@@ -97,150 +236,14 @@ void CEnvelope::Generate(CVoice* voice, float* out, unsigned int n) {
     return;
   }
 
-  float position = st->position;
-  float level = st->level;
-  unsigned int stage = st->stage;
+  const STAGE_SETTINGS k = {r, step, peak, declick, expMode};
   if (m_attack.constant && m_decay.constant && m_sustain.constant && m_release.constant && m_slope.constant) {
-    // Settled times and levels: each stage's step is one division per block
-    // instead of one per sample, with the same quotient; a held sustain and
-    // the end fill the rest of the block.
-    const float a = m_attack.GetConstantValue();
-    const float d = m_decay.GetConstantValue();
-    const float s = m_sustain.GetConstantValue();
-    const float rel = m_release.GetConstantValue();
-    const float slope = m_slope.GetConstantValue();
-    const float sustain = peak * s * s;
-    float tA = a * a * a * r + 0.0005f;
-    if (expMode) tA = tA * 2.0f;
-    const float incA = step / tA;
-    const float incD = step / (d * d * r + 0.004f);
-    float tR = rel * rel * r + 0.0005f + declick;
-    if (expMode) tR = tR * 2.0f;
-    const float incR = step / tR;
-    for (unsigned int i = 0; i < n; ++i) {
-      if (stage >= ENV_STAGE_DONE) {
-        for (unsigned int j = i; j < n; ++j) out[j] = 0.0f;
-        break;
-      }
-      switch (stage) {
-        case ENV_STAGE_ATTACK:
-          position += incA;
-          if (position > 1.0f) {
-            level = peak;
-            stage = ENV_STAGE_DECAY;
-            position = 0.0f;
-            out[i] = peak;
-          } else {
-            level = position * peak;
-            out[i] = level;
-          }
-          break;
-        case ENV_STAGE_DECAY:
-          position += incD;
-          if (position > 1.0f) {
-            level = sustain;
-            stage = ENV_STAGE_SUSTAIN;
-            out[i] = sustain;
-          } else {
-            level = sustain + (peak - sustain) * FallCurve(expMode, position, slope);
-            out[i] = level;
-          }
-          break;
-        case ENV_STAGE_SUSTAIN:
-          if (gate) {
-            for (unsigned int j = i; j < n; ++j) out[j] = sustain;
-            level = sustain;
-            i = n;
-            continue;
-          }
-          out[i] = sustain;
-          level = sustain;
-          break;
-        default:  // release
-          position += incR;
-          if (!(position > 1.0f)) {
-            out[i] = FallCurve(expMode, position, slope) * level;
-          } else {
-            out[i] = 0.0f;
-            stage = ENV_STAGE_DONE;
-          }
-          break;
-      }
-      if (stage < ENV_STAGE_RELEASE && !gate) {
-        stage = ENV_STAGE_RELEASE;
-        position = 0.0f;
-      }
-    }
-    st->position = position;
-    st->level = level;
-    st->stage = stage;
-    if (stage == ENV_STAGE_DONE) st->finished = 1;
-    return;
+    const CSettledControls controls(m_attack.GetConstantValue(), m_decay.GetConstantValue(),
+                                    m_sustain.GetConstantValue(), m_release.GetConstantValue(),
+                                    m_slope.GetConstantValue(), k);
+    RunStages(controls, k, gate, st, out, n);
+  } else {
+    const CMovingControls controls(m_attack, m_decay, m_sustain, m_release, m_slope, k);
+    RunStages(controls, k, gate, st, out, n);
   }
-  for (unsigned int i = 0; i < n; ++i) {
-    float a = m_attack.GetValue(i);
-    float d = m_decay.GetValue(i);
-    float s = m_sustain.GetValue(i);
-    float rel = m_release.GetValue(i);
-    float slope = m_slope.GetValue(i);
-    if (stage >= ENV_STAGE_DONE) {
-      out[i] = 0.0f;
-      continue;
-    }
-    float sustain = peak * s * s;
-    switch (stage) {
-      case ENV_STAGE_ATTACK: {
-        float t = a * a * a * r + 0.0005f;
-        if (expMode) t = t * 2.0f;
-        position += step / t;
-        if (position > 1.0f) {
-          level = peak;
-          stage = ENV_STAGE_DECAY;
-          position = 0.0f;
-          out[i] = peak;
-        } else {
-          level = position * peak;
-          out[i] = level;
-        }
-        break;
-      }
-      case ENV_STAGE_DECAY: {
-        position += step / (d * d * r + 0.004f);
-        if (position > 1.0f) {
-          level = sustain;
-          stage = ENV_STAGE_SUSTAIN;
-          out[i] = sustain;
-        } else {
-          float f = FallCurve(expMode, position, slope);
-          level = sustain + (peak - sustain) * f;
-          out[i] = level;
-        }
-        break;
-      }
-      case ENV_STAGE_SUSTAIN:
-        out[i] = sustain;
-        level = sustain;
-        break;
-      default: {  // release
-        float t = rel * rel * r + 0.0005f + declick;
-        if (expMode) t = t * 2.0f;
-        position += step / t;
-        if (!(position > 1.0f)) {
-          out[i] = FallCurve(expMode, position, slope) * level;
-        } else {
-          out[i] = 0.0f;
-          stage = ENV_STAGE_DONE;
-        }
-        break;
-      }
-    }
-    if (stage < ENV_STAGE_RELEASE && !gate) {
-      stage = ENV_STAGE_RELEASE;
-      position = 0.0f;
-    }
-  }
-  st->position = position;
-  st->level = level;
-  st->stage = stage;
-  if (stage == ENV_STAGE_DONE) st->finished = 1;
 }

@@ -14,6 +14,31 @@ inline float FastFloor(float x) {
   return std::copysign(t, x);
 }
 
+// The same for a double (integral from 2^52 on): a double argument takes
+// this overload and keeps its precision instead of narrowing to float.
+inline double FastFloor(double x) {
+  if (!(std::fabs(x) < 4503599627370496.0)) return std::floor(x);
+  double t = static_cast<double>(static_cast<long long>(x));  // truncates toward 0
+  if (t > x) t -= 1.0;
+  return std::copysign(t, x);
+}
+
+// An integer has no floor to take: FastFloor(3) would otherwise have to
+// pick between the two overloads.
+inline float FastFloor(int) = delete;
+
 // floor(x) with a shortcut for 1 <= x < 2, the usual case of a phase that
 // has just passed 1.
 inline float FloorPastOne(float x) { return (x >= 1.0f && x < 2.0f) ? 1.0f : FastFloor(x); }
+
+// A position in double precision brought back into 0..1: x - floor(x) when
+// x has left 0..1; anything not finite reads at 0.
+inline double WrapPosition(double x) {
+  if (x > 1.0 || x < 0.0) {
+    x -= FastFloor(x);
+    if (!(x >= 0.0 && x <= 1.0)) x = 0.0;
+  } else if (x != x) {
+    x = 0.0;
+  }
+  return x;
+}

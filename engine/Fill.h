@@ -4,13 +4,14 @@
 // time, and the voice's control buffers are filled once per block.
 #include <cstddef>
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <xmmintrin.h>
 #endif
 
 inline void FillBlock(float* out, unsigned int n, float value) {
   unsigned int i = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   const __m128 v = _mm_set1_ps(value);
   for (; i + 4 <= n; i += 4) _mm_storeu_ps(out + i, v);
 #endif

@@ -8,7 +8,8 @@
 #include "engine/ParamIds.h"
 #include "engine/Silence.h"
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -86,7 +87,7 @@ inline void MasterStep(float inL, float inR, float level, float pan, float mono,
   right = Flush(outR);
 }
 
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
 
 // MasterStep with settled controls for the samples of left and right up to
 // the last multiple of four, four at a time: every operation in MasterStep's
@@ -203,7 +204,7 @@ void CMasterSection::Process(CVoice*, float* left, float* right, unsigned int n)
     // Settled controls are read once.
     const float level = m_level.GetConstantValue(), pan = m_pan.GetConstantValue(), mono = m_mono.GetConstantValue();
     unsigned int from = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
     from = dcOn ? MasterBlocks<true>(left, right, n, level, pan, mono, dcL, dcR)
                 : MasterBlocks<false>(left, right, n, level, pan, mono, dcL, dcR);
 #endif

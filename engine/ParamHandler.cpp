@@ -5,6 +5,7 @@
 
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
+#include "engine/ParamIds.h"
 #include "engine/Params.h"
 #include "engine/PresetConverter.h"
 #include "tables/PresetFactory.h"
@@ -17,6 +18,9 @@ const unsigned int PRESET_BYTES_V2 = 6420;
 // The plain ids that hosts see as parameters: reads give them at once
 // (SetParam and LoadPreset write them live as well).
 const unsigned int HOST_VISIBLE_PLAIN_IDS[] = {486, 487, 1577, 1578};
+
+// The oscillator mode that plays the user wavetable.
+const float OSC_MODE_WAVETABLE = 55.0f;
 }  // namespace
 
 CParamHandler::CParamHandler(IGlobalSynth* synth) : m_synth(synth) {
@@ -81,8 +85,21 @@ void CParamHandler::SetParam(unsigned int id, float value) {
     m_status |= STATUS_DEFERRED;
     SetDeferred(id, value);
     if (id == 486 || id == 487 || id == 1577 || id == 1578) (*m_live)[id] = value;
+    if (id >= PARAM_OSC_MODE && id < PARAM_OSC_MODE + OSC_COUNT) _PrepareWaveTables(1u << (id - PARAM_OSC_MODE));
   }
   UpdateStatus(id, value);
+}
+
+void CParamHandler::_PrepareWaveTables(unsigned int mask) {
+  if (!m_preparer) return;
+  for (unsigned int osc = 0; osc < OSC_COUNT; ++osc) {
+    if (!(mask & (1u << osc))) continue;
+    // The oscillator's reading of its mode setting is the whole part of the
+    // value: mode 55 plays the user wavetable.
+    const float mode = GetParamDeffered(PARAM_OSC_MODE + osc);
+    if (!(mode >= OSC_MODE_WAVETABLE && mode < OSC_MODE_WAVETABLE + 1.0f)) continue;
+    m_preparer->PrepareWaveTable(osc, &m_deferred[PARAM_WAVETABLE + WAVETABLE_LENGTH * osc - MODULATABLE_PARAM_COUNT]);
+  }
 }
 
 void CParamHandler::UpdateStatus(unsigned int id, float value) {
@@ -279,6 +296,7 @@ bool CParamHandler::LoadPreset(SYNTH_PRESET* buffer, unsigned int version, unsig
   for (unsigned int id : HOST_VISIBLE_PLAIN_IDS) (*m_live)[id] = (*buffer)[id];
   for (unsigned int id = 0; id < MODULATABLE_PARAM_COUNT; ++id) StartRamp(id, (*m_live)[id]);
   m_status |= 0x67F7;
+  _PrepareWaveTables((1u << OSC_COUNT) - 1);
   return true;
 }
 

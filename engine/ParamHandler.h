@@ -115,6 +115,20 @@ class CParamHandler {
   unsigned int SavePreset(SYNTH_PRESET* buffer, unsigned int kind, unsigned int instance);
   void SetOscWaveTable(float* table, char* name, unsigned int osc);
 
+  // Who builds an oscillator's wavetable levels ahead of the render: told,
+  // on the thread that changes the settings and under the engine lock,
+  // whenever an oscillator is set to play its user wavetable (its mode, its
+  // wave, a preset). Null: nobody (the render builds them when it must).
+  class IWaveTablePreparer {
+   public:
+    // wave: the 16,384 floats that go live with the next block.
+    virtual void PrepareWaveTable(unsigned int osc, const float* wave) = 0;
+
+   protected:
+    ~IWaveTablePreparer() = default;
+  };
+  void SetWaveTablePreparer(IWaveTablePreparer* preparer) { m_preparer = preparer; }
+
   CAccessLock& GetLock() { return m_lock; }
   IGlobalSynth* GetSynth() { return m_synth; }
 
@@ -131,6 +145,9 @@ class CParamHandler {
   bool _LoadModulePreset(SYNTH_PRESET* buffer, unsigned int version, unsigned int kind, unsigned int instance,
                          unsigned int bytes);
   unsigned int _SaveModulePreset(SYNTH_PRESET* buffer, unsigned int kind, unsigned int instance);
+  // Hands the pending wave of every oscillator in mask whose pending mode
+  // plays it to the preparer.
+  void _PrepareWaveTables(unsigned int mask);
 
   IGlobalSynth* m_synth;
   IModulation* m_modulation = nullptr;
@@ -150,4 +167,5 @@ class CParamHandler {
   bool m_blockOpen = false;
   CAccessLock m_lock;
   unsigned int m_changes = 0;
+  IWaveTablePreparer* m_preparer = nullptr;
 };

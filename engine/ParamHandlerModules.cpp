@@ -213,9 +213,10 @@ bool CParamHandler::_LoadModulePreset(SYNTH_PRESET* buffer, unsigned int version
   }
 
   for (unsigned int id = 0; id < MODULATABLE_PARAM_COUNT; ++id) StartRamp(id, live[id]);
-  if (kind == PRESET_KIND_WAVETABLE || kind == PRESET_KIND_WAVE_REF)
+  if (kind == PRESET_KIND_WAVETABLE || kind == PRESET_KIND_WAVE_REF) {
     m_status |= STATUS_DEFERRED | STATUS_ALL_WAVETABLES | STATUS_RESET;
-  else
+    _PrepareWaveTables(1u << instance);
+  } else
     m_status |= 0x67F7;
   return true;
 }
@@ -267,4 +268,5 @@ void CParamHandler::SetOscWaveTable(float* table, char* name, unsigned int osc) 
   m_status |= STATUS_DEFERRED | STATUS_WAVETABLE;
   m_argument = osc;
   m_oscMask |= 1u << osc;
+  _PrepareWaveTables(1u << osc);
 }

@@ -5,14 +5,15 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
 // Every sample of the block is +0.0 (all bits clear).
 inline bool IsPositiveZeroBlock(const float* x, unsigned int n) {
   unsigned int i = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   // Sixteen samples a step, OR-ed together; a block with sound usually
   // answers after its first step.
   for (; i + 16 <= n; i += 16) {

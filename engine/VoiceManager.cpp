@@ -86,6 +86,7 @@ CVoiceManager::CVoiceManager(IGlobalSynth* synth)
     m_oscTable[k]->SetInstance(k);
   }
   m_synth->SetParamHandler(&m_params);
+  m_params.SetWaveTablePreparer(this);
   m_synth->SetIModulation(static_cast<IModulation*>(&m_modMatrix));
   m_bus[0].SetInstance(0);
   m_bus[1].SetInstance(1);
@@ -100,6 +101,10 @@ CVoiceManager::~CVoiceManager() {
   // The global services outlive this object: leave them no pointers into it.
   if (m_synth->GetIModulation() == static_cast<IModulation*>(&m_modMatrix)) m_synth->SetIModulation(nullptr);
   m_synth->SetParamHandler(nullptr);
+}
+
+void CVoiceManager::PrepareWaveTable(unsigned int osc, const float* wave) {
+  if (osc < 4) m_oscTable[osc]->GetWaveTable()->PrepareWave(wave);
 }
 
 void CVoiceManager::_DeleteAllVoicesNow() {

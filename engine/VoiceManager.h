@@ -43,7 +43,7 @@ const float MAX_ENGINE_SAMPLE_RATE = 1.0e7f;
 // together with the object.
 typedef void (*HOST_PANIC_FN)(AudioEffectX* effect);
 
-class CVoiceManager final : public ICommandHandler {
+class CVoiceManager final : public ICommandHandler, private CParamHandler::IWaveTablePreparer {
  public:
   explicit CVoiceManager(IGlobalSynth* synth);
   ~CVoiceManager();
@@ -146,6 +146,10 @@ class CVoiceManager final : public ICommandHandler {
   void InsertRecordedSampleToOsc(unsigned int osc) override;
 
  private:
+  // The parameter store's call when an oscillator is set to play its user
+  // wavetable: its levels are built here, on the setting's thread under the
+  // engine lock, so that no block has to build them.
+  void PrepareWaveTable(unsigned int osc, const float* wave) override;
   // One slice of at most the block size, after HandleParams.
   void _RenderSlice(float* left, float* right, unsigned int n);
   void _RenderVoices(unsigned int n, unsigned int frames, bool perVoiceBuses);

@@ -9,7 +9,8 @@
 #include "engine/Silence.h"
 #include "tables/Tables.h"
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <xmmintrin.h>
 #endif
 
@@ -52,7 +53,7 @@ bool IsSettled(const BIQUAD_COEFFS& peak, const BIQUAD_COEFFS& shelf, const BIQU
   return SameBits(p, peakState) && SameBits(s, shelfState);
 }
 
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
 
 // Four direct-form-I sections side by side, one per lane, each performing
 // Biquad's operations in Biquad's order.
@@ -270,7 +271,7 @@ void CExciter::Process(float* left, float* right, unsigned int n) {
       for (unsigned int i = 0; i < n; ++i) right[i] = yr;
     return;
   }
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   // A settled channel may run along: each of its steps repeats the settled
   // step, as the fill would.
   ProcessLanes(m_peak, m_shelf, m_peakState, m_shelfState, left, right, n);

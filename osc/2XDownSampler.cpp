@@ -2,7 +2,8 @@
 
 #include "engine/Silence.h"
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -51,7 +52,7 @@ struct HALF_BAND {
   }
 };
 
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
 
 // Both channels' half-band filters in the four lanes of SSE registers,
 // [A left, A right, B left, B right]: section k of branch A and section k of
@@ -198,7 +199,7 @@ void C2XDownSampler::ProcessStereo(C2XDownSampler& left, C2XDownSampler& right, 
 }
 
 void C2XDownSampler::_Stereo(C2XDownSampler& left, C2XDownSampler& right, float* l, float* r, unsigned int n) {
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   StereoKernel<false>(left.m_state, right.m_state, l, r, n, nullptr, nullptr);
 #else
   // The two channels' recursions are independent: in one loop the
@@ -217,7 +218,7 @@ void C2XDownSampler::_Stereo(C2XDownSampler& left, C2XDownSampler& right, float*
 
 void C2XDownSampler::ProcessStereoDcBlock(C2XDownSampler& left, C2XDownSampler& right, float* l, float* r,
                                           unsigned int n, DC_BLOCKER& dcL, DC_BLOCKER& dcR) {
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   StereoKernel<true>(left.m_state, right.m_state, l, r, n, &dcL, &dcR);
 #else
   _Stereo(left, right, l, r, n);

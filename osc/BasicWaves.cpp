@@ -5,7 +5,8 @@
 // its peaks folded. The saw and square correct their jumps with the
 // band-limited saw residual; the triangle rounds its corners.
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -62,7 +63,7 @@ struct SAW_WAVE {
   // the jump (there the residual table is read, sample by sample).
   void StepMany(const float* p, float* out, unsigned int count, OSC_STATE* s) {
     unsigned int j = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
     if (v == 0.0f) {
       const __m128 one = _mm_set1_ps(1.0f), two = _mm_set1_ps(2.0f), half = _mm_set1_ps(0.5f);
       const __m128 rr = _mm_set1_ps(r), width = _mm_set1_ps(wr);

@@ -80,17 +80,6 @@ const float CLICK_GAIN_PER_OVERSAMPLING = 4.0f;
 const float CLICK_PERIOD_MIN = 0.025f, CLICK_PERIOD_RANGE = 0.475f;
 const double CLICK_TIME_LIMIT = 1.0;
 
-// x - floor(x) when x leaves 0..1; anything not finite reads at 0.
-inline double WrapPosition(double x) {
-  if (x > 1.0 || x < 0.0) {
-    x -= FastFloor(x);
-    if (!(x >= 0.0 && x <= 1.0)) x = 0.0;
-  } else if (x != x) {
-    x = 0.0;
-  }
-  return x;
-}
-
 }  // namespace
 
 void COscillator::_RenderNoiseLoop(CVoice* voice, float* out, unsigned int n, const NOISE_LOOP& loop) {
@@ -196,7 +185,7 @@ void COscillator::GenerateClick(CVoice* voice, float* out, unsigned int n) {
   const unsigned int shift = m_synth->GetOversamplingShift();
   const bool invert = m_synth->GetParam(ID_INVERT + m_osc) != 0.0f;
   const double rate = m_sampleRate > 0.0f ? m_sampleRate : 1.0;
-  const double burst = CLICK_BURST_HOST_SAMPLES * N / rate;  // seconds
+  const double burst = CLICK_BURST_HOST_SAMPLES * static_cast<float>(N) / rate;  // seconds
   const double toIndex = Tables::NOISE_CLICK_TABLE_SIZE / burst;
   const float gain = CLICK_GAIN_PER_OVERSAMPLING * static_cast<float>(N);
   const double dt = 1.0 / rate;

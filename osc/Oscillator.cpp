@@ -157,9 +157,11 @@ void COscillator::UpdateWaveTable() {
       name[4 * j + b] = ended ? 0 : bytes[b];
     }
   }
-  // An oscillator that plays the wave builds its levels now, so that a
-  // preset's load rather than its first note takes the time; the others
-  // build them when the wavetable mode first plays the wave.
+  // The levels of a wave that the oscillator plays were built when the wave
+  // or the mode was set (the engine's PrepareWaveTable, on the setting's
+  // thread): the load finds the same wave and keeps them. The build here
+  // and in the wavetable mode only serves an oscillator driven without the
+  // engine; the others build theirs when their mode is set to play it.
   m_wavetable.LoadWaveTableDeferred(wave, name);
   if (IntSetting(m_synth->GetParam(ID_MODE + m_osc)) == static_cast<int>(MODE_WAVETABLE)) m_wavetable.PrepareLevels();
 }

@@ -18,7 +18,8 @@
 
 #include "engine/FastFloor.h"
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -80,7 +81,7 @@ inline float Fill(float* out, unsigned int count, float p, float inc) {
       continue;
     }
     unsigned int m = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
     const __m128 base = _mm_set1_ps(p), step = _mm_set1_ps(d);
     __m128i index = _mm_set_epi32(3, 2, 1, 0);
     const __m128i four = _mm_set1_epi32(4);

@@ -8,7 +8,8 @@
 //   float Step(float p, const OSC_FRAME& f, OSC_STATE* s);  // per sample
 // and calls _RenderFrame from its COscillator::Generate<Wave> routine.
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -111,7 +112,7 @@ inline float OffsetPhase(float p) {
 // OffsetPhase(offset + phase) for count stored phases, in place.
 inline void OffsetPhases(float* phases, unsigned int count, float offset) {
   unsigned int j = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   // Four at a time while every sum lies in 0..1 (the usual case: nothing to
   // wrap or replace).
   const __m128 o = _mm_set1_ps(offset), zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f);

@@ -97,6 +97,12 @@ void CWaveTable::LoadWaveTableDeferred(const float* wave, const char* name) {
   m_levelsPending = true;
 }
 
+void CWaveTable::PrepareWave(const float* wave) {
+  char name[NAME_BYTES];
+  std::memcpy(name, m_name, NAME_BYTES);
+  LoadWaveTable(wave, name);
+}
+
 void CWaveTable::ReduceQuality() {
   // Every table keeps the full 16,384 points, so there is no down-sampling
   // pass and the work buffers and plans keep their size.
@@ -109,6 +115,7 @@ void CWaveTable::ReduceQuality() {
 void CWaveTable::GenerateMipMaps() {
   if (!m_ready) return;
   m_levelsPending = false;
+  ++m_levelBuilds;
   for (unsigned int k = 0; k < TABLE_SIZE; ++k) {
     m_input[k].re = m_table[k];
     m_input[k].im = 0.0;

@@ -49,6 +49,13 @@ class CWaveTable {
   void PrepareLevels() {
     if (m_levelsPending) GenerateMipMaps();
   }
+  // Takes wave (16,384 floats) as the source and builds its levels now, if
+  // they are not built yet, keeping the name: for the thread that sets a
+  // wave or the mode that plays it, ahead of the load that brings the same
+  // wave to the oscillator (which then finds its levels ready).
+  void PrepareWave(const float* wave);
+  // How many times the levels have been built (each time ten transforms).
+  unsigned int GetLevelBuildCount() const { return m_levelBuilds; }
   // The two build steps of LoadWaveTable: the normalised working copy of the
   // source, then the ten levels from its spectrum.
   void ReduceQuality();
@@ -124,6 +131,7 @@ class CWaveTable {
   unsigned int m_quality = 0;
   bool m_ready = false;
   bool m_levelsPending = false;  // the working copy is newer than the levels
+  unsigned int m_levelBuilds = 0;
   // One block holds the working table, the source and the levels, each
   // level with a guard point (m_levels point into it once built).
   float* m_storage = nullptr;

@@ -17,7 +17,8 @@ struct WAVETABLE_WAVE {
 }  // namespace
 
 void COscillator::GenerateWaveTable(CVoice* voice, float* out, unsigned int n) {
-  // A wave loaded since the last block plays from levels built now.
+  // Levels are built when the wave or the mode is set (nothing to do here in
+  // the engine); an oscillator driven on its own builds them now.
   m_wavetable.PrepareLevels();
   WAVETABLE_WAVE wave = {&m_wavetable};
   _RenderFrame(voice, out, n, wave);

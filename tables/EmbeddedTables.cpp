@@ -7,8 +7,26 @@
 #include "GeneratedTablesData.h"  // written by morlavine-tablegen, in the build folder
 #include "tables/GeneratedTables.h"
 
-#if !defined(__ELF__)
-#error "tables/EmbeddedTables.cpp is written for ELF targets"
+// The object-file formats differ in their section names and symbol
+// attributes: ELF (Linux) and Mach-O (macOS) are written out below.
+#if defined(__ELF__)
+#define MORLAVINE_TABLE_SECTION ".pushsection .rodata.morlavine_tables, \"a\", @progbits\n"
+#define MORLAVINE_TABLE_SECTION_END ".popsection\n"
+#define MORLAVINE_TABLE_HIDDEN(SYMBOL) ".hidden " SYMBOL "\n"
+#define MORLAVINE_TABLE_TYPE(SYMBOL) ".type " SYMBOL ", @object\n"
+#define MORLAVINE_TABLE_ALIGN ".balign 64\n"
+#define MORLAVINE_TABLE_SIZE(SYMBOL) ".size " SYMBOL ", . - " SYMBOL "\n"
+#elif defined(__APPLE__) && defined(__MACH__)
+// Read-only data in __TEXT,__const; symbols carry no type or size, and the
+// assembler's section is the text section again after them.
+#define MORLAVINE_TABLE_SECTION ".section __TEXT,__const\n"
+#define MORLAVINE_TABLE_SECTION_END ".text\n"
+#define MORLAVINE_TABLE_HIDDEN(SYMBOL) ".private_extern " SYMBOL "\n"
+#define MORLAVINE_TABLE_TYPE(SYMBOL) ""
+#define MORLAVINE_TABLE_ALIGN ".p2align 6\n"
+#define MORLAVINE_TABLE_SIZE(SYMBOL) ""
+#else
+#error "tables/EmbeddedTables.cpp knows the section directives of ELF and Mach-O targets only"
 #endif
 
 namespace {
@@ -29,17 +47,20 @@ MORLAVINE_GENERATED_TABLES(MORLAVINE_CHECK_SIZE)
 }  // namespace
 
 // Each table 64-byte aligned (a cache line), local to the program (hidden),
-// with its type and size for debuggers and tools.
+// with its type and size for debuggers and tools where the format has them.
+// The symbol is the plain name of MORLAVINE_TABLE_SYMBOL (no prefix on any
+// format: the declarations name it with an asm label).
+#define MORLAVINE_EMBED_SYMBOL(NS, NAME) "morlavine_table_" #NS "_" #NAME
 #define MORLAVINE_EMBED(NS, NAME, COUNT)                                  \
-  ".globl morlavine_table_" #NS "_" #NAME "\n"                            \
-  ".hidden morlavine_table_" #NS "_" #NAME "\n"                           \
-  ".type morlavine_table_" #NS "_" #NAME ", @object\n"                    \
-  ".balign 64\n"                                                          \
-  "morlavine_table_" #NS "_" #NAME ":\n"                                  \
-  ".incbin \"" MORLAVINE_TABLE_FOLDER "/" #NS "_" #NAME ".bin\"\n"        \
-  ".size morlavine_table_" #NS "_" #NAME ", . - morlavine_table_" #NS "_" #NAME "\n"
+  ".globl " MORLAVINE_EMBED_SYMBOL(NS, NAME) "\n"                         \
+  MORLAVINE_TABLE_HIDDEN(MORLAVINE_EMBED_SYMBOL(NS, NAME))               \
+  MORLAVINE_TABLE_TYPE(MORLAVINE_EMBED_SYMBOL(NS, NAME))                 \
+  MORLAVINE_TABLE_ALIGN                                                  \
+  MORLAVINE_EMBED_SYMBOL(NS, NAME) ":\n"                                 \
+  ".incbin \"" MORLAVINE_TABLE_FOLDER "/" #NS "_" #NAME ".bin\"\n"       \
+  MORLAVINE_TABLE_SIZE(MORLAVINE_EMBED_SYMBOL(NS, NAME))
 
-__asm__(".pushsection .rodata.morlavine_tables, \"a\", @progbits\n" MORLAVINE_GENERATED_TABLES(MORLAVINE_EMBED)
-            ".popsection\n");
+__asm__(MORLAVINE_TABLE_SECTION MORLAVINE_GENERATED_TABLES(MORLAVINE_EMBED) MORLAVINE_TABLE_SECTION_END);
 
 #undef MORLAVINE_EMBED
+#undef MORLAVINE_EMBED_SYMBOL

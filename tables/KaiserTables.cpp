@@ -2,7 +2,8 @@
 
 #include <cmath>
 #include <vector>
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -51,7 +52,7 @@ float KaiserWindow(float t, float den) {
 // lane's divisions overlapping the others' instead of waiting on its own.
 void KaiserWindows(float* w, int N, float scale, float den) {
   int i = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
   const __m128 limit = _mm_set1_ps(2e-9f), two = _mm_set1_ps(2.0f), quarter = _mm_set1_ps(0.25f);
   for (; i + 3 <= N; i += 4) {
     alignas(16) float lane[4];

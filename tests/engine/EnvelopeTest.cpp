@@ -26,6 +26,20 @@ class EnvelopeTest : public ModulationFixture {
       e->Generate(v, out, len);
     });
   }
+
+  // As Run, but the parameter id is set to a and b by turns before every
+  // block, so that its ramp never ends and the envelope takes its
+  // moving-controls path throughout.
+  std::vector<float> RunMoving(CVoice* v, unsigned int n, unsigned int id, float a, float b) {
+    CEnvelope* e = matrix.GetEnvelope(0);
+    bool turn = false;
+    return Render(n, [&](float* out, unsigned int len) {
+      params.SetParam(id, turn ? a : b);
+      turn = !turn;
+      e->UpdateParams(len);
+      e->Generate(v, out, len);
+    });
+  }
 };
 
 // Index of the first sample at or above level.
@@ -167,6 +181,68 @@ TEST_F(EnvelopeTest, KeyScaleMultipliesStageTimes) {
   auto v = StartVoice(126);
   auto out = Run(v.get(), 4000);
   EXPECT_NEAR(static_cast<double>(FirstAtOrAbove(out, 1.0f)), 1.0005 * kRate / 16.0, 3.0);
+}
+
+TEST_F(EnvelopeTest, DecayLastsItsTimeWithSettledAndMovingControls) {
+  // Var mode, time scale 1 s: the decay from the peak to the sustain level
+  // lasts D^2 x 1 s + 4 ms, whether the controls hold still (one step per
+  // block) or one of them moves (a step per sample). The release setting
+  // moves in the second run; a held note never reads it. A 0.1 ms longer
+  // floor (4.1 ms) would show as 4.4 samples in the short decays.
+  SetModulatable(PARAM_ENV_ATTACK, 0.0f);
+  SetModulatable(PARAM_ENV_SUSTAIN, 0.5f);
+  SetModulatable(PARAM_ENV_RELEASE, 0.5f);
+  const struct {
+    float decay;
+    double seconds;
+  } cases[] = {{0.0f, 0.004}, {0.1f, 0.014}, {0.3f, 0.094}};
+  for (const auto& c : cases) {
+    for (bool moving : {false, true}) {
+      SetModulatable(PARAM_ENV_DECAY, c.decay);
+      SetModulatable(PARAM_ENV_RELEASE, 0.5f);
+      auto v = StartVoice();
+      const unsigned int n = static_cast<unsigned int>(c.seconds * kRate) + 500;
+      auto out = moving ? RunMoving(v.get(), n, PARAM_ENV_RELEASE, 0.2f, 0.8f) : Run(v.get(), n);
+      const size_t peakAt = FirstAtOrAbove(out, 1.0f);
+      size_t sustainAt = peakAt;
+      while (sustainAt < out.size() && out[sustainAt] != 0.25f) ++sustainAt;
+      ASSERT_LT(sustainAt, out.size()) << c.decay << (moving ? " moving" : " settled");
+      // The position accumulates in single precision: long stages end a
+      // fraction of a per cent early.
+      EXPECT_NEAR(static_cast<double>(sustainAt - peakAt), c.seconds * kRate, std::max(2.0, 0.003 * c.seconds * kRate))
+          << "decay " << c.decay << (moving ? " moving" : " settled");
+    }
+  }
+}
+
+TEST_F(EnvelopeTest, SettledAndMovingControlsRenderAlike) {
+  // Exp mode leaves the slope unused: with the slope moving, every stage
+  // runs through the per-sample path and must give the settled path's
+  // samples exactly, from attack to the end of the release.
+  SetPlain(PARAM_ENV_MODE, 0.0f);
+  SetModulatable(PARAM_ENV_ATTACK, 0.1f);
+  SetModulatable(PARAM_ENV_DECAY, 0.2f);
+  SetModulatable(PARAM_ENV_SUSTAIN, 0.5f);
+  SetModulatable(PARAM_ENV_RELEASE, 0.2f);
+  auto play = [&](bool moving) {
+    SetModulatable(PARAM_ENV_SLOPE, 0.5f);
+    auto v = StartVoice();
+    auto held = moving ? RunMoving(v.get(), 4000, PARAM_ENV_SLOPE, 0.1f, 0.9f) : Run(v.get(), 4000);
+    v->Release();
+    auto rel = moving ? RunMoving(v.get(), 4000, PARAM_ENV_SLOPE, 0.1f, 0.9f) : Run(v.get(), 4000);
+    held.insert(held.end(), rel.begin(), rel.end());
+    EXPECT_EQ(v->GetEnvState(0)->stage, ENV_STAGE_DONE);
+    return held;
+  };
+  const auto settled = play(false);
+  const auto moving = play(true);
+  ASSERT_EQ(settled.size(), moving.size());
+  for (size_t i = 0; i < settled.size(); ++i) ASSERT_EQ(settled[i], moving[i]) << "sample " << i;
+
+  // In var mode the same moving slope bends the decay: the second run did
+  // take the moving controls.
+  SetPlain(PARAM_ENV_MODE, 1.0f);
+  EXPECT_NE(play(false), play(true));
 }
 
 TEST_F(EnvelopeTest, DamagedSettingsStayFinite) {

@@ -4,7 +4,8 @@
 #include <cmath>
 #include <limits>
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <emmintrin.h>
 #endif
 
@@ -107,7 +108,7 @@ void CLevelMeter::Add(const float* left, const float* right, uint32_t frames) {
   bool finite = m_finite;
   for (const float* channel : {left, right}) {
     uint32_t i = 0;
-#if defined(__SSE2__)
+#if defined(MORLAVINE_SSE2)
     // Four samples at a time while all four are finite: the peak is kept in
     // float (|s| converts to double exactly) and the squares are summed in
     // four double lanes; the first group holding a NaN or an infinity and

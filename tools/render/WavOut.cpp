@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
+#include "engine/Simd.h"
+#if defined(MORLAVINE_SSE2)
 #include <xmmintrin.h>
 #endif
 
@@ -67,7 +68,7 @@ bool CWavSink::Write(const float* left, const float* right, uint32_t frames, std
   m_buffer.resize(static_cast<size_t>(frames) * FRAME_BYTES);
   uint8_t* p = m_buffer.data();
   uint32_t i = 0;
-#if defined(__SSE2__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+#if defined(MORLAVINE_SSE2) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
   // The file's little-endian floats are the machine's own: interleave four
   // frames at a time.
   for (; i + 4 <= frames; i += 4, p += 4 * FRAME_BYTES) {
