@@ -2,6 +2,7 @@
 // its key tracking and stereo spread, the smoothed steps, and robustness.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "StageFixture.h"
@@ -278,3 +279,63 @@ TEST_F(LoFiTest, ExtremeSettingsNotesAndInputsStayFinite) {
 }
 
 }  // namespace
+
+TEST_F(LoFiTest, SmoothStepKeepsItsShapeInProportionToTheHoldPeriod) {
+  // A held value of 1 after 0: the step along the band-limited table lasts
+  // one eighth of the hold period, and it passes 3/4 and 0.95 of the way at
+  // fixed fractions of that length (the table's shape, as measured here),
+  // whatever the hold rate.
+  struct CASE {
+    float rate;
+    double hz;
+  } cases[] = {{1.0f, 75.0}, {0.95f, 13000.0 * 0.0025 + 75.0}};
+  for (const CASE& c : cases) {
+    Knobs(c.rate, 0.0f, 0.0f, 0.0f, 0.0f);
+    auto v = NewVoice();
+    auto s = LoFi(v.get());
+    std::vector<float> l(40 * N(), 1.0f), r = l;
+    Run(*s, v.get(), l, r);
+    size_t start = 0;
+    while (start < l.size() && l[start] == 0.0f) ++start;
+    ASSERT_LT(start, l.size());
+    const double length = Rate() / (8.0 * c.hz);  // samples
+    auto reach = [&](float level) {
+      size_t i = start;
+      while (i < l.size() && l[i] < level) ++i;
+      return static_cast<double>(i - start) / length;
+    };
+    // Within a sample and a half.
+    const double tolerance = 1.5 / length;
+    EXPECT_NEAR(reach(0.75f), 0.167, tolerance) << c.hz;
+    EXPECT_NEAR(reach(0.95f), 0.2415, tolerance) << c.hz;
+  }
+}
+
+TEST_F(LoFiTest, GridStepSpacingFollowsBitDepthAndStereo) {
+  // The spacing of the output levels of a slow ramp: 1 / L, with L = 65.97
+  // levels at bit 0.5, and the right channel's spacing narrowed by stereo
+  // (78.5 levels at full stereo).
+  struct CASE {
+    float stereo;
+    double levels, levelsRight;
+  } cases[] = {{0.0f, 65.97, 65.97}, {1.0f, 65.97, 78.5}};
+  for (const CASE& c : cases) {
+    Knobs(0.0f, 0.0f, 0.5f, 0.0f, c.stereo);
+    auto v = NewVoice();
+    auto s = LoFi(v.get());
+    std::vector<float> l(8 * N()), r;
+    for (size_t i = 0; i < l.size(); ++i) l[i] = 0.05f + 0.9f * static_cast<float>(i) / static_cast<float>(l.size());
+    r = l;
+    Run(*s, v.get(), l, r);
+    auto spacing = [](const std::vector<float>& y) {
+      const std::set<float> levels(y.begin(), y.end());
+      const std::vector<float> sorted(levels.begin(), levels.end());
+      std::vector<double> steps;
+      for (size_t k = 1; k < sorted.size(); ++k) steps.push_back(double(sorted[k]) - double(sorted[k - 1]));
+      std::sort(steps.begin(), steps.end());
+      return steps.empty() ? 0.0 : steps[steps.size() / 2];
+    };
+    EXPECT_NEAR(1.0 / spacing(l), c.levels, 0.1) << c.stereo;
+    EXPECT_NEAR(1.0 / spacing(r), c.levelsRight, 0.1) << c.stereo;
+  }
+}

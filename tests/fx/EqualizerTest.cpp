@@ -200,3 +200,42 @@ TEST_F(EqualizerTest, NotANumberInTheInputDoesNotStickInTheFilters) {
 }
 
 }  // namespace
+
+TEST_F(EqualizerTest, ShelfCutsMirrorTheBoostOfTheSameSizeAtEveryWidth) {
+  // A shelf cut by 1 / A undoes the boost by A of the same corner and width:
+  // at every frequency the two gains in dB add up to 0, across the corner's
+  // slope as well as in the shelved band. Whole cycles over a one-second
+  // window make the measurement exact to a few thousandths of a dB.
+  const float A = EqBoostToAmplitude(1.0f);
+  float lo = 0.0f, hi = 0.5f;  // the cut setting whose amplitude is 1 / A
+  for (int k = 0; k < 40; ++k) {
+    const float mid = 0.5f * (lo + hi);
+    (EqBoostToAmplitude(mid) < 1.0f / A ? lo : hi) = mid;
+  }
+  auto gain = [&](double hz) {
+    auto eq = MakeEffect<CEqualizer>(synth, 0, SR);
+    const unsigned int n = 2 * static_cast<unsigned int>(SR);
+    std::vector<float> l = Sine(hz, SR, n, 0.01), r = l;
+    RunBlocks(*eq, l.data(), r.data(), n);
+    const unsigned int tail = n / 2;
+    return Db(ToneAmplitude(l.data() + tail, tail, hz, SR) / 0.01);
+  };
+  struct CASE {
+    unsigned int band;
+    double corner;
+  } cases[] = {{0, 300.0}, {3, 3000.0}};
+  for (const CASE& c : cases)
+    for (float width : {0.0f, 0.5f, 1.0f}) {
+      synth.Set(FreqId(c.band), FreqParam(c.corner));
+      synth.Set(WidthId(c.band), width);
+      for (double octaves : {-2.0, -1.0, 1.0, 2.0}) {
+        const double hz = std::round(c.corner * std::exp2(octaves));
+        synth.Set(BoostId(c.band), 1.0f);
+        const double boost = gain(hz);
+        synth.Set(BoostId(c.band), hi);
+        const double cut = gain(hz);
+        EXPECT_NEAR(boost + cut, 0.0, 0.05) << "band " << c.band << " width " << width << " at " << hz << " Hz";
+      }
+      synth.Set(BoostId(c.band), 0.5f);
+    }
+}

@@ -160,3 +160,27 @@ TEST(ResonantWaves, BandLimitedPulsesAliasLessThanNaiveOnes) {
   double bl = worstAlias(r.y), nv = worstAlias(naive);
   EXPECT_LT(bl, nv * 0.5) << bl << " vs " << nv;
 }
+
+TEST(ResonantWaves, Resonant4YBlendsTheTableIntoTheGatedShare) {
+  // X = 0: the pulse is a +-1 square at 8 times the note. Where it is +1
+  // the wave is the table whatever Y; where it is -1 the table is flipped
+  // by the gated share and lifted by the table's own: Y = 0 gives -1 times
+  // the table, Y = 0.5 -0.3 times, Y = 1 +0.4 times.
+  struct CASE {
+    float y;
+    double flipped;
+  } cases[] = {{0.0f, -1.0}, {0.5f, -0.3}, {1.0f, 0.4}};
+  for (const CASE& c : cases) {
+    WAVE_RUN r = RenderMode(14, LOW, 0.0f, c.y, 2);
+    std::vector<double> low;
+    for (size_t i = 0; i < r.CycleStart(1); ++i) {
+      if (!AwayFromJumps(r, i, 8.0, 0.5)) continue;
+      const float q = OscFrame::TableRead(Tables::RESONANT2_TABLE, Tables::WAVE_TABLE_SIZEM1, r.phase[i]);
+      if (std::fabs(q) < 0.05f) continue;
+      const double ratio = r.y[i] / q;
+      if (std::fabs(ratio - 1.0) > 1e-3) low.push_back(ratio);
+    }
+    ASSERT_GT(low.size(), 20u) << c.y;
+    for (double v : low) ASSERT_NEAR(v, c.flipped, 0.01) << c.y;
+  }
+}
