@@ -304,6 +304,7 @@ bool ConvertNode(const xmlNode* node, int depth, DATA_TEXT& data, PLIST_VALUE& o
     }
     out = PLIST_VALUE();
     out.kind = PLIST_VALUE::kData;
+    out.bytes.reserve(raw.size() / 4 * 3 + 3);
     if (!DecodeBase64(raw.c_str(), out.bytes)) {
       problem = "bad base64 data in " + where;
       return false;
@@ -598,6 +599,10 @@ bool CAuPresetFile::Parse(const std::string& xml, const std::string& name, PLIST
 bool CAuPresetFile::Format(const PLIST_VALUE& root, std::string& xml) {
   xmlBufferPtr buffer = xmlBufferCreate();
   if (!buffer) return false;
+  // The text grows by doubling: a state with samples is written in many
+  // small pieces, and growing by each piece's size would copy it over and
+  // over.
+  xmlBufferSetAllocationScheme(buffer, XML_BUFFER_ALLOC_DOUBLEIT);
   xmlTextWriterPtr w = xmlNewTextWriterMemory(buffer, 0);
   if (!w) {
     xmlBufferFree(buffer);
