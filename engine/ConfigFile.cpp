@@ -1,6 +1,7 @@
 #include "engine/ConfigFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,6 +160,25 @@ bool Write(const std::string& path, const CONFIG_SETTINGS& s) {
   ok = ok && ::rename(name.data(), path.c_str()) == 0;
   if (!ok) ::unlink(name.data());
   return ok;
+}
+
+CLock::CLock(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_fd < 0) return;
+  int r;
+  do {
+    r = ::flock(m_fd, LOCK_EX);
+  } while (r != 0 && errno == EINTR);
+  if (r != 0) {
+    ::close(m_fd);
+    m_fd = -1;
+  }
+}
+
+CLock::~CLock() {
+  if (m_fd >= 0) ::close(m_fd);  // closing the only descriptor releases the lock
 }
 
 }  // namespace ConfigFile
