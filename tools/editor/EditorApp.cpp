@@ -8,15 +8,14 @@
 #include <memory>
 #include <string>
 
-#include "editor/Editor.h"
-#include "editor/EditorTags.h"
-#include "host/au/AUCocoaView.h"
-#include "host/au/AUSynth.h"
-#include "host/vst/VstSynth.h"
-#include "platform/x11/X11Window.h"
+#include "host/au/AUSynthProperties.h"
+#include "platform/au/AUCocoaUI.h"
 #include "tools/render/AuHost.h"
 #include "tools/render/AuPresetFile.h"
 #include "tools/render/MorlavineInstrument.h"
+
+// Last: Xlib defines macros (Bool, Status, ...) that other headers use as names.
+#include <X11/Xlib.h>
 
 namespace EditorApp {
 
@@ -26,7 +25,7 @@ const char* const PROGRAM = "morlavine-editor";
 const char* const USAGE =
     "usage: morlavine-editor [--preset F.p] [--state F.aupreset] [--save-state F.aupreset]\n"
     "                        [--page fx|mod|arp] [--overlay browser|wavetable|sample|recorder]\n"
-    "                        [--snapshot OUT.png]\n";
+    "                        [--snapshot OUT.png] [--bundle PATH]\n";
 const int IDLE_MS = 40;
 
 volatile sig_atomic_t g_stop = 0;
@@ -34,7 +33,7 @@ volatile sig_atomic_t g_stop = 0;
 void OnSignal(int) { g_stop = 1; }
 
 struct OPTIONS {
-  std::string preset, state, saveState, snapshot;
+  std::string preset, state, saveState, snapshot, bundle;
   long page = -1;     // 0 arp, 1 mod, 2 fx
   int overlay = -1;   // 0 browser, 1 wavetable, 2 sample, 3 recorder
   bool help = false;
@@ -53,7 +52,7 @@ bool Parse(int argc, char** argv, OPTIONS& o, std::string& error) {
       continue;
     }
     if (a != "--preset" && a != "--state" && a != "--save-state" && a != "--page" && a != "--overlay" &&
-        a != "--snapshot") {
+        a != "--snapshot" && a != "--bundle") {
       error = "unknown option " + a;
       return false;
     }
@@ -70,6 +69,8 @@ bool Parse(int argc, char** argv, OPTIONS& o, std::string& error) {
       o.saveState = v;
     } else if (a == "--snapshot") {
       o.snapshot = v;
+    } else if (a == "--bundle") {
+      o.bundle = v;
     } else if (a == "--page") {
       if (v == "arp") o.page = 0;
       else if (v == "mod") o.page = 1;
@@ -92,18 +93,17 @@ bool Parse(int argc, char** argv, OPTIONS& o, std::string& error) {
   return true;
 }
 
-CEditor* EditorOf(AudioUnit unit) {
-  CAUSynth* synth = nullptr;
-  UInt32 size = sizeof(synth);
-  if (AudioUnitGetProperty(unit, kAUSynthProperty_Instance, kAudioUnitScope_Global, 0, &synth, &size) != noErr ||
-      !synth || !synth->GetEffect())
-    return nullptr;
-  CVstSynth* vst = static_cast<CVstSynth*>(static_cast<AudioEffect*>(synth->GetEffect()->object));
-  return vst ? vst->GetEditorObject() : nullptr;
+// Whether an X display can be opened (the editor window needs one).
+bool DisplayAvailable() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XCloseDisplay(display);
+  return true;
 }
 
-// The view factory the unit names in its Cocoa-view property.
-CAUCocoaViewFactory* FactoryOf(AudioUnit unit, std::string& error) {
+// The view factory the unit names in its Cocoa-view property: the class of
+// that name in the binary it names.
+IAUCocoaUIBase* FactoryOf(AudioUnit unit, std::string& error) {
   AudioUnitCocoaViewInfo info;
   UInt32 size = sizeof(info);
   OSStatus status =
@@ -113,29 +113,29 @@ CAUCocoaViewFactory* FactoryOf(AudioUnit unit, std::string& error) {
     return nullptr;
   }
   char name[128] = "";
+  char binary[4096] = "";
   CFStringGetCString(info.mCocoaAUViewClass[0], name, sizeof(name), kCFStringEncodingUTF8);
+  if (CFStringRef path = CFURLCopyFileSystemPath(info.mCocoaAUViewBundleLocation, kCFURLPOSIXPathStyle)) {
+    CFStringGetCString(path, binary, sizeof(binary), kCFStringEncodingUTF8);
+    CFRelease(path);
+  }
   CFRelease(info.mCocoaAUViewClass[0]);
   CFRelease(info.mCocoaAUViewBundleLocation);
-  CAUCocoaViewFactory* factory = CAUCocoaViewFactory::CreateByClassName(name);
+  IAUCocoaUIBase* factory = AUCocoaUIClassCreate(binary, name);
   if (!factory) error = std::string("the unit names an unknown view class ") + name;
   return factory;
 }
 
-void ShowPageAndOverlay(CEditor* editor, const OPTIONS& o) {
-  if (!editor) return;
-  if (o.page >= 0) {
-    if (CControl* page = editor->getControlByTag(TAG_VIEW_PAGE)) {
-      page->setValue(static_cast<float>(o.page));
-      editor->valueChanged(page);
-    }
-  }
-  switch (o.overlay) {
-    case 0: editor->ShowPresetBrowser(0); break;
-    case 1: editor->ShowWaveTableEditor(0); break;
-    case 2: editor->ShowSampleEditor(0); break;
-    case 3: editor->ShowRecorder(); break;
-    default: break;
-  }
+// The page and overlay asked for, through the unit's editor-page property.
+bool ShowPageAndOverlay(AudioUnit unit, const OPTIONS& o, std::string& error) {
+  if (o.page < 0 && o.overlay < 0) return true;
+  AUSynthEditorPage request;
+  request.page = static_cast<SInt32>(o.page);
+  request.overlay = o.overlay;
+  const OSStatus status =
+      AudioUnitSetProperty(unit, kAUSynthProperty_EditorPage, kAudioUnitScope_Global, 0, &request, sizeof(request));
+  if (status != noErr) error = DescribeStatus("the unit's editor-page property", status);
+  return status == noErr;
 }
 
 void SleepUntil(std::chrono::steady_clock::time_point when) {
@@ -168,34 +168,32 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
   sigaction(SIGTERM, &action, nullptr);
   // A window needs a display; say so before anything is opened.
   if (o.snapshot.empty()) {
-    if (!X11DisplayAvailable())
+    if (!DisplayAvailable())
       return Fail(messages, EXIT_FAILED, "cannot open an X display (set DISPLAY, or use --snapshot)");
   }
   PLIST_VALUE state;
   if (!o.state.empty() && !CAuPresetFile::Read(o.state.c_str(), state, error)) return Fail(messages, EXIT_FAILED, error);
 
-  RenderApp::INSTRUMENT instrument = MorlavineInstrument::Get();
-  if (!instrument.component) return Fail(messages, EXIT_FAILED, "the instrument is not available in this build");
+  AudioComponent component = MorlavineInstrument::Open(o.bundle, error);
+  if (!component) return Fail(messages, EXIT_FAILED, error);
   HOST_TRANSPORT transport;
   CAuHost host(&transport);
-  if (!host.Open(instrument.component, error) || !host.Configure(44100.0, 1024, error) || !host.Initialize(error))
+  if (!host.Open(component, error) || !host.Configure(44100.0, 1024, error) || !host.Initialize(error))
     return Fail(messages, EXIT_FAILED, error);
   if (!o.state.empty() && !host.RestoreState(state, error)) return Fail(messages, EXIT_FAILED, o.state + ": " + error);
   if (!o.preset.empty() && !MorlavineInstrument::LoadPreset(host.Unit(), o.preset.c_str(), error))
     return Fail(messages, EXIT_FAILED, error);
 
-  std::unique_ptr<CAUCocoaViewFactory> factory(FactoryOf(host.Unit(), error));
+  std::unique_ptr<IAUCocoaUIBase> factory(FactoryOf(host.Unit(), error));
   if (!factory) return Fail(messages, EXIT_FAILED, error);
   if (o.snapshot.empty()) factory->SetHostWindow(0);
   const auto opening = std::chrono::steady_clock::now();
-  std::unique_ptr<CAUCocoaView> view(factory->UiViewForAudioUnit(host.Unit(), 0, 0));
-  CEditor* editor = EditorOf(host.Unit());
-  if (!view || !editor || !editor->getFrame()) return Fail(messages, EXIT_FAILED, "the editor did not open");
-  ShowPageAndOverlay(editor, o);
+  std::unique_ptr<IAUCocoaView> view(factory->UiViewForAudioUnit(host.Unit(), 0, 0));
+  if (!view || !(view->GetWidth() > 0.0)) return Fail(messages, EXIT_FAILED, "the editor did not open");
+  if (!ShowPageAndOverlay(host.Unit(), o, error)) return Fail(messages, EXIT_FAILED, error);
 
   if (!o.snapshot.empty()) {
-    editor->getFrame()->render();
-    bool written = editor->getFrame()->writePNG(o.snapshot.c_str());
+    bool written = view->WritePicture(o.snapshot.c_str());
     const double width = view->GetWidth(), height = view->GetHeight();
     view.reset();
     host.Close();
