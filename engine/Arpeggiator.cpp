@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/IGlobalSynth.h"
+#include "engine/Random.h"
 #include "engine/ParamIds.h"
 
 namespace {
@@ -308,7 +309,7 @@ int CArpeggiator::_GetStepPitch() {
       return i < n ? runNote(n - 1 - i) : runNote(i - n + 1);
     }
     case ARP_MODE_RANDOM: {
-      unsigned int r = static_cast<unsigned int>(std::rand()) % c;
+      unsigned int r = static_cast<unsigned int>(m_synth->GetRandom().Next()) % c;
       advanceNote();
       return m_held[r].note + 12 * static_cast<int>(m_octaveIndex);
     }

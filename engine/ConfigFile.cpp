@@ -3,6 +3,7 @@
 #include "engine/SafeFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -129,6 +130,25 @@ bool Write(const std::string& path, const CONFIG_SETTINGS& s) {
   const std::vector<unsigned char> bytes = Serialize(s);
   std::string error;
   return SafeFile::WriteAll(path, bytes.data(), bytes.size(), error);
+}
+
+CLock::CLock(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  m_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_fd < 0) return;
+  int r;
+  do {
+    r = ::flock(m_fd, LOCK_EX);
+  } while (r != 0 && errno == EINTR);
+  if (r != 0) {
+    ::close(m_fd);
+    m_fd = -1;
+  }
+}
+
+CLock::~CLock() {
+  if (m_fd >= 0) ::close(m_fd);  // closing the only descriptor releases the lock
 }
 
 }  // namespace ConfigFile

@@ -51,4 +51,23 @@ bool Read(const std::string& path, CONFIG_SETTINGS& s);
 // on any failure.
 bool Write(const std::string& path, const CONFIG_SETTINGS& s);
 
+// Holds an exclusive lock on the folder of the settings file at path while
+// it lives, so that a read-merge-write of the file by one instance never
+// interleaves with another's, in this process (each lock opens the folder
+// anew) or in any other. The folder itself is locked rather than the file:
+// every write replaces the file by a rename, which a lock on the file would
+// not survive. Without the folder (or where it cannot be locked) nothing is
+// held and Held() is false; the caller goes on unlocked as before.
+class CLock {
+ public:
+  explicit CLock(const std::string& path);
+  ~CLock();
+  CLock(const CLock&) = delete;
+  CLock& operator=(const CLock&) = delete;
+  bool Held() const { return m_fd >= 0; }
+
+ private:
+  int m_fd = -1;
+};
+
 }  // namespace ConfigFile

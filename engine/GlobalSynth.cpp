@@ -6,7 +6,6 @@
 
 #include "engine/FolderLayout.h"
 #include "engine/ParamHandler.h"
-#include "platform/TickCount.h"
 #include "tables/KaiserTables.h"
 
 namespace {
@@ -16,7 +15,7 @@ float Sinc(double x) { return x == 0.0 ? 1.0f : static_cast<float>(std::sin(x) /
 }  // namespace
 
 CGlobalSynth::CGlobalSynth() {
-  std::srand(TickCount());
+  m_random.Seed(FreshRandomSeed(this));
   FileSpec::InitFileSpecs();
   // A fresh install gets its data folders and built-in wave files here,
   // when the instance is made (never on the audio thread).

@@ -7,6 +7,7 @@
 #include "engine/ConfigFile.h"
 #include "engine/IGlobalSynth.h"
 #include "engine/MemoryPool.h"
+#include "engine/Random.h"
 
 class CParamHandler;
 
@@ -46,6 +47,7 @@ class CGlobalSynth final : public IGlobalSynth {
   float* GetBlSawTable() override { return m_sawTable; }
   float* GetBlStepTable() override { return m_stepTable; }
   CMemoryPool* GetFilterMemoryPool() override { return &m_pool; }
+  CRandom& GetRandom() override { return m_random; }
   bool GetRecordOnMidiInputFlag() override { return m_recordOnMidi; }
   void SetRecordOnMidiInputFlag(bool flag) override;
   void SetHostTempo(float bpm) override;
@@ -90,6 +92,7 @@ class CGlobalSynth final : public IGlobalSynth {
   unsigned int m_oversampling = 4;
   unsigned int m_oversamplingShift = 0;
   CMemoryPool m_pool;
+  CRandom m_random;
   CParamHandler* m_params = nullptr;
   IModulation* m_modulation = nullptr;
   float* m_pitchMod[4] = {};

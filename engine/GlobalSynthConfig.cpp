@@ -18,7 +18,10 @@ void CGlobalSynth::SaveConfig(unsigned int changed) {
   m_configPending |= changed & CONFIG_FIELDS_ALL;
 
   // Start from what the file holds now (another instance may have written it
-  // since this one read it) and put this instance's changes on top.
+  // since this one read it) and put this instance's changes on top, with the
+  // file locked from the read to the write so that no other instance, here
+  // or in another process, writes in between and has its change undone.
+  ConfigFile::CLock lock(FileSpec::PathConfigFile);
   CONFIG_SETTINGS s;
   ConfigFile::Read(FileSpec::PathConfigFile, s);
   if (m_configPending & CONFIG_FIELD_AUTHOR) s.authorName = m_defaultAuthor;

@@ -7,6 +7,7 @@
 #include "engine/SynthTypes.h"
 
 class IModulation;
+class CRandom;
 class CMemoryPool;
 
 class IGlobalSynth {
@@ -42,6 +43,8 @@ class IGlobalSynth {
   virtual float* GetBlSawTable() = 0;
   virtual float* GetBlStepTable() = 0;
   virtual CMemoryPool* GetFilterMemoryPool() = 0;
+  // The instance's own random generator (drawn from on the render thread).
+  virtual CRandom& GetRandom() = 0;
   virtual bool GetRecordOnMidiInputFlag() = 0;
   virtual void SetRecordOnMidiInputFlag(bool flag) = 0;
   virtual void SetHostTempo(float bpm) = 0;

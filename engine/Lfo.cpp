@@ -5,6 +5,7 @@
 
 #include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
+#include "engine/Random.h"
 #include "engine/Voice.h"
 #include "osc/PhaseRun.h"
 #include "tables/EnvTables.h"
@@ -60,8 +61,8 @@ void RunPhase(const MODULATED_PARAM& rate, float& phase, float inc, unsigned int
   }
 }
 
-float DrawSeed() {
-  float s = static_cast<float>(std::rand()) * RAND_SCALE;
+float DrawSeed(IGlobalSynth* synth) {
+  float s = static_cast<float>(synth->GetRandom().Next()) * RAND_SCALE;
   return s < 1.0f ? s : 0.0f;
 }
 
@@ -113,7 +114,7 @@ float CLfo::_GetIncrement(unsigned int shape) {
 
 void CLfo::Reset(CVoice* voice) {
   LFO_STATE* st = voice->GetLfoState(m_instance);
-  if (voice->GetUnisonVoice() == 0) m_seed = DrawSeed();
+  if (voice->GetUnisonVoice() == 0) m_seed = DrawSeed(m_synth);
   unsigned int trigger = ClampSetting(m_synth->GetParam(PARAM_LFO_TRIGGER + m_instance), LFO_TRIGGER_FIRST_KEY);
   if (trigger != LFO_TRIGGER_POLY) {
     st->current = m_current;
@@ -253,7 +254,7 @@ void CLfo::FreePhaseRun(unsigned int n) {
   auto advance = [&](float d) {
     phase = phase + d;
     if (phase >= 1.0f) {
-      m_seed = DrawSeed();
+      m_seed = DrawSeed(m_synth);
       phase = phase - FastFloor(phase);
     }
   };
@@ -266,7 +267,7 @@ void CLfo::FirstKeyPress() {
   unsigned int trigger = ClampSetting(m_synth->GetParam(PARAM_LFO_TRIGGER + m_instance), LFO_TRIGGER_FIRST_KEY);
   if (trigger != LFO_TRIGGER_FIRST_KEY) return;
   m_freePhase = 0.0f;
-  m_seed = DrawSeed();
+  m_seed = DrawSeed(m_synth);
   m_current = NoiseAt(Frac(m_seed));
   m_previous = 0.0f;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/IGlobalSynth.h"
+#include "engine/Random.h"
 #include "engine/MemoryPool.h"
 
 unsigned int ClampUnisonCount(float value) {
@@ -43,7 +44,7 @@ CVoice::CVoice(IGlobalSynth* synth, int note, float velocity, float sampleRate, 
 
   DoAllocation(sampleRate);
 
-  float r = static_cast<float>(std::rand()) * 4.656613e-10f;
+  float r = static_cast<float>(synth->GetRandom().Next()) * 4.656613e-10f;
   if (r >= 1.0f) r = 0.0f;
   for (unsigned int osc = 0; osc < 4; ++osc) m_oscState[osc].randomPhase = r;
 }

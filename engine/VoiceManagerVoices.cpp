@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine/IGlobalSynth.h"
+#include "engine/Random.h"
 #include "engine/ParamIds.h"
 #include "engine/Voice.h"
 #include "engine/VoiceManager.h"
@@ -115,7 +116,7 @@ void CVoiceManager::CallStartVoice(CVoice* voice) {
   key = key < 0.0f ? 0.0f : (key > 1.0f ? 1.0f : key);
   m_modMatrix.SetController(CONTROLLER_KEY, key);
   m_modMatrix.SetController(CONTROLLER_VELOCITY, *voice->GetVelocity());
-  m_modMatrix.SetController(CONTROLLER_RANDOM, static_cast<float>(std::rand()) / 2147483648.0f);
+  m_modMatrix.SetController(CONTROLLER_RANDOM, static_cast<float>(m_synth->GetRandom().Next()) / 2147483648.0f);
 
   for (unsigned int i = 0; i < unison; ++i) {
     CVoice* sub = voice->GetVoice(i);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "engine/IGlobalSynth.h"
+#include "engine/Random.h"
 #include "engine/ParamIds.h"
 #include "fx/EffectHelpers.h"
 #include "tables/EffectCurves.h"
@@ -115,7 +116,7 @@ void CGrainShifter::Process(float* left, float* right, unsigned int n) {
     if (m_grain[0].restart) {
       // A new random pitch factor per grain, 1 .. 1 + 3 TR^2 (only upwards);
       // it takes effect from the next sample.
-      const double draw = static_cast<double>(std::rand()) * (-1.0 / 2147483648.0);
+      const double draw = static_cast<double>(m_synth->GetRandom().Next()) * (-1.0 / 2147483648.0);
       m_randomFactor = static_cast<float>((draw * static_cast<double>(TR * TR) + 1.0) * -3.0 + 4.0);
     }
     const float w = 1.0f - 0.8f * Wd;

@@ -7,6 +7,7 @@
 
 #include "engine/FastFloor.h"
 #include "engine/IGlobalSynth.h"
+#include "engine/Random.h"
 #include "engine/ParamIds.h"
 #include "engine/Voice.h"
 #include "osc/OscState.h"
@@ -27,7 +28,7 @@ const unsigned int ID_LOOP = PARAM_OSC_FREE_PHASE;     // loop on when not 0
 const unsigned int MAX_GRAINS = OSC_GRAIN_COUNT;
 const unsigned int MAX_UPSAMPLER_STAGES = OSC_UPSAMPLER_STAGES;
 const unsigned int MAX_ROOT_PITCH = 127;
-// rand() * 2^-31: uniform in 0..1 for the C library's 0 .. 2^31 - 1.
+// A draw * 2^-31: uniform in 0..1 for the generator's 0 .. 2^31 - 1.
 const float RAND_SCALE = 1.0f / 2147483648.0f;
 // Grain length in ms: 230 at size 0 down to 2 at size 1.
 const float GRAIN_LONGEST_MS = 230.0f;
@@ -37,7 +38,7 @@ const float UNISON_START_SPREAD = 100.0f;
 // The sample path's gain on top of the 4 l^2 of the other modes.
 const float SAMPLE_GAIN = 3.0f;
 
-inline float Random01() { return static_cast<float>(std::rand()) * RAND_SCALE; }
+inline float Random01(IGlobalSynth* synth) { return static_cast<float>(synth->GetRandom().Next()) * RAND_SCALE; }
 
 // 0..1, NaN to `otherwise`.
 inline float Clamp01(float v, float otherwise = 0.0f) {
@@ -205,7 +206,7 @@ bool CSamplePlayer::_Region(REGION& r) const {
 
 void CSamplePlayer::_InitializeGrain(OSC_GRAIN_STATE* grain, double position, float spread, float size,
                                      float width) const {
-  const float r = Random01();
+  const float r = Random01(m_synth);
   float length = FastFloor(m_hostRate * (GRAIN_LONGEST_MS - GRAIN_SIZE_RANGE_MS * Clamp01(size)) * 0.001f);
   grain->length = length >= 1.0f ? length : 1.0f;
   grain->readPosition = position;
@@ -213,7 +214,7 @@ void CSamplePlayer::_InitializeGrain(OSC_GRAIN_STATE* grain, double position, fl
       static_cast<float>(Tables::EXP_TABLE_SIZEM1) * Clamp01(spread))];
   // Up to 1 + 4E above, down to 1 / (1 + E) below.
   grain->pitchRatio = r > 0.5f ? (r - 0.5f) * 8.0f * e + 1.0f : 1.0f / (1.0f + 2.0f * r * e);
-  grain->pan = 0.5f - (Random01() - 0.5f) * Clamp01(width);
+  grain->pan = 0.5f - (Random01(m_synth) - 0.5f) * Clamp01(width);
 }
 
 void CSamplePlayer::Reset(CVoice* voice) {
@@ -231,7 +232,7 @@ void CSamplePlayer::StartVoice(CVoice* voice) {
   if (voice->GetUnisonVoice() != 0) {
     REGION region;
     const double top = _Region(region) && region.length > 0 ? static_cast<double>(region.length - 1) : 0.0;
-    const double p = static_cast<double>(UNISON_START_SPREAD * Random01());
+    const double p = static_cast<double>(UNISON_START_SPREAD * Random01(m_synth));
     s->playPosition = p < top ? p : top;
   }
   const float density = m_synth->GetParam(ID_GRAIN_DENSITY + m_osc);

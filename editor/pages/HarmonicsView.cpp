@@ -232,7 +232,7 @@ void CSpectrumControl::ResetPhase() {
 
 void CSpectrumControl::RandomizePhase() {
   _Analyse();
-  for (unsigned int k = 0; k < HALF; ++k) m_phase[k] = static_cast<float>(std::rand() * 4.656613e-10);
+  for (unsigned int k = 0; k < HALF; ++k) m_phase[k] = static_cast<float>(m_random.Next() * 4.656613e-10);
   _Finish();
 }
 

@@ -13,6 +13,7 @@
 
 #include <fftw.h>
 
+#include "engine/Random.h"
 #include "platform/vstgui/vstgui.h"
 
 class CScrollBar;
@@ -82,6 +83,9 @@ class CSpectrumControl : public CControl, public CControlListener {
   float* m_magnitudeCopy;
   float* m_phaseCopy;
   bool m_editMagnitude = true;
+  // Random phases: the control's own generator (the engine's belongs to the
+  // render thread).
+  CRandom m_random{FreshRandomSeed(this)};
   CPoint m_last;
   CPoint m_press;
   // Transform buffers and plans, owned by the original only (copies share

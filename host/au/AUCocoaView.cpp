@@ -4,10 +4,14 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <string>
 
 #include "host/au/AUSynth.h"
 #include "platform/au/AUComponent.h"
 #include "platform/vst/AEffect.h"
+#include "platform/vst/AudioEffect.h"
+#include "platform/vstgui/AEffGUIEditor.h"
+#include "platform/vstgui/Frame.h"
 #include "platform/x11/X11HostView.h"
 
 namespace {
@@ -19,6 +23,25 @@ VstIntPtr Dispatch(CAUSynth* synth, VstInt32 opcode, void* ptr = nullptr) {
   if (!effect || !effect->dispatcher) return 0;
   return effect->dispatcher(effect, opcode, 0, 0, ptr, 0.0f);
 }
+
+IAUCocoaUIBase* MakeFactory() { return new CAUCocoaViewFactory(); }
+
+// The view class is known to the process by name while this binary is
+// loaded, as a host finds it from the unit's Cocoa-view property.
+// The binary that holds the view class (the plug-in, or the program it is
+// linked into): what the unit's Cocoa-view property names.
+std::string ThisBinary() {
+  Dl_info where;
+  std::memset(&where, 0, sizeof(where));
+  if (!dladdr(reinterpret_cast<void*>(&MakeFactory), &where) || !where.dli_fname) return std::string();
+  return where.dli_fname;
+}
+
+struct CViewClassRegistration {
+  std::string binary = ThisBinary();
+  CViewClassRegistration() { AUCocoaUIClassRegister(binary.c_str(), CAUCocoaViewFactory::CLASS_NAME, MakeFactory); }
+  ~CViewClassRegistration() { AUCocoaUIClassUnregister(binary.c_str(), CAUCocoaViewFactory::CLASS_NAME, MakeFactory); }
+} g_viewClass;
 
 }  // namespace
 
@@ -81,6 +104,17 @@ void CAUCocoaView::_Teardown() {
 
 void CAUCocoaView::Detach() { _Teardown(); }
 
+bool CAUCocoaView::WritePicture(const char* path) {
+  CAUSynth* synth = path ? _Synth() : nullptr;
+  AEffect* effect = synth ? synth->GetEffect() : nullptr;
+  AudioEffect* object = effect ? static_cast<AudioEffect*>(effect->object) : nullptr;
+  AEffGUIEditor* editor = object ? static_cast<AEffGUIEditor*>(object->getEditor()) : nullptr;
+  CFrame* frame = editor ? editor->getFrame() : nullptr;
+  if (!frame) return false;
+  frame->render();
+  return frame->writePNG(path);
+}
+
 CAUCocoaView::~CAUCocoaView() {
   _Teardown();
   if (m_windowed) X11UnregisterHostView(this);
@@ -101,11 +135,9 @@ bool CAUCocoaView::IsCloseRequested() const {
 bool CAUCocoaViewFactory::GetViewInfo(AudioUnitCocoaViewInfo& info) {
   // The binary that holds the factory (the plug-in or the program it is
   // linked into).
-  Dl_info where;
-  std::memset(&where, 0, sizeof(where));
-  if (!dladdr(reinterpret_cast<void*>(&CAUCocoaViewFactory::CreateByClassName), &where) || !where.dli_fname)
-    return false;
-  CFStringRef path = CFStringCreateWithCString(nullptr, where.dli_fname, kCFStringEncodingUTF8);
+  const std::string binary = ThisBinary();
+  if (binary.empty()) return false;
+  CFStringRef path = CFStringCreateWithCString(nullptr, binary.c_str(), kCFStringEncodingUTF8);
   if (!path) return false;
   info.mCocoaAUViewBundleLocation = CFURLCreateWithFileSystemPath(nullptr, path, kCFURLPOSIXPathStyle, false);
   CFRelease(path);

@@ -30,16 +30,17 @@
 #include <atomic>
 #include <string>
 
+#include "platform/au/AUCocoaUI.h"
 #include "platform/au/AUTypes.h"
 
 class CAUSynth;
 
-class CAUCocoaView {
+class CAUCocoaView : public IAUCocoaView {
  public:
   static constexpr double TIMER_INTERVAL = 0.04;  // seconds
 
   CAUCocoaView() = default;
-  ~CAUCocoaView();
+  ~CAUCocoaView() override;
   CAUCocoaView(const CAUCocoaView&) = delete;
   CAUCocoaView& operator=(const CAUCocoaView&) = delete;
 
@@ -48,7 +49,7 @@ class CAUCocoaView {
   // clears the view's unit.
   void SetAU(AudioUnit au);
   // One tick of the idle timer: the editor's idle processing.
-  void TimerTick();
+  void TimerTick() override;
   // The host closes the view, or the unit goes away: timer stopped, a
   // running tick awaited, editor closed, unit forgotten. Idempotent.
   void Detach();
@@ -57,8 +58,8 @@ class CAUCocoaView {
   bool MouseDownCanMoveWindow() const { return false; }
 
   // The view's frame: origin (0, 0), the editor's size.
-  double GetWidth() const { return m_width; }
-  double GetHeight() const { return m_height; }
+  double GetWidth() const override { return m_width; }
+  double GetHeight() const override { return m_height; }
   bool PostsFrameChangedNotifications() const { return m_postsFrameChanged; }
   bool IsTimerRunning() const { return m_timerRunning.load(); }
   double GetTimerInterval() const { return m_timerRunning.load() ? TIMER_INTERVAL : 0.0; }
@@ -66,8 +67,10 @@ class CAUCocoaView {
 
   // The X11 window the editor shows in (0 when off-screen), and whether the
   // user asked to close the view's top-level window.
-  unsigned long GetWindowId() const;
-  bool IsCloseRequested() const;
+  unsigned long GetWindowId() const override;
+  bool IsCloseRequested() const override;
+  // The editor drawn as it stands into a PNG file.
+  bool WritePicture(const char* path) override;
 
  private:
   friend class CAUCocoaViewFactory;
@@ -84,7 +87,9 @@ class CAUCocoaView {
   bool m_postsFrameChanged = false;
 };
 
-class CAUCocoaViewFactory {
+// The view class: registered by name in the process's view-class registry
+// while the binary holding it is loaded.
+class CAUCocoaViewFactory : public IAUCocoaUIBase {
  public:
   static constexpr const char* CLASS_NAME = "CAUCocoaViewFactory";
 
@@ -95,17 +100,17 @@ class CAUCocoaViewFactory {
   // The factory of the class named className (null for any other name).
   static CAUCocoaViewFactory* CreateByClassName(const char* className);
 
-  unsigned int InterfaceVersion() const { return 0; }
+  unsigned int InterfaceVersion() const override { return 0; }
   std::string Description() const { return "Morlavine"; }
   // Views made from now on are X11 windows: children of parent, or with
   // parent 0 top-level windows of their own.
-  void SetHostWindow(unsigned long parent) {
+  void SetHostWindow(unsigned long parent) override {
     m_windowed = true;
     m_parent = parent;
   }
   // A new view showing the editor of au (owned by the caller); the size is
   // not used.
-  CAUCocoaView* UiViewForAudioUnit(AudioUnit au, double width, double height);
+  CAUCocoaView* UiViewForAudioUnit(AudioUnit au, double width, double height) override;
 
  private:
   CAUCocoaView* m_freshlyLoadedView = nullptr;

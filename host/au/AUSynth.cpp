@@ -7,6 +7,7 @@
 
 #include "host/au/AUCocoaView.h"
 #include "host/au/VSTCallback.h"
+#include "host/vst/VstSynth.h"
 
 namespace {
 
@@ -302,6 +303,18 @@ OSStatus CAUSynth::GetPropertyInfo(AudioUnitPropertyID id, AudioUnitScope scope,
         outDataSize = sizeof(CAUSynth*);
         outWritable = false;
         return noErr;
+      case kAUSynthProperty_RandomSeed:
+        outDataSize = sizeof(UInt32);
+        outWritable = true;
+        return noErr;
+      case kAUSynthProperty_PresetFile:
+        outDataSize = sizeof(CFDataRef);
+        outWritable = true;
+        return noErr;
+      case kAUSynthProperty_EditorPage:
+        outDataSize = sizeof(AUSynthEditorPage);
+        outWritable = true;
+        return noErr;
       case kAudioUnitProperty_ParameterStringFromValue:
         outDataSize = sizeof(AudioUnitParameterStringFromValue);
         outWritable = false;
@@ -334,6 +347,8 @@ OSStatus CAUSynth::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope,
         memcpy(outData, &self, sizeof(self));
         return noErr;
       }
+      case kAUSynthProperty_PresetFile:
+        return _SavePresetImage(static_cast<CFDataRef*>(outData));
       case kAudioUnitProperty_ParameterStringFromValue:
         return _ParameterStringFromValue(*static_cast<AudioUnitParameterStringFromValue*>(outData));
       default:
@@ -360,6 +375,27 @@ OSStatus CAUSynth::_ParameterStringFromValue(AudioUnitParameterStringFromValue& 
 
 OSStatus CAUSynth::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope,
                                AudioUnitElement element, const void* inData, UInt32 inDataSize) {
+  if (scope == kAudioUnitScope_Global && id == kAUSynthProperty_RandomSeed) {
+    if (!mEffect) return kAudioUnitErr_Uninitialized;
+    if (element != 0) return kAudioUnitErr_InvalidElement;
+    if (!inData || inDataSize != sizeof(UInt32)) return kAudioUnitErr_InvalidPropertyValue;
+    UInt32 seed;
+    memcpy(&seed, inData, sizeof(seed));
+    static_cast<CVstSynth*>(static_cast<AudioEffect*>(mEffect->object))->SetRandomSeed(seed);
+    return noErr;
+  }
+  if (scope == kAudioUnitScope_Global && id == kAUSynthProperty_PresetFile) {
+    if (!mEffect) return kAudioUnitErr_Uninitialized;
+    if (element != 0) return kAudioUnitErr_InvalidElement;
+    if (!inData || inDataSize != sizeof(AUSynthPresetFileLoad)) return kAudioUnitErr_InvalidPropertyValue;
+    return _LoadPresetFile(*static_cast<const AUSynthPresetFileLoad*>(inData));
+  }
+  if (scope == kAudioUnitScope_Global && id == kAUSynthProperty_EditorPage) {
+    if (!mEffect) return kAudioUnitErr_Uninitialized;
+    if (element != 0) return kAudioUnitErr_InvalidElement;
+    if (!inData || inDataSize != sizeof(AUSynthEditorPage)) return kAudioUnitErr_InvalidPropertyValue;
+    return _ShowEditorPage(*static_cast<const AUSynthEditorPage*>(inData));
+  }
   return MusicDeviceBase::SetProperty(id, scope, element, inData, inDataSize);
 }
 

@@ -18,15 +18,9 @@
 class CAUCocoaView;
 class CAUCarbonView;
 
-// Private property: the address of the unit's CAUSynth object (global scope,
-// read-only), for the unit's own editor view.
-enum : AudioUnitPropertyID { kAUSynthProperty_Instance = 64000 };
+// Private properties: host/au/AUSynthProperties.h.
+#include "host/au/AUSynthProperties.h"
 
-// The component the unit registers as.
-const OSType AUSYNTH_COMPONENT_TYPE = kAudioUnitType_MusicDevice;
-const OSType AUSYNTH_COMPONENT_SUBTYPE = FourCharCode("MrVn");
-const OSType AUSYNTH_COMPONENT_MANUFACTURER = FourCharCode("TRVL");
-const UInt32 AUSYNTH_COMPONENT_VERSION = 0x10401;
 
 // Render error when the output does not hold exactly two buffers: '!dat'.
 const OSStatus AUSYNTH_ERR_BUFFER_COUNT = static_cast<OSStatus>(0x21646174);
@@ -120,6 +114,11 @@ class CAUSynth : public MusicDeviceBase {
   VstIntPtr _Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
                       void* ptr = nullptr, float opt = 0.0f);
   OSStatus _ParameterStringFromValue(AudioUnitParameterStringFromValue& request);
+  // Preset files and editor pages for the private properties
+  // (AUSynthPresets.cpp).
+  OSStatus _LoadPresetFile(const AUSynthPresetFileLoad& request);
+  OSStatus _SavePresetImage(CFDataRef* outData);
+  OSStatus _ShowEditorPage(const AUSynthEditorPage& request);
   void _SendGesture(AudioUnitEventType type, int index);
   AudioUnitParameter _ParameterRecord(UInt32 index) const;
 

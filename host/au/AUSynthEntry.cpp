@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-const char* const AUSYNTH_COMPONENT_NAME = "Tarvelon: Morlavine";
+const char* const AUSYNTH_COMPONENT_NAME = AUSYNTH_REGISTERED_NAME;
 
 extern "C" OSStatus CAUSynthEntry(ComponentParameters* params, void* storage) {
   return ComponentEntryPoint<CAUSynth>::Dispatch(params, storage);

@@ -30,7 +30,9 @@
 // Name the component registers with.
 extern const char* const AUSYNTH_COMPONENT_NAME;
 
-extern "C" OSStatus CAUSynthEntry(ComponentParameters* params, void* storage);
+// The one symbol the instrument's bundle exports.
+extern "C" __attribute__((visibility("default"))) OSStatus CAUSynthEntry(ComponentParameters* params,
+                                                                        void* storage);
 
 // Registers CAUSynthEntry under the unit's description and version; answers
 // the component (null only when registration fails).

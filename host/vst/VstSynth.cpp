@@ -325,6 +325,10 @@ void CVstSynth::processReplacing(float** inputs, float** outputs, VstInt32 sampl
   CBlockFloatMode floatMode;
   m_spanCount = 0;
   if (!outputs || sampleFrames <= 0 || !outputs[0] || !outputs[1] || !m_voiceManager) return;
+  if (m_pendingSeed.load(std::memory_order_relaxed) != 0) {
+    const uint64_t seed = m_pendingSeed.exchange(0, std::memory_order_acquire);
+    if (seed & SEED_PENDING) m_globalSynth->GetRandom().Seed(static_cast<uint32_t>(seed));
+  }
 
   const unsigned int n = static_cast<unsigned int>(sampleFrames);
   float* left = outputs[0];

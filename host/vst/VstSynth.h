@@ -5,6 +5,7 @@
 // It owns the engine objects, the editor object and the MIDI CC map.
 
 #include <atomic>
+#include <cstdint>
 
 #include "engine/MidiMap.h"
 #include "platform/vst/AudioEffectX.h"
@@ -78,6 +79,12 @@ class CVstSynth : public AudioEffectX {
   void ClearAssignedMidiCC(unsigned int paramId);
   // Drops held notes and queued MIDI and stops the arpeggiator.
   void Panic();
+  // Seeds the instance's random generator; any thread. The render thread
+  // takes the seed at the start of its next block, so draws are never
+  // disturbed half-way and the generator needs no lock.
+  void SetRandomSeed(uint32_t seed) {
+    m_pendingSeed.store(SEED_PENDING | seed, std::memory_order_release);
+  }
 
   // The parts, for the host wrapper and tests.
   CGlobalSynth* GetGlobalSynth() { return m_globalSynth; }
@@ -114,6 +121,9 @@ class CVstSynth : public AudioEffectX {
   std::atomic<unsigned int> m_midiLearnTarget{0};
   CMidiMap m_midiMap;
   void* m_chunk = nullptr;
+
+  static constexpr uint64_t SEED_PENDING = 1ull << 32;
+  std::atomic<uint64_t> m_pendingSeed{0};
 
   RENDER_SPAN m_spans[SPAN_LOG_SIZE];
   unsigned int m_spanCount = 0;

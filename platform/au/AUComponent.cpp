@@ -221,17 +221,3 @@ OSStatus MusicDeviceMIDIEvent(AudioUnit unit, UInt32 status, UInt32 data1, UInt3
   p.offsetSampleFrame = offsetSampleFrame;
   return Call(unit, p);
 }
-
-// ---------------------------------------------------------------------------
-
-OSStatus ComponentBase::ComponentEntryDispatch(ComponentParameters* params) {
-  if (params->what == kComponentVersionSelect) return Version();
-  return badComponentSelector;
-}
-
-AudioComponentDescription ComponentBase::GetComponentDescription() const {
-  AudioComponentDescription desc;
-  memset(&desc, 0, sizeof(desc));
-  AudioComponentGetDescription(AudioComponentInstanceGetComponent(mComponentInstance), &desc);
-  return desc;
-}

@@ -297,7 +297,7 @@ TEST_F(EffectsMatrixTest, OddIdsPlayInstanceZeroAndEvenIdsInstanceOne) {
       l[i] = 0.5f * std::sin(0.05f * static_cast<float>(i)) + (i % 97 == 0 ? 0.5f : 0.0f);
       r[i] = 0.5f * std::sin(0.031f * static_cast<float>(i));
     }
-    std::srand(7);  // the grain shifter draws its pitch deviations
+    synth.GetRandom().Seed(7);  // the grain shifter draws its pitch deviations
     for (unsigned int b = 0; b < 2; ++b) {
       fx->UpdateParams(n);
       fx->Process(l.data() + b * n, r.data() + b * n, n);

@@ -6,7 +6,9 @@
 
 #include <cstdio>
 #include <memory>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/TempDataDir.h"
@@ -195,6 +197,57 @@ TEST_F(SettingsFileTest, InstancesDoNotUndoEachOthersChanges) {
   b.SetRecordOnMidiInputFlag(true);
   CGlobalSynth c;
   ExpectSettings(c, "alice", "", "/maps/b.mp", true);
+}
+
+// Both threads arrive before either goes on, round after round.
+class CRoundGate {
+ public:
+  explicit CRoundGate(unsigned int parties) : m_parties(parties) {}
+  void Wait() {
+    const unsigned int round = m_round.load();
+    if (m_arrived.fetch_add(1) + 1 == m_parties) {
+      m_arrived.store(0);
+      m_round.fetch_add(1);
+    } else {
+      while (m_round.load() == round) std::this_thread::yield();
+    }
+  }
+
+ private:
+  const unsigned int m_parties;
+  std::atomic<unsigned int> m_arrived{0};
+  std::atomic<unsigned int> m_round{0};
+};
+
+TEST_F(SettingsFileTest, TwoInstancesChangingSettingsAtOnceKeepBothChanges) {
+  const int ROUNDS = 40;
+  CGlobalSynth a;
+  CGlobalSynth b;
+  CRoundGate gate(2);
+  // Each round both instances change a different setting at the same moment;
+  // after both are done the file must hold both changes.
+  std::thread other([&] {
+    for (int r = 0; r < ROUNDS; ++r) {
+      gate.Wait();
+      b.SetDefaultPresetPath("/presets/" + std::to_string(r) + ".p");
+      gate.Wait();
+      gate.Wait();  // the file is checked
+    }
+  });
+  int lost = 0;
+  for (int r = 0; r < ROUNDS; ++r) {
+    gate.Wait();
+    a.SetDefaultAuthorName("author " + std::to_string(r));
+    gate.Wait();
+    CONFIG_SETTINGS s;
+    if (!ConfigFile::Read(ConfigPath(), s) || s.authorName != "author " + std::to_string(r) ||
+        s.presetPath != "/presets/" + std::to_string(r) + ".p")
+      ++lost;
+    gate.Wait();
+  }
+  other.join();
+  EXPECT_EQ(lost, 0) << "rounds in which one instance's change was undone by the other's";
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"config.bin"}) << "the lock leaves no file behind";
 }
 
 TEST_F(SettingsFileTest, FailedWriteKeepsValueAndWritesItLater) {

@@ -10,6 +10,7 @@
 
 #include "engine/IGlobalSynth.h"
 #include "engine/IModulation.h"
+#include "engine/Random.h"
 #include "engine/ParamIds.h"
 
 class CFxModulationDouble : public IModulation {
@@ -88,6 +89,8 @@ class CFxSynthDouble : public IGlobalSynth {
   float* GetBlSawTable() override { return nullptr; }
   float* GetBlStepTable() override { return nullptr; }
   CMemoryPool* GetFilterMemoryPool() override { return nullptr; }
+  CRandom& GetRandom() override { return random; }
+  CRandom random{1};
   bool GetRecordOnMidiInputFlag() override { return false; }
   void SetRecordOnMidiInputFlag(bool) override {}
   void SetLastPitch(float) override {}

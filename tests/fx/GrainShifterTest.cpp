@@ -28,7 +28,7 @@ class GrainShifterTest : public ::testing::Test {
       synth.Set(Id(FxParam::GRAINSHIFTER_FEEDBACK, inst), 0.0f);
       synth.Set(Id(FxParam::GRAINSHIFTER_MIX, inst), 1.0f);
     }
-    std::srand(1);
+    synth.random.Seed(1);
   }
   void Set(unsigned int k, float v) { synth.Set(Id(k), v); }
   std::vector<float> Render(const std::vector<float>& in, unsigned int instance = 0) {

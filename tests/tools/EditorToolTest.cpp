@@ -34,6 +34,7 @@
 #include "engine/ICommandHandler.h"
 #include "host/au/AUCocoaView.h"
 #include "host/au/AUSynth.h"
+#include "host/au/AUSynthEntry.h"
 #include "host/vst/VstSynth.h"
 #include "platform/vstgui/vstgui.h"
 #include "platform/x11/X11Dialog.h"
@@ -285,7 +286,9 @@ bool ReadEdited(const std::string& statePath, CPoint knobAt, CPoint listAt, EDIT
   HOST_TRANSPORT transport;
   CAuHost host(&transport);
   std::string error;
-  if (!host.Open(MorlavineInstrument::Get().component, error) || !host.Configure(44100, 512, error) ||
+  // The instrument linked into this test (not its bundle): its editor is
+  // read directly.
+  if (!host.Open(CAUSynthRegister(), error) || !host.Configure(44100, 512, error) ||
       !host.Initialize(error))
     return false;
   if (!statePath.empty()) {

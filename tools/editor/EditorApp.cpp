@@ -3,19 +3,17 @@
 #include <signal.h>
 #include <time.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 
-#include "editor/Editor.h"
-#include "editor/EditorTags.h"
 #include "engine/SafeFile.h"
-#include "host/au/AUCocoaView.h"
-#include "host/au/AUSynth.h"
-#include "host/vst/VstSynth.h"
-#include "platform/x11/X11Window.h"
+#include "host/au/AUSynthProperties.h"
+#include "platform/au/AUCocoaUI.h"
 #include "tools/editor/AudioDevice.h"
 #include "tools/editor/ClockDriver.h"
 #include "tools/editor/LiveHost.h"
@@ -26,7 +24,7 @@
 #include "tools/render/MidiFileReader.h"
 #include "tools/render/MorlavineInstrument.h"
 
-// The X headers last: their macros would clash with the others.
+// Last: Xlib defines macros (Bool, Status, ...) that other headers use as names.
 #include <X11/Xlib.h>
 
 namespace EditorApp {
@@ -37,7 +35,7 @@ const char* const PROGRAM = "morlavine-editor";
 const char* const USAGE =
     "usage: morlavine-editor [--preset F.p] [--state F.aupreset] [--save-state F.aupreset]\n"
     "                        [--page fx|mod|arp] [--overlay browser|wavetable|sample|recorder]\n"
-    "                        [--snapshot OUT.png]\n"
+    "                        [--snapshot OUT.png] [--bundle PATH]\n"
     "                        [--audio none] [--audio-device NAME|default] [--rate HZ] [--block FRAMES]\n"
     "                        [--midi-in NAME] [--play FILE.mid [--loop]] [--bpm BPM] [--audio-out FILE.wav]\n"
     "       morlavine-editor --list-devices\n";
@@ -55,14 +53,34 @@ const int SOURCE_CONNECTION = 1;
 
 volatile sig_atomic_t g_stop = 0;
 
-void OnSignal(int) {
-  g_stop = 1;
-  // An open dialog or menu ends at once; the state is then saved as usual.
-  X11RequestModalStop();
+void OnSignal(int) { g_stop = 1; }
+
+// Errors on the program's own X connection (a title set on a window that
+// has just gone) are not fatal; the instrument's editor keeps its own
+// errors to itself and passes the others here.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+// Asks the editor's window to close as a window manager does (the
+// WM_DELETE_WINDOW message), through a connection of the program's own: an
+// open dialog or menu of the editor ends at once, then the editor closes.
+void SendCloseRequest(unsigned long window) {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return;
+  XEvent event;
+  std::memset(&event, 0, sizeof(event));
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XFlush(display);
+  XCloseDisplay(display);
 }
 
 struct OPTIONS {
-  std::string preset, state, saveState, snapshot;
+  std::string preset, state, saveState, snapshot, bundle;
   long page = -1;     // 0 arp, 1 mod, 2 fx
   int overlay = -1;   // 0 browser, 1 wavetable, 2 sample, 3 recorder
   bool help = false;
@@ -107,8 +125,8 @@ bool Parse(int argc, char** argv, OPTIONS& o, std::string& error) {
       continue;
     }
     if (a != "--preset" && a != "--state" && a != "--save-state" && a != "--page" && a != "--overlay" &&
-        a != "--snapshot" && a != "--audio" && a != "--audio-device" && a != "--rate" && a != "--block" &&
-        a != "--midi-in" && a != "--play" && a != "--bpm" && a != "--audio-out") {
+        a != "--snapshot" && a != "--bundle" && a != "--audio" && a != "--audio-device" && a != "--rate" &&
+        a != "--block" && a != "--midi-in" && a != "--play" && a != "--bpm" && a != "--audio-out") {
       error = "unknown option " + a;
       return false;
     }
@@ -125,6 +143,8 @@ bool Parse(int argc, char** argv, OPTIONS& o, std::string& error) {
       o.saveState = v;
     } else if (a == "--snapshot") {
       o.snapshot = v;
+    } else if (a == "--bundle") {
+      o.bundle = v;
     } else if (a == "--audio") {
       if (v != "none") {
         error = "--audio takes none (a device is chosen with --audio-device), not " + v;
@@ -187,18 +207,17 @@ bool Parse(int argc, char** argv, OPTIONS& o, std::string& error) {
   return true;
 }
 
-CEditor* EditorOf(AudioUnit unit) {
-  CAUSynth* synth = nullptr;
-  UInt32 size = sizeof(synth);
-  if (AudioUnitGetProperty(unit, kAUSynthProperty_Instance, kAudioUnitScope_Global, 0, &synth, &size) != noErr ||
-      !synth || !synth->GetEffect())
-    return nullptr;
-  CVstSynth* vst = static_cast<CVstSynth*>(static_cast<AudioEffect*>(synth->GetEffect()->object));
-  return vst ? vst->GetEditorObject() : nullptr;
+// Whether an X display can be opened (the editor window needs one).
+bool DisplayAvailable() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return false;
+  XCloseDisplay(display);
+  return true;
 }
 
-// The view factory the unit names in its Cocoa-view property.
-CAUCocoaViewFactory* FactoryOf(AudioUnit unit, std::string& error) {
+// The view factory the unit names in its Cocoa-view property: the class of
+// that name in the binary it names.
+IAUCocoaUIBase* FactoryOf(AudioUnit unit, std::string& error) {
   AudioUnitCocoaViewInfo info;
   UInt32 size = sizeof(info);
   OSStatus status =
@@ -208,29 +227,29 @@ CAUCocoaViewFactory* FactoryOf(AudioUnit unit, std::string& error) {
     return nullptr;
   }
   char name[128] = "";
+  char binary[4096] = "";
   CFStringGetCString(info.mCocoaAUViewClass[0], name, sizeof(name), kCFStringEncodingUTF8);
+  if (CFStringRef path = CFURLCopyFileSystemPath(info.mCocoaAUViewBundleLocation, kCFURLPOSIXPathStyle)) {
+    CFStringGetCString(path, binary, sizeof(binary), kCFStringEncodingUTF8);
+    CFRelease(path);
+  }
   CFRelease(info.mCocoaAUViewClass[0]);
   CFRelease(info.mCocoaAUViewBundleLocation);
-  CAUCocoaViewFactory* factory = CAUCocoaViewFactory::CreateByClassName(name);
+  IAUCocoaUIBase* factory = AUCocoaUIClassCreate(binary, name);
   if (!factory) error = std::string("the unit names an unknown view class ") + name;
   return factory;
 }
 
-void ShowPageAndOverlay(CEditor* editor, const OPTIONS& o) {
-  if (!editor) return;
-  if (o.page >= 0) {
-    if (CControl* page = editor->getControlByTag(TAG_VIEW_PAGE)) {
-      page->setValue(static_cast<float>(o.page));
-      editor->valueChanged(page);
-    }
-  }
-  switch (o.overlay) {
-    case 0: editor->ShowPresetBrowser(0); break;
-    case 1: editor->ShowWaveTableEditor(0); break;
-    case 2: editor->ShowSampleEditor(0); break;
-    case 3: editor->ShowRecorder(); break;
-    default: break;
-  }
+// The page and overlay asked for, through the unit's editor-page property.
+bool ShowPageAndOverlay(AudioUnit unit, const OPTIONS& o, std::string& error) {
+  if (o.page < 0 && o.overlay < 0) return true;
+  AUSynthEditorPage request;
+  request.page = static_cast<SInt32>(o.page);
+  request.overlay = o.overlay;
+  const OSStatus status =
+      AudioUnitSetProperty(unit, kAUSynthProperty_EditorPage, kAudioUnitScope_Global, 0, &request, sizeof(request));
+  if (status != noErr) error = DescribeStatus("the unit's editor-page property", status);
+  return status == noErr;
 }
 
 void SleepUntil(std::chrono::steady_clock::time_point when) {
@@ -246,12 +265,9 @@ void SleepUntil(std::chrono::steady_clock::time_point when) {
 // given. Every way the instrument is reached goes through here.
 bool OpenInstrument(CAuHost& host, double sampleRate, const OPTIONS& o, const PLIST_VALUE& state,
                     std::string& error) {
-  RenderApp::INSTRUMENT instrument = MorlavineInstrument::Get();
-  if (!instrument.component) {
-    error = "the instrument is not available in this build";
-    return false;
-  }
-  if (!host.Open(instrument.component, error) || !host.Configure(sampleRate, MAX_RENDER_FRAMES, error) ||
+  AudioComponent component = MorlavineInstrument::Open(o.bundle, error);
+  if (!component) return false;
+  if (!host.Open(component, error) || !host.Configure(sampleRate, MAX_RENDER_FRAMES, error) ||
       !host.Initialize(error))
     return false;
   if (!o.state.empty() && !host.RestoreState(state, error)) {
@@ -427,12 +443,13 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
   const bool live = o.snapshot.empty();
+  XSetErrorHandler(IgnoreXError);
   // The state file is written after the session: a name that cannot be
   // written is told now, before any edit would be lost.
   if (!o.saveState.empty() && !SafeFile::CheckWritable(o.saveState, error)) return Fail(messages, EXIT_FAILED, error);
   // A window needs a display; say so before anything is opened.
   if (live) {
-    if (!X11DisplayAvailable())
+    if (!DisplayAvailable())
       return Fail(messages, EXIT_FAILED, "cannot open an X display (set DISPLAY, or use --snapshot)");
   }
   PLIST_VALUE state;
@@ -448,18 +465,16 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
   CAuHost host(&transport);
   if (!OpenInstrument(host, live ? session.Rate() : 44100.0, o, state, error))
     return Fail(messages, EXIT_FAILED, error);
-  std::unique_ptr<CAUCocoaViewFactory> factory(FactoryOf(host.Unit(), error));
+  std::unique_ptr<IAUCocoaUIBase> factory(FactoryOf(host.Unit(), error));
   if (!factory) return Fail(messages, EXIT_FAILED, error);
   if (o.snapshot.empty()) factory->SetHostWindow(0);
   const auto opening = std::chrono::steady_clock::now();
-  std::unique_ptr<CAUCocoaView> view(factory->UiViewForAudioUnit(host.Unit(), 0, 0));
-  CEditor* editor = EditorOf(host.Unit());
-  if (!view || !editor || !editor->getFrame()) return Fail(messages, EXIT_FAILED, "the editor did not open");
-  ShowPageAndOverlay(editor, o);
+  std::unique_ptr<IAUCocoaView> view(factory->UiViewForAudioUnit(host.Unit(), 0, 0));
+  if (!view || !(view->GetWidth() > 0.0)) return Fail(messages, EXIT_FAILED, "the editor did not open");
+  if (!ShowPageAndOverlay(host.Unit(), o, error)) return Fail(messages, EXIT_FAILED, error);
 
   if (!o.snapshot.empty()) {
-    editor->getFrame()->render();
-    bool written = editor->getFrame()->writePNG(o.snapshot.c_str());
+    bool written = view->WritePicture(o.snapshot.c_str());
     const double width = view->GetWidth(), height = view->GetHeight();
     view.reset();
     host.Close();
@@ -478,8 +493,22 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
 
   // The instrument plays from now on; the title shows dropouts through a
   // connection of the program's own.
-  Display* titleDisplay = X11OpenDisplay();
+  Display* titleDisplay = XOpenDisplay(nullptr);
   session.Start(host, transport);
+
+  // SIGINT and SIGTERM set a flag; while the editor runs a dialog or menu
+  // of its own, this thread turns the flag into a close request that ends it.
+  std::atomic<bool> closing{false};
+  const unsigned long windowId = view->GetWindowId();
+  std::thread closer([&closing, windowId] {
+    while (!closing.load()) {
+      if (g_stop) {
+        SendCloseRequest(windowId);
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
 
   auto next = std::chrono::steady_clock::now();
   while (!g_stop && !view->IsCloseRequested()) {
@@ -493,10 +522,12 @@ int Run(int argc, char** argv, FILE* out, FILE* messages) {
     session.Tick(titleDisplay, view->GetWindowId());
   }
 
+  closing.store(true);
+  closer.join();
   // The stream stops before the editor closes.
   std::string outputError;
   const bool outputWritten = session.Stop(&outputError);
-  X11CloseDisplay(titleDisplay);
+  if (titleDisplay) XCloseDisplay(titleDisplay);
   view.reset();  // closes the editor and its window
   if (!o.saveState.empty()) {
     PLIST_VALUE saved;

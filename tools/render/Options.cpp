@@ -56,7 +56,8 @@ const char* COptions::Usage() {
          "                        [--state FILE.aupreset] [--param ID=VALUE ...]\n"
          "                        [--rate HZ] [--block FRAMES] [--tempo BPM]\n"
          "                        [--tail SECONDS] [--save-state FILE.aupreset]\n"
-         "                        [--save-preset FILE.p] [--seed N] -o OUT.wav\n"
+         "                        [--save-preset FILE.p] [--seed N] [--bundle PATH]\n"
+         "                        -o OUT.wav\n"
          "       morlavine-render --list-params [--preset FILE.p] [--state FILE.aupreset]\n"
          "                        [--param ID=VALUE ...]\n"
          "\n"
@@ -74,7 +75,10 @@ const char* COptions::Usage() {
          "  --save-state FILE   also write the unit's state the render starts from\n"
          "                      (.aupreset)\n"
          "  --save-preset FILE  also write that sound as a preset file (.p)\n"
-         "  --seed N            seed the random generator for repeatable renders\n"
+         "  --seed N            seed the instrument's random generator for repeatable\n"
+         "                      renders\n"
+         "  --bundle PATH       the instrument bundle to load (default: the one built\n"
+         "                      with this program)\n"
          "  -o OUT.wav          the output file; - for standard output. A device or a\n"
          "                      pipe is written as the render goes, any other file\n"
          "                      only once the render is complete\n"
@@ -96,12 +100,12 @@ bool TakesValue(const std::string& arg) {
   return arg == "--midi" || arg == "--preset" || arg == "--state" || arg == "--param" ||
          arg == "--rate" || arg == "--block" || arg == "--tempo" || arg == "--tail" ||
          arg == "--save-state" || arg == "--save-preset" || arg == "--seed" || arg == "-o" ||
-         arg == "--output";
+         arg == "--output" || arg == "--bundle";
 }
 
 bool IsFileOption(const std::string& arg) {
   return arg == "--midi" || arg == "--preset" || arg == "--state" || arg == "--save-state" ||
-         arg == "--save-preset" || arg == "-o" || arg == "--output";
+         arg == "--save-preset" || arg == "-o" || arg == "--output" || arg == "--bundle";
 }
 
 // A whole number option in [min, max]; on failure `error` says whether the
@@ -189,6 +193,7 @@ bool COptions::Parse(int argc, const char* const* argv, RENDER_OPTIONS& options,
       else if (arg == "--state") result.statePath = value;
       else if (arg == "--save-state") result.saveStatePath = value;
       else if (arg == "--save-preset") result.savePresetPath = value;
+      else if (arg == "--bundle") result.bundlePath = value;
       else result.outPath = value;
     } else if (arg == "--param") {
       const size_t eq = value.find('=');

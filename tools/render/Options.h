@@ -18,6 +18,7 @@ struct RENDER_OPTIONS {
   std::string saveStatePath;  // --save-state
   std::string savePresetPath; // --save-preset
   std::string outPath;        // -o ("-" for standard output)
+  std::string bundlePath;     // --bundle ("": the built one)
   std::vector<PARAM_SETTING> params;  // --param, in the order given
   uint32_t sampleRate = 44100;
   uint32_t blockFrames = 512;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "host/au/AUSynthProperties.h"
 #include "tools/render/AuHost.h"
 #include "tools/render/AuPresetFile.h"
 #include "tools/render/DemoScore.h"
@@ -229,10 +230,18 @@ int RunChecked(int argc, const char* const* argv, FILE* out, FILE* messages,
   if (!options.presetPath.empty() && !CheckReadable(options.presetPath, "preset file", error))
     return Fail(messages, EXIT_FAILED, error);
 
-  if (!instrument.component)
+  // An instrument in a bundle is loaded now (--bundle, or the built one).
+  AudioComponent component = instrument.component;
+  if (!component && instrument.open) {
+    component = instrument.open(options.bundlePath, error);
+    if (!component) return Fail(messages, EXIT_FAILED, error);
+  } else if (!options.bundlePath.empty()) {
+    return Fail(messages, EXIT_FAILED, options.bundlePath + ": this program's instrument is built in");
+  }
+  if (!component)
     return Fail(messages, EXIT_FAILED, "the instrument is not available in this build");
   if (!options.statePath.empty() &&
-      !CheckStateIdentity(state, instrument.component, options.statePath, error))
+      !CheckStateIdentity(state, component, options.statePath, error))
     return Fail(messages, EXIT_FAILED, error);
   if (!options.presetPath.empty() && !instrument.loadPreset)
     return Fail(messages, EXIT_FAILED, options.presetPath + ": this instrument loads no presets");
@@ -261,7 +270,7 @@ int RunChecked(int argc, const char* const* argv, FILE* out, FILE* messages,
 
   // The unit, set up in a music host's order.
   CAuHost host(&session.Transport());
-  if (!host.Open(instrument.component, error) ||
+  if (!host.Open(component, error) ||
       !host.Configure(options.sampleRate, options.blockFrames, error) ||
       !host.Initialize(error))
     return Fail(messages, EXIT_FAILED, error);
@@ -284,7 +293,16 @@ int RunChecked(int argc, const char* const* argv, FILE* out, FILE* messages,
     return EXIT_OK;
   }
 
-  if (options.seedGiven) std::srand(options.seed);
+  // The seed goes to the unit's own generator: other units in the process
+  // neither disturb it nor are disturbed by it. A unit without the property
+  // draws nothing to seed.
+  if (options.seedGiven) {
+    const UInt32 seed = options.seed;
+    const OSStatus status = AudioUnitSetProperty(host.Unit(), kAUSynthProperty_RandomSeed,
+                                                 kAudioUnitScope_Global, 0, &seed, sizeof(seed));
+    if (status != noErr && status != kAudioUnitErr_InvalidProperty)
+      return Fail(messages, EXIT_FAILED, DescribeStatus("the unit's random seed", status));
+  }
 
   // As a host does before playback: the loaded sound settles (its parameter
   // glides end and the settings it applies at a block's start are in place)

@@ -17,7 +17,10 @@ const int EXIT_USAGE = 2;   // bad options
 
 // The instrument the program renders with.
 struct INSTRUMENT {
-  AudioComponent component = nullptr;  // null: no instrument in this build
+  AudioComponent component = nullptr;  // null: no instrument in this build, or see open
+  // Loads the instrument from its bundle (path "" for the default one) when
+  // component is null; the component, or null with a message.
+  AudioComponent (*open)(const std::string& bundlePath, std::string& error) = nullptr;
   // Loads a preset file into an open, initialized unit; null when the
   // instrument cannot load preset files.
   bool (*loadPreset)(AudioUnit unit, const char* path, std::string& error) = nullptr;

@@ -11,6 +11,7 @@
 #include "host/au/AUSynth.h"
 #include "host/au/AUSynthEntry.h"
 #include "host/vst/VstSynth.h"
+#include "platform/au/AUCocoaUI.h"
 #include "platform/au/AUComponent.h"
 #include "platform/vstgui/vstgui.h"
 
@@ -107,6 +108,23 @@ TEST(AUCocoaView, TheUnitNamesItsViewFactoryThroughTheCocoaViewProperty) {
   std::unique_ptr<CAUCocoaView> view(factory->UiViewForAudioUnit(u.unit, 0, 0));
   EXPECT_EQ(view->GetWidth(), 977.0);
   EXPECT_EQ(view->GetWindowId(), 0u);  // no host window asked for: off-screen
+  view.reset();
+
+  // A host that knows nothing of the unit: the class of that name in the
+  // binary the property names, through the process's class registry and the
+  // view interfaces alone.
+  std::unique_ptr<IAUCocoaUIBase> byName(AUCocoaUIClassCreate(location, name));
+  ASSERT_NE(byName, nullptr);
+  EXPECT_EQ(AUCocoaUIClassCreate(location, "OtherFactory"), nullptr);
+  EXPECT_EQ(AUCocoaUIClassCreate("/elsewhere/Other.so", name), nullptr);
+  EXPECT_EQ(AUCocoaUIClassCreate(nullptr, name), nullptr);
+  std::unique_ptr<IAUCocoaView> hosted(byName->UiViewForAudioUnit(u.unit, 0, 0));
+  ASSERT_NE(hosted, nullptr);
+  EXPECT_EQ(hosted->GetWidth(), 977.0);
+  EXPECT_EQ(hosted->GetHeight(), 695.0);
+  hosted->TimerTick();
+  EXPECT_FALSE(hosted->WritePicture(nullptr));
+  EXPECT_FALSE(hosted->WritePicture("/nonexistent-folder/x.png"));
 }
 
 // The unit disposed while the host still holds the view: the view is torn

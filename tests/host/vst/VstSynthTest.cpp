@@ -262,7 +262,7 @@ TEST(VstSynthSetup, SampleRateReachesEveryPartAfterTheVoicesAreReset) {
 
 // Renders a few notes from a fixed random seed, block by block.
 std::vector<float> PlayNotes(CVstTestHost& host) {
-  std::srand(7);
+  host.effect->GetGlobalSynth()->GetRandom().Seed(7);
   std::vector<float> out;
   host.SendMidi({{0x90, 60, 100}, {0x90, 67, 90, 40}});
   for (int block = 0; block < 24; ++block) {
