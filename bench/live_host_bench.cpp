@@ -12,6 +12,7 @@
 #include <chrono>
 #include <vector>
 
+#include "host/au/AUSynthEntry.h"
 #include "tools/editor/LiveHost.h"
 #include "tools/render/AuHost.h"
 #include "tools/render/MorlavineInstrument.h"
@@ -39,7 +40,7 @@ struct LIVE_RIG {
 
   bool Open() {
     std::string error;
-    if (!host.Open(MorlavineInstrument::Get().component, error) || !host.Configure(RATE, 4096, error) ||
+    if (!host.Open(CAUSynthRegister(), error) || !host.Configure(RATE, 4096, error) ||
         !host.Initialize(error))
       return false;
     live.reset(new CLiveHost(host, transport, RATE, 4096));

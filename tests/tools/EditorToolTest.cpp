@@ -631,7 +631,7 @@ bool ReadLayout(const std::vector<long>& tags, int steps, LAYOUT& out) {
   HOST_TRANSPORT transport;
   CAuHost host(&transport);
   std::string error;
-  if (!host.Open(MorlavineInstrument::Get().component, error) || !host.Configure(44100, 512, error) ||
+  if (!host.Open(CAUSynthRegister(), error) || !host.Configure(44100, 512, error) ||
       !host.Initialize(error))
     return false;
   CAUSynth* synth = nullptr;
@@ -899,7 +899,7 @@ TEST_F(EditorFilesWindowTest, Osc1StepsThroughTheBuiltInWavesOnAFreshDataFolder)
   HOST_TRANSPORT transport;
   CAuHost host(&transport);
   std::string error;
-  ASSERT_TRUE(host.Open(MorlavineInstrument::Get().component, error) && host.Configure(44100, 512, error) &&
+  ASSERT_TRUE(host.Open(CAUSynthRegister(), error) && host.Configure(44100, 512, error) &&
               host.Initialize(error));
   PLIST_VALUE plist;
   ASSERT_TRUE(CAuPresetFile::Read(state.c_str(), plist, error) && host.RestoreState(plist, error)) << error;

@@ -16,6 +16,7 @@
 #include <memory>
 #include <thread>
 
+#include "host/au/AUSynthEntry.h"
 #include "ToolsTestUtil.h"
 #include "engine/ConfigFile.h"
 #include "engine/FolderLayout.h"
@@ -137,7 +138,7 @@ struct INSTRUMENT {
   CVstSynth* vst = nullptr;
   bool Open() {
     std::string error;
-    if (!host.Open(MorlavineInstrument::Get().component, error) || !host.Configure(44100, 512, error) ||
+    if (!host.Open(CAUSynthRegister(), error) || !host.Configure(44100, 512, error) ||
         !host.Initialize(error))
       return false;
     vst = InstrumentOf(host.Unit());

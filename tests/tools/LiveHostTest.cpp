@@ -3,6 +3,7 @@
 // a failing unit, the WAV written as it plays, and MIDI learn completed by
 // a controller arriving through the MIDI input path while the loop runs
 // on the clock.
+#include "host/au/AUSynthEntry.h"
 #include "tools/editor/LiveHost.h"
 
 #include <algorithm>
@@ -391,7 +392,7 @@ TEST(LiveHost, MidiLearnCompletesFromAnIncomingController) {
   HOST_TRANSPORT transport;
   CAuHost host(&transport);
   std::string error;
-  ASSERT_TRUE(host.Open(MorlavineInstrument::Get().component, error) && host.Configure(RATE, 4096, error) &&
+  ASSERT_TRUE(host.Open(CAUSynthRegister(), error) && host.Configure(RATE, 4096, error) &&
               host.Initialize(error))
       << error;
   CAUCocoaViewFactory factory;
@@ -452,7 +453,7 @@ TEST(LiveHost, TheInstrumentSoundsAsTheRenderToolRendersIt) {
   // The render tool's loop.
   HOST_TRANSPORT transportA;
   CAuHost a(&transportA);
-  ASSERT_TRUE(a.Open(MorlavineInstrument::Get().component, error) && a.Configure(RATE, block, error) &&
+  ASSERT_TRUE(a.Open(CAUSynthRegister(), error) && a.Configure(RATE, block, error) &&
               a.Initialize(error))
       << error;
   CRenderSession session(RATE, block);
@@ -461,7 +462,7 @@ TEST(LiveHost, TheInstrumentSoundsAsTheRenderToolRendersIt) {
   // The live loop, same blocks.
   HOST_TRANSPORT transportB;
   CAuHost b(&transportB);
-  ASSERT_TRUE(b.Open(MorlavineInstrument::Get().component, error) && b.Configure(RATE, block, error) &&
+  ASSERT_TRUE(b.Open(CAUSynthRegister(), error) && b.Configure(RATE, block, error) &&
               b.Initialize(error))
       << error;
   CLiveHost live(b, transportB, RATE, block);

@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "host/au/AUSynthEntry.h"
 #include "editor/Editor.h"
 #include "engine/ICommandHandler.h"
 #include "host/au/AUCocoaView.h"
@@ -54,7 +55,7 @@ void RunThreads(bool controllers) {
   HOST_TRANSPORT transport;
   CAuHost host(&transport);
   std::string error;
-  ASSERT_TRUE(host.Open(MorlavineInstrument::Get().component, error) && host.Configure(rate, 4096, error) &&
+  ASSERT_TRUE(host.Open(CAUSynthRegister(), error) && host.Configure(rate, 4096, error) &&
               host.Initialize(error))
       << error;
   CAUCocoaViewFactory factory;
