@@ -180,3 +180,32 @@ TEST_F(BusShaperTest, ExtremeSettingsAndInputsStayFinite) {
 }
 
 }  // namespace
+
+TEST_F(BusShaperTest, SmallSignalGainAndClippedLevelFollowTheDrive) {
+  // The level of a quiet sine (the saturator's gain for small signals) and
+  // of a loud one (its clipped level) at a few drives, colour and treble 0,
+  // as measured on this implementation: the saturator's gain and bias
+  // follow the drive, and a change of a tenth in either shows.
+  struct CASE {
+    float drive;
+    double quiet, loud;  // output amplitude at 441 Hz for inputs of 0.001 and 0.5
+  } cases[] = {{0.05f, 0.00103103, 0.482447},
+               {0.2f, 0.00738453, 0.670014},
+               {0.5f, 0.00165932, 0.641996},
+               {1.0f, 0.00117841, 0.465777}};
+  for (const CASE& c : cases) {
+    Knobs(c.drive, 0.0f, 0.0f);
+    double level[2];
+    const double amplitude[2] = {0.001, 0.5};
+    for (int k = 0; k < 2; ++k) {
+      auto v = NewVoice();
+      auto s = Shaper(v.get());
+      const std::vector<float> in = Sine(20 * N(), 441.0, Rate(), amplitude[k]);
+      std::vector<float> l = in, r = in;
+      Run(*s, v.get(), l, r);
+      level[k] = LevelAt(l, Rate(), 441.0, 10 * N());
+    }
+    EXPECT_NEAR(level[0] / c.quiet, 1.0, 0.01) << c.drive;
+    EXPECT_NEAR(level[1] / c.loud, 1.0, 0.01) << c.drive;
+  }
+}
