@@ -89,6 +89,21 @@ bool CSafeFile::Open(const std::string& path, std::string& error) {
   return true;
 }
 
+bool CSafeFile::WriteAt(uint64_t offset, const void* data, size_t size) {
+  if (!m_file || m_finished) {
+    if (!m_writeError) m_writeError = EBADF;
+    return false;
+  }
+  if (m_writeError) return false;
+  errno = 0;
+  if (fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) != 0 ||
+      (size && std::fwrite(data, 1, size, m_file) != size) || fseeko(m_file, 0, SEEK_END) != 0) {
+    m_writeError = errno ? errno : EIO;
+    return false;
+  }
+  return true;
+}
+
 bool CSafeFile::Write(const void* data, size_t size) {
   if (!m_file || m_finished) {
     if (!m_writeError) m_writeError = EBADF;

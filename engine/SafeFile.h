@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdint>
 #include <string>
 #include <sys/types.h>
 
@@ -27,6 +28,9 @@ class CSafeFile {
 
   // Appends bytes; the first failure is remembered and reported by Finish.
   bool Write(const void* data, size_t size);
+  // Writes bytes at offset (a header filled in at the end), then goes on
+  // appending at the end; failures as for Write.
+  bool WriteAt(uint64_t offset, const void* data, size_t size);
   // Flushes, syncs, gives the permission bits and closes the temporary
   // file; it is not yet renamed.
   bool Finish(std::string& error);

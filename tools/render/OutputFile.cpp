@@ -56,6 +56,12 @@ bool COutputFile::Write(const void* data, size_t size, std::string& error) {
 }
 
 bool COutputFile::WriteAt(uint64_t offset, const void* data, size_t size, std::string& error) {
+  if (!m_stream) {
+    if (!m_safe.IsOpen()) return Fail("cannot write: not open", 0, error);
+    if (m_safe.WriteAt(offset, data, size)) return true;
+    // Finish names the failure (and removes the temporary file).
+    return m_safe.Finish(error) && Fail("cannot write file", EIO, error);
+  }
   if (!m_file || m_finished) return Fail("cannot write: not open", 0, error);
   if (m_stream) return Fail("cannot go back in a stream", 0, error);
   errno = 0;
