@@ -295,7 +295,9 @@ TEST(AuPresetFile, LargeDataReadsBackBitForBit) {
     std::string error;
     const bool ok = CAuPresetFile::Parse(StateText("", t.data), "mem", root, error);
     EXPECT_EQ(ok, t.ok) << error;
-    if (ok) EXPECT_EQ(root.Find("data")->bytes.size(), t.bytes);
+    if (ok) {
+      EXPECT_EQ(root.Find("data")->bytes.size(), t.bytes);
+    }
   }
 }
 

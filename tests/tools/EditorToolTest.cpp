@@ -51,34 +51,6 @@
 
 namespace {
 
-struct RUN {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string ReadAll(const std::string& path) {
-  std::vector<uint8_t> b = ReadBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-RUN RunTool(const char* exe, const CScratchDir& dir, const std::vector<std::string>& args) {
-  std::string command = Quoted(exe);
-  for (const std::string& a : args) command += " " + Quoted(a);
-  command += " >" + Quoted(dir.File("out.txt")) + " 2>" + Quoted(dir.File("err.txt"));
-  RUN r;
-  int status = std::system(command.c_str());
-  if (status != -1 && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
-  r.out = ReadAll(dir.File("out.txt"));
-  r.err = ReadAll(dir.File("err.txt"));
-  return r;
-}
-
 bool SameImage(const std::string& a, const std::string& b) {
   cairo_surface_t* x = cairo_image_surface_create_from_png(a.c_str());
   cairo_surface_t* y = cairo_image_surface_create_from_png(b.c_str());

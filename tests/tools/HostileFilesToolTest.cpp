@@ -38,38 +38,7 @@
 
 namespace {
 
-struct RUN {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string ReadAll(const std::string& path) {
-  std::vector<uint8_t> b = ReadBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-// Runs a tool under a generous watchdog: a tool that blocks is killed after
-// a minute and reports exit code 137 (the watchdog's), so a hang fails the
-// test instead of stopping the suite.
-RUN RunTool(const char* exe, const CScratchDir& dir, const std::vector<std::string>& args) {
-  std::string command = "timeout -s KILL 60 " + Quoted(exe);
-  for (const std::string& a : args) command += " " + Quoted(a);
-  command += " </dev/null >" + Quoted(dir.File("out.txt")) + " 2>" + Quoted(dir.File("err.txt"));
-  RUN r;
-  int status = std::system(command.c_str());
-  if (status != -1 && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
-  r.out = ReadAll(dir.File("out.txt"));
-  r.err = ReadAll(dir.File("err.txt"));
-  return r;
-}
-
-// Runs call in a child process under the same kind of watchdog: true when it
+// Runs call in a child process under a watchdog like RunTool's: true when it
 // ended by itself, with its result in result.
 bool ReturnsInChild(const std::function<bool()>& call, bool& result) {
   const pid_t pid = fork();
@@ -208,7 +177,7 @@ TEST(HostileFilesTool, AStateWithAMinuteLongStereoSampleRoundTripsThroughBothToo
   EXPECT_TRUE(read == written);
 
   RUN render = RunTool(MORLAVINE_RENDER_EXE, dir,
-                       {"--demo", "--seed", "1", "--state", first, "-o", dir.File("render.wav")});
+                       {"--demo", "--seed", "1", "--state", first, "-o", dir.File("render.wav")}, 60);
   EXPECT_EQ(render.exitCode, 0) << render.err;
 
   // The editor's window: opened on the state, closed by SIGTERM, which saves.
@@ -258,7 +227,7 @@ TEST(HostileFilesTool, FifosAndDevicesAreRefusedAtOnceWithAMessage) {
   };
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.label);
-    RUN r = RunTool(c.exe, dir, c.args);
+    RUN r = RunTool(c.exe, dir, c.args, 60);
     EXPECT_NE(r.exitCode, 137) << "still blocked when the watchdog ended it";
     EXPECT_NE(r.exitCode, 0);
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
@@ -297,9 +266,9 @@ TEST(HostileFilesTool, FifosAndDevicesAreRefusedAtOnceWithAMessage) {
     const std::string& config = FileSpec::PathConfigFile;
     std::remove(config.c_str());
     ASSERT_EQ(mkfifo(config.c_str(), 0600), 0) << config;
-    RUN editor = RunTool(MORLAVINE_EDITOR_EXE, work, {"--snapshot", work.File("f.png")});
+    RUN editor = RunTool(MORLAVINE_EDITOR_EXE, work, {"--snapshot", work.File("f.png")}, 60);
     EXPECT_EQ(editor.exitCode, 0) << editor.err;
-    RUN render = RunTool(MORLAVINE_RENDER_EXE, work, {"--demo", "-o", work.File("f.wav")});
+    RUN render = RunTool(MORLAVINE_RENDER_EXE, work, {"--demo", "-o", work.File("f.wav")}, 60);
     EXPECT_EQ(render.exitCode, 0) << render.err;
     std::remove(config.c_str());
   }
@@ -308,9 +277,9 @@ TEST(HostileFilesTool, FifosAndDevicesAreRefusedAtOnceWithAMessage) {
     CONFIG_SETTINGS settings;
     settings.midiMapPath = fifo;
     ASSERT_TRUE(ConfigFile::Write(FileSpec::PathConfigFile, settings));
-    RUN editor = RunTool(MORLAVINE_EDITOR_EXE, work, {"--snapshot", work.File("g.png")});
+    RUN editor = RunTool(MORLAVINE_EDITOR_EXE, work, {"--snapshot", work.File("g.png")}, 60);
     EXPECT_EQ(editor.exitCode, 0) << editor.err;
-    RUN render = RunTool(MORLAVINE_RENDER_EXE, work, {"--demo", "-o", work.File("g.wav")});
+    RUN render = RunTool(MORLAVINE_RENDER_EXE, work, {"--demo", "-o", work.File("g.wav")}, 60);
     EXPECT_EQ(render.exitCode, 0) << render.err;
   }
 }
@@ -336,8 +305,8 @@ TEST(HostileFilesTool, APresetNameThatIsNotUtf8LeavesEveryOtherTextDrawn) {
   const char* display = getenv("DISPLAY");
   const std::string oldDisplay = display ? display : "";
   unsetenv("DISPLAY");
-  RUN g = RunTool(MORLAVINE_EDITOR_EXE, dir, {"--preset", good, "--snapshot", dir.File("good.png")});
-  RUN b = RunTool(MORLAVINE_EDITOR_EXE, dir, {"--preset", bad, "--snapshot", dir.File("bad.png")});
+  RUN g = RunTool(MORLAVINE_EDITOR_EXE, dir, {"--preset", good, "--snapshot", dir.File("good.png")}, 60);
+  RUN b = RunTool(MORLAVINE_EDITOR_EXE, dir, {"--preset", bad, "--snapshot", dir.File("bad.png")}, 60);
   if (display) setenv("DISPLAY", oldDisplay.c_str(), 1);
   ASSERT_EQ(g.exitCode, 0) << g.err;
   ASSERT_EQ(b.exitCode, 0) << b.err;

@@ -18,46 +18,14 @@
 
 namespace {
 
-struct RUN {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
-std::string ReadText(const std::string& path) {
-  std::vector<uint8_t> b = ReadBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-RUN RunTool(const std::string& command, const CScratchDir& dir) {
-  RUN r;
-  const int status =
-      std::system((command + " >" + Quoted(dir.File("out.txt")) + " 2>" + Quoted(dir.File("err.txt"))).c_str());
-  if (status != -1 && WIFEXITED(status)) r.exitCode = WEXITSTATUS(status);
-  r.out = ReadText(dir.File("out.txt"));
-  r.err = ReadText(dir.File("err.txt"));
-  return r;
-}
-
-RUN Tool(const char* exe, const CScratchDir& dir, const std::vector<std::string>& args) {
-  std::string command = Quoted(exe);
-  for (const std::string& a : args) command += " " + Quoted(a);
-  return RunTool(command, dir);
-}
-
 // A copy of the built bundle folder at `to`.
 bool CopyBundle(const std::string& to, const CScratchDir& dir) {
-  return RunTool("cp -r " + Quoted(MORLAVINE_BUNDLE_DIR) + " " + Quoted(to), dir).exitCode == 0;
+  return RunCommand("cp -r " + Quoted(MORLAVINE_BUNDLE_DIR) + " " + Quoted(to), dir).exitCode == 0;
 }
 
 TEST(InstrumentBundle, ExportsTheEntryAndNothingElse) {
   CScratchDir dir;
-  const RUN nm = RunTool("nm -D --defined-only " + Quoted(std::string(MORLAVINE_BUNDLE_DIR) + "/Morlavine.so"), dir);
+  const RUN nm = RunCommand("nm -D --defined-only " + Quoted(std::string(MORLAVINE_BUNDLE_DIR) + "/Morlavine.so"), dir);
   if (nm.exitCode == 127) GTEST_SKIP() << "nm is not installed";
   ASSERT_EQ(nm.exitCode, 0) << nm.err;
   std::vector<std::string> names;
@@ -79,15 +47,15 @@ TEST(InstrumentBundle, ToolsRenderTheSameFromACopyOfTheBundleAnywhere) {
   CScratchDir dir;
   const std::string copy = dir.File("elsewhere.component");
   ASSERT_TRUE(CopyBundle(copy, dir));
-  ASSERT_EQ(Tool(MORLAVINE_RENDER_EXE, dir, {"--demo", "--seed", "5", "--tail", "0.2", "-o", dir.File("a.wav")}).exitCode, 0);
+  ASSERT_EQ(RunTool(MORLAVINE_RENDER_EXE, dir, {"--demo", "--seed", "5", "--tail", "0.2", "-o", dir.File("a.wav")}).exitCode, 0);
   for (const std::string& bundle : {copy, copy + "/Morlavine.so"}) {
     SCOPED_TRACE(bundle);
-    const RUN r = Tool(MORLAVINE_RENDER_EXE, dir,
+    const RUN r = RunTool(MORLAVINE_RENDER_EXE, dir,
                        {"--bundle", bundle, "--demo", "--seed", "5", "--tail", "0.2", "-o", dir.File("b.wav")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadBytes(dir.File("a.wav")), ReadBytes(dir.File("b.wav")));
   }
-  const RUN shot = Tool(MORLAVINE_EDITOR_EXE, dir, {"--bundle", copy, "--snapshot", dir.File("shot.png")});
+  const RUN shot = RunTool(MORLAVINE_EDITOR_EXE, dir, {"--bundle", copy, "--snapshot", dir.File("shot.png")});
   EXPECT_EQ(shot.exitCode, 0) << shot.err;
   EXPECT_TRUE(FileExists(dir.File("shot.png")));
 }
@@ -117,12 +85,12 @@ TEST(InstrumentBundle, ToolsRefuseAMissingDamagedOrEntrylessBundle) {
   };
   for (const CASE& c : cases) {
     SCOPED_TRACE(c.bundle);
-    const RUN render = Tool(MORLAVINE_RENDER_EXE, dir, {"--bundle", c.bundle, "--demo", "-o", dir.File("x.wav")});
+    const RUN render = RunTool(MORLAVINE_RENDER_EXE, dir, {"--bundle", c.bundle, "--demo", "-o", dir.File("x.wav")});
     EXPECT_EQ(render.exitCode, 1);
     EXPECT_NE(render.err.find(c.bundle + ": "), std::string::npos) << render.err;
     EXPECT_NE(render.err.find(c.says), std::string::npos) << render.err;
     EXPECT_FALSE(FileExists(dir.File("x.wav")));
-    const RUN editor = Tool(MORLAVINE_EDITOR_EXE, dir, {"--bundle", c.bundle, "--snapshot", dir.File("x.png")});
+    const RUN editor = RunTool(MORLAVINE_EDITOR_EXE, dir, {"--bundle", c.bundle, "--snapshot", dir.File("x.png")});
     EXPECT_EQ(editor.exitCode, 1);
     EXPECT_NE(editor.err.find(c.says), std::string::npos) << editor.err;
     EXPECT_FALSE(FileExists(dir.File("x.png")));
