@@ -44,7 +44,7 @@ class CCFHolder {
 
 // What the host's callbacks report: tempo, meter and transport. The sample
 // position and beat advance with every render.
-struct HOST_TRANSPORT {
+struct HARNESS_TRANSPORT {
   double tempo = 120.0;
   bool playing = true;
   float timeSigNumerator = 4.0f;
@@ -133,7 +133,7 @@ class CHostHarness {
   CVstSynth* Vst() const;
   ICommandHandler* Commands() const;
 
-  HOST_TRANSPORT& Transport() { return m_transport; }
+  HARNESS_TRANSPORT& Transport() { return m_transport; }
   double SampleRate() const { return m_rate; }
   double SamplePosition() const { return m_samplePosition; }
 
@@ -158,7 +158,7 @@ class CHostHarness {
   double m_rate = 44100.0;
   double m_samplePosition = 0.0;
   bool m_transportChanged = true;
-  HOST_TRANSPORT m_transport;
+  HARNESS_TRANSPORT m_transport;
   std::vector<float> m_left;
   std::vector<float> m_right;
   std::vector<uint8_t> m_listBytes;
