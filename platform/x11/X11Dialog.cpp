@@ -1,5 +1,7 @@
 #include "platform/x11/X11Dialog.h"
 
+#include "platform/Utf8.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -311,6 +313,22 @@ class CDialog {
       if (status != XLookupKeySym && status != XLookupBoth) sym = NoSymbol;
     } else {
       XLookupString(&key, nullptr, 0, &sym, nullptr);
+    }
+    // Text that is not UTF-8 (an input method in a locale of single-byte
+    // characters gives Latin-1): the key's own character instead, else the
+    // bytes read as Latin-1.
+    if (n > 0 && Platform::ToValidUtf8(buffer, static_cast<size_t>(n)) != std::string(buffer, static_cast<size_t>(n))) {
+      int converted = sym != NoSymbol ? KeysymToUtf8(sym, buffer) : 0;
+      if (converted == 0) {
+        const std::string latin1(buffer, static_cast<size_t>(n));
+        char utf8[sizeof(buffer)] = {0};
+        for (unsigned char c : latin1) {
+          if (converted + 2 >= static_cast<int>(sizeof(utf8))) break;
+          converted += KeysymToUtf8(c, utf8 + converted);
+        }
+        std::memcpy(buffer, utf8, sizeof(buffer));
+      }
+      n = converted;
     }
     // No text from an input method: the key's own character.
     if (n == 0 && sym != NoSymbol) n = KeysymToUtf8(sym, buffer);

@@ -417,6 +417,56 @@ class CClipboardOwner {
   std::thread m_thread;
 };
 
+
+// Gives the letters a test types key codes of their own for as long as it
+// lives, so that xdotool finds them mapped and types them without
+// remapping a spare key code per letter (a remap can land between a key
+// press and the dialog's look-up of it when the machine is busy, and the
+// letter is lost). Each letter is mapped under its legacy and its Unicode
+// key symbol, whichever xdotool asks for.
+class CMappedLetters {
+ public:
+  explicit CMappedLetters(const std::vector<std::pair<const char*, unsigned long>>& letters) {
+    m_display = XOpenDisplay(nullptr);
+    if (!m_display) return;
+    int low = 0, high = 0, per = 0;
+    XDisplayKeycodes(m_display, &low, &high);
+    KeySym* map = XGetKeyboardMapping(m_display, static_cast<KeyCode>(low), high - low + 1, &per);
+    if (!map) return;
+    std::vector<KeySym> wanted;
+    for (const auto& letter : letters) {
+      wanted.push_back(XStringToKeysym(letter.first));
+      wanted.push_back(0x01000000ul | letter.second);
+    }
+    size_t next = 0;
+    for (int code = high; code >= low && next < wanted.size(); --code) {
+      const KeySym* syms = map + (code - low) * per;
+      bool unused = true;
+      for (int k = 0; k < per; ++k) unused = unused && syms[k] == NoSymbol;
+      if (!unused) continue;
+      if (wanted[next] != NoSymbol) {
+        KeySym both[2] = {wanted[next], wanted[next]};
+        XChangeKeyboardMapping(m_display, code, 2, both, 1);
+        m_codes.push_back(code);
+      }
+      ++next;
+    }
+    XFree(map);
+    XSync(m_display, False);
+  }
+  ~CMappedLetters() {
+    if (!m_display) return;
+    for (int code : m_codes) {
+      KeySym none[2] = {NoSymbol, NoSymbol};
+      XChangeKeyboardMapping(m_display, code, 2, none, 1);
+    }
+    XCloseDisplay(m_display);
+  }
+
+ private:
+  Display* m_display = nullptr;
+  std::vector<int> m_codes;
+};
 }  // namespace
 
 // The drawn dialogs take any text the keyboard sends (through the input
@@ -436,7 +486,13 @@ TEST_F(X11WindowTest, DrawnDialogsTakeUnicodePastesAndEmptyAnswersAndAskBeforeRe
   };
   CDlgDefaultAuthor dialog;
   {
-    // Letters beyond Latin-1 (xdotool maps them to spare key codes).
+    // Letters beyond ASCII, each on a key code of its own.
+    CMappedLetters letters({{"ediaeresis", 0xEB},
+                            {"Greek_OMEGA", 0x3A9},
+                            {"Greek_mu", 0x3BC},
+                            {"Greek_epsilonaccent", 0x3AD},
+                            {"Greek_gamma", 0x3B3},
+                            {"Greek_alpha", 0x3B1}});
     pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "BackSpace", "BackSpace", "type", "Zoë Ωμέγα\n"});
     CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_AUTHOR); });
     EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Zoë Ωμέγα");
