@@ -409,9 +409,9 @@ void CEditor::GetPresetTexts(std::string& author, std::string& name, std::string
   path = m_file.GetPath();
 }
 
-const char* CEditor::GetPresetAuthor() const { return m_file.GetAuthor().c_str(); }
-const char* CEditor::GetPresetName() const { return m_file.GetName().c_str(); }
-const char* CEditor::GetPresetPath() const { return m_file.GetPath().c_str(); }
+std::string CEditor::GetPresetAuthor() const { return m_file.GetAuthor(); }
+std::string CEditor::GetPresetName() const { return m_file.GetName(); }
+std::string CEditor::GetPresetPath() const { return m_file.GetPath(); }
 
 void CEditor::SetPresetAuthor(std::string author) { m_file.SetAuthor(author); }
 

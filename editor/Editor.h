@@ -181,9 +181,9 @@ class CEditor : public AEffGUIEditor,
   ICommandHandler* GetCommandHandler() const { return m_commands; }
   IGlobalSynth* GetSynth() const { return m_synth; }
   CPresetFile& GetPresetFile() { return *m_filePtr; }
-  const char* GetPresetAuthor() const;
-  const char* GetPresetName() const;
-  const char* GetPresetPath() const;
+  std::string GetPresetAuthor() const;
+  std::string GetPresetName() const;
+  std::string GetPresetPath() const;
   unsigned int* GetSelectors() { return m_selectors; }
   long GetViewPage() const { return m_viewPage; }
   long GetModMatrixPage() const { return m_modMatrixPage; }

@@ -259,12 +259,42 @@ CPresetFile::CPresetFile(IGlobalSynth* synth) : m_synth(synth), m_buffer(new SYN
 
 CPresetFile::~CPresetFile() { delete m_buffer; }
 
+std::string CPresetFile::GetAuthor() const {
+  std::lock_guard<std::mutex> texts(m_textLock);
+  return m_author;
+}
+
+std::string CPresetFile::GetName() const {
+  std::lock_guard<std::mutex> texts(m_textLock);
+  return m_name;
+}
+
+std::string CPresetFile::GetPath() const {
+  std::lock_guard<std::mutex> texts(m_textLock);
+  return m_path;
+}
+
+void CPresetFile::SetAuthor(const std::string& author) {
+  std::lock_guard<std::mutex> texts(m_textLock);
+  m_author = author;
+}
+
+void CPresetFile::SetName(const std::string& name) {
+  std::lock_guard<std::mutex> texts(m_textLock);
+  m_name = name;
+}
+
+void CPresetFile::SetPath(const std::string& path) {
+  std::lock_guard<std::mutex> texts(m_textLock);
+  m_path = path;
+}
+
 void CPresetFile::Reset(ICommandHandler* handler, bool factory) {
   if (factory || !_LoadDefault(handler)) {
     std::memcpy(m_buffer, &PRESET_FACTORY_RESET, PRESET_BYTES);
     m_version = PRESET_VERSION_V3;
-    m_author = FACTORY_AUTHOR;
-    m_name = FACTORY_NAME;
+    SetAuthor(FACTORY_AUTHOR);
+    SetName(FACTORY_NAME);
   }
   m_kind = PRESET_KIND_SYNTH;
 }
@@ -278,9 +308,9 @@ bool CPresetFile::_LoadDefault(ICommandHandler* handler) {
   if (path.empty() || path == PRESET_LOAD_FROM_DEFAULT_PRESET || path == PRESET_LOAD_FACTORY_RESET) return false;
   if (IsWavePath(path.c_str())) return false;
   m_inDefault = true;
-  const std::string keepPath = m_path;
+  const std::string keepPath = GetPath();
   const bool ok = _LoadPresetPath(handler, path.c_str(), true);
-  m_path = keepPath;
+  SetPath(keepPath);
   m_inDefault = false;
   return ok;
 }
@@ -300,13 +330,13 @@ bool CPresetFile::LoadFromFile(ICommandHandler* handler, const char* path, const
 
   if (std::strcmp(pathBuffer, PRESET_LOAD_FROM_DEFAULT_PRESET) == 0) {
     Reset(handler, false);
-    m_path.clear();
+    SetPath(std::string());
     m_loadError = PRESET_LOAD_OK;
     return true;
   }
   if (std::strcmp(pathBuffer, PRESET_LOAD_FACTORY_RESET) == 0) {
     Reset(handler, true);
-    m_path.clear();
+    SetPath(std::string());
     m_loadError = PRESET_LOAD_OK;
     return true;
   }
@@ -448,13 +478,16 @@ bool CPresetFile::_Commit(ICommandHandler* handler, PARSED& parsed, const char* 
   std::memcpy(m_buffer, parsed.body.get(), PRESET_BYTES);
   m_version = parsed.version;
   m_kind = parsed.kind;
-  m_path = path;
-  if (parsed.kind == PRESET_KIND_SYNTH) {
-    m_name = FileUtils::ExtractFileName(path);
-    m_author = parsed.author;
-    if (m_author.empty()) m_author = UNKNOWN_AUTHOR;
-  } else {
-    m_author.clear();
+  {
+    std::lock_guard<std::mutex> texts(m_textLock);
+    m_path = path;
+    if (parsed.kind == PRESET_KIND_SYNTH) {
+      m_name = FileUtils::ExtractFileName(path);
+      m_author = parsed.author;
+      if (m_author.empty()) m_author = UNKNOWN_AUTHOR;
+    } else {
+      m_author.clear();
+    }
   }
   return true;
 }
@@ -473,7 +506,7 @@ bool CPresetFile::LoadWaveTable(const char* path) {
     m_version = PRESET_VERSION_V3;
     m_kind = PRESET_KIND_WAVE_REF;
     (*m_buffer)[0] = static_cast<float>(wave);
-    m_path = path;
+    SetPath(path);
     return true;
   }
   // A user wavetable: 16,384 samples and then the 16-byte name, the
@@ -485,7 +518,7 @@ bool CPresetFile::LoadWaveTable(const char* path) {
   std::memcpy(m_buffer->data, table.get(), (WAVETABLE_LENGTH + 4) * sizeof(float));
   m_version = PRESET_VERSION_V3;
   m_kind = PRESET_KIND_WAVETABLE;
-  m_path = path;
+  SetPath(path);
   return true;
 }
 
@@ -516,7 +549,7 @@ bool CPresetFile::SaveToFile(ICommandHandler* handler, unsigned int kind, unsign
 
   if (IsWavePath(pathBuffer)) {
     if (!SaveWaveTable(pathBuffer)) return false;
-    m_path = pathBuffer;
+    SetPath(pathBuffer);
     return true;
   }
 
@@ -524,6 +557,7 @@ bool CPresetFile::SaveToFile(ICommandHandler* handler, unsigned int kind, unsign
   if (!out.IsOpen()) return false;
   _WriteImage(out, handler, kind, size);
   if (!out.Finish()) return false;
+  std::lock_guard<std::mutex> texts(m_textLock);
   m_path = pathBuffer;
   if (kind == PRESET_KIND_SYNTH) m_name = FileUtils::ExtractFileName(pathBuffer);
   return true;
@@ -576,7 +610,8 @@ void CPresetFile::_WriteImage(WRITER& out, ICommandHandler* handler, unsigned in
   }
   if (kind == PRESET_KIND_SYNTH) {
     char author[AUTHOR_BYTES] = {0};
-    std::memcpy(author, m_author.data(), m_author.size() < AUTHOR_BYTES ? m_author.size() : AUTHOR_BYTES);
+    const std::string text = GetAuthor();
+    std::memcpy(author, text.data(), text.size() < AUTHOR_BYTES ? text.size() : AUTHOR_BYTES);
     out.Write(author, AUTHOR_BYTES);
   }
   if (size > PRESET_BYTES) size = PRESET_BYTES;

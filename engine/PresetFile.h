@@ -16,6 +16,7 @@
 // when every byte was written.
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -109,12 +110,15 @@ class CPresetFile {
   SYNTH_PRESET* GetBuffer() { return m_buffer; }
   unsigned int GetVersion() const { return m_version; }
   unsigned int GetKind() const { return m_kind; }
-  const std::string& GetAuthor() const { return m_author; }
-  const std::string& GetName() const { return m_name; }
-  const std::string& GetPath() const { return m_path; }
-  void SetAuthor(const std::string& author) { m_author = author; }
-  void SetName(const std::string& name) { m_name = name; }
-  void SetPath(const std::string& path) { m_path = path; }
+  // The preset's author, name and path are read by the host's thread (its
+  // state chunk and preset image) while the editor's thread loads or saves:
+  // they are copied in and out under a lock of their own.
+  std::string GetAuthor() const;
+  std::string GetName() const;
+  std::string GetPath() const;
+  void SetAuthor(const std::string& author);
+  void SetName(const std::string& name);
+  void SetPath(const std::string& path);
 
  private:
   struct PARSED;
@@ -140,6 +144,7 @@ class CPresetFile {
   SYNTH_PRESET* m_buffer;
   unsigned int m_version = PRESET_VERSION_V3;
   unsigned int m_kind = 0;
+  mutable std::mutex m_textLock;
   std::string m_author;
   std::string m_name;
   std::string m_path;

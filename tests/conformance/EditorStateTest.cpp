@@ -80,7 +80,7 @@ TEST_F(EditorStateTest, ARestoreOnTheEditorsThreadRefreshesTheWindowAtOnce) {
   EXPECT_FALSE(editor->IsRestorePending());
   EXPECT_EQ(editor->GetUpdateAllCount(), refreshes + 1);
   EXPECT_FLOAT_EQ(Shown(), 0.25f);
-  EXPECT_STREQ(editor->GetPresetName(), "Glass");
+  EXPECT_EQ(editor->GetPresetName(), "Glass");
 }
 
 TEST_F(EditorStateTest, ARestoreOnAnotherThreadShowsAtTheNextTick) {
@@ -106,7 +106,7 @@ TEST_F(EditorStateTest, ARestoreOnAnotherThreadShowsAtTheNextTick) {
   EXPECT_FALSE(editor->IsRestorePending());
   EXPECT_EQ(editor->GetUpdateAllCount(), refreshes + 1);
   EXPECT_FLOAT_EQ(Shown(), 0.25f);
-  EXPECT_STREQ(editor->GetPresetName(), "Glass");
+  EXPECT_EQ(editor->GetPresetName(), "Glass");
 }
 
 TEST_F(EditorStateTest, ARestoreWithoutAWindowIsWhatTheNextWindowShows) {

@@ -18,12 +18,14 @@
 
 #include "editor/Editor.h"
 #include "engine/ICommandHandler.h"
+#include "engine/PresetFile.h"
 #include "engine/Params.h"
 #include "host/au/AUCocoaView.h"
 #include "host/au/AUSynth.h"
 #include "host/vst/VstSynth.h"
 #include "platform/vst/AEffect.h"
 #include "platform/vstgui/vstgui.h"
+#include "support/TempDataDir.h"
 #include "tests/conformance/HostHarness.h"
 
 namespace {
@@ -173,9 +175,67 @@ TEST(EditorThreadsTsan, StateRestoredOnAHostThreadReachesTheRunningEditorAtItsId
   ASSERT_NE(control, nullptr);
   EXPECT_FLOAT_EQ(control->getValue(), knob[0]);
   EXPECT_FLOAT_EQ(commands->GetFloatParam(KNOB_ID), knob[0]);
-  EXPECT_STREQ(editor->GetPresetName(), names[0]);
+  EXPECT_EQ(editor->GetPresetName(), names[0]);
   ui.reset();
   EXPECT_EQ(editor->getFrame(), nullptr);
+}
+
+// The preset's author, name and path are read by the host's thread (the
+// state it saves, the program name) while the editor's thread loads and
+// saves presets and the host sets the author and name of a preset it loaded:
+// every text read is one that was written whole.
+TEST(EditorThreadsTsan, PresetTextsReadByTheHostWhileTheEditorLoadsAndSavesPresets) {
+  CTempDataDir dir;
+  CHostHarness host;
+  ASSERT_EQ(host.Start(44100.0, 512), noErr);
+  CVstSynth* vst = host.Vst();
+  ASSERT_NE(vst, nullptr);
+  CEditor* editor = vst->GetEditorObject();
+  ICommandHandler* commands = host.Commands();
+  ASSERT_TRUE(editor && commands);
+  CPresetFile& file = editor->GetPresetFile();
+  // Two preset files, each with an author and name of its own (as long as a
+  // preset's author field holds).
+  const std::string names[2] = {std::string(20, 'a'), std::string(20, 'b')};
+  std::string paths[2];
+  for (int p = 0; p < 2; ++p) {
+    paths[p] = dir.Path() + "/" + names[p] + ".p";
+    file.SetAuthor(names[p]);
+    const unsigned int size = commands->SavePreset(file.GetBuffer(), 0, 0);
+    ASSERT_TRUE(file.SaveToFile(nullptr, PRESET_KIND_SYNTH, size, paths[p].c_str(), nullptr, nullptr, nullptr,
+                                nullptr));
+  }
+
+  std::atomic<bool> stop{false};
+  std::thread editorThread([&] {
+    for (int round = 0; !stop.load(); ++round) {
+      file.LoadFromFile(nullptr, paths[round % 2].c_str(), nullptr, nullptr);
+      if (round % 4 == 0) {
+        const unsigned int size = commands->SavePreset(file.GetBuffer(), 0, 0);
+        file.SaveToFile(nullptr, PRESET_KIND_SYNTH, size, paths[round % 2].c_str(), nullptr, nullptr, nullptr, nullptr);
+      }
+    }
+  });
+  int torn = 0;
+  for (int round = 0; round < 200; ++round) {
+    if (round % 10 == 0) {
+      editor->SetPresetAuthor(names[round % 20 == 0 ? 0 : 1]);
+      editor->SetPresetName(names[round % 20 == 0 ? 0 : 1]);
+    }
+    const std::string texts[3] = {editor->GetPresetAuthor(), editor->GetPresetName(), editor->GetPresetPath()};
+    for (const std::string& text : texts) {
+      // Each text is empty or one of the two presets' own, never a mixture.
+      const bool whole = text.empty() || text.find(names[0]) != std::string::npos ||
+                         text.find(names[1]) != std::string::npos;
+      if (!whole) ++torn;
+    }
+    if (round % 20 == 0) {
+      EXPECT_TRUE(host.SaveState());
+    }
+  }
+  stop = true;
+  editorThread.join();
+  EXPECT_EQ(torn, 0);
 }
 
 TEST(EditorThreadsTsan, HostAndRenderThreadChangesReachTheEditorOnItsOwnThread) {

@@ -528,7 +528,7 @@ TEST_F(AUSynthTest, SaveThenRestoreIntoASecondUnitRestoresEverything) {
   EXPECT_EQ(RestoreState(second, state), noErr);
 
   for (UInt32 id = 0; id < PARAMS; ++id) ASSERT_EQ(Param(second, id), Param(m_unit, id)) << id;
-  EXPECT_STREQ(Vst(second)->GetEditorObject()->GetPresetAuthor(), "Saved Author");
+  EXPECT_EQ(Vst(second)->GetEditorObject()->GetPresetAuthor(), "Saved Author");
   EXPECT_EQ(Vst(second)->GetAssignedMidiCC(static_cast<unsigned int>(
                 Params::VstParamToSynthParam(20))),
             7);

@@ -269,7 +269,7 @@ TEST(VstChunk, OlderFormsLoadByTheirSize) {
       }
       ASSERT_EQ(result, 1) << what;
       EXPECT_EQ(std::string(host.effect->GetEditorObject()->GetPresetAuthor()), author) << what;
-      EXPECT_STREQ(host.effect->GetEditorObject()->GetPresetName(), "Name") << what;
+      EXPECT_EQ(host.effect->GetEditorObject()->GetPresetName(), "Name") << what;
       EXPECT_EQ(host.effect->GetMidiMap()->GetParamID(20), row.map ? 1579u : 1578u) << what;
       // The sample stays either way; without the oscillator section every
       // root pitch goes back to 60.
@@ -286,7 +286,7 @@ TEST(VstChunk, DamagedTrailerKeepsTheMap) {
   chunk.back() ^= 0x01;
   host.effect->GetEditorObject()->SetPresetName("Before");
   ASSERT_EQ(SetChunk(host.effect, chunk), 1);
-  EXPECT_STREQ(host.effect->GetEditorObject()->GetPresetName(), "Default");
+  EXPECT_EQ(host.effect->GetEditorObject()->GetPresetName(), "Default");
   EXPECT_EQ(host.effect->GetMidiMap()->GetParamID(30), 0u);
 }
 
@@ -351,7 +351,7 @@ TEST(VstChunk, SmallFixtureLoadsItsSample) {
   EXPECT_EQ(vm->GetSampleLoopStart(1), 3u);
   EXPECT_EQ(vm->GetSampleLoopEnd(1), 20u);
   EXPECT_EQ(vm->GetSampleRootPitch(1), 70u);
-  EXPECT_STREQ(host.effect->GetEditorObject()->GetPresetAuthor(), "Tiny");
+  EXPECT_EQ(host.effect->GetEditorObject()->GetPresetAuthor(), "Tiny");
 }
 
 TEST(VstChunk, TruncatedChunksAreRefusedAndChangeNothing) {

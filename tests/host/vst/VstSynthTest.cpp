@@ -91,7 +91,7 @@ TEST(VstSynthIdentity, EditorIsRegisteredClosed) {
   CVstTestHost host;
   ASSERT_NE(host.effect->GetEditorObject(), nullptr);
   EXPECT_FALSE(host.effect->GetEditorObject()->isOpen());
-  EXPECT_STREQ(host.effect->GetEditorObject()->GetPresetName(), "Default");
+  EXPECT_EQ(host.effect->GetEditorObject()->GetPresetName(), "Default");
 }
 
 TEST(VstSynthPrograms, OneProgramNamedAfterThePreset) {
