@@ -380,6 +380,13 @@ class CClipboardOwner {
     if (m_thread.joinable()) m_thread.join();
     if (m_display) XCloseDisplay(m_display);
   }
+  // Waits until the text has been handed to a requestor; false after the
+  // given number of seconds.
+  bool WaitDelivered(int seconds) const {
+    for (int i = 0; i < seconds * 100 && m_delivered.load() == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return m_delivered.load() > 0;
+  }
 
  private:
   void _Serve() {
@@ -407,6 +414,7 @@ class CClipboardOwner {
       }
       XSendEvent(m_display, r.requestor, False, NoEventMask, &reply);
       XFlush(m_display);
+      if (reply.xselection.property != None) ++m_delivered;
     }
   }
 
@@ -414,6 +422,7 @@ class CClipboardOwner {
   Display* m_display = nullptr;
   Window m_window = 0;
   std::atomic<bool> m_stop{false};
+  std::atomic<int> m_delivered{0};
   std::thread m_thread;
 };
 
@@ -507,10 +516,18 @@ TEST_F(X11WindowTest, DrawnDialogsTakeUnicodePastesAndEmptyAnswersAndAskBeforeRe
   }
   {
     CClipboardOwner clipboard("Ünïcode\nauthor");
-    pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "BackSpace", "BackSpace", "ctrl+v", "sleep", "0.5", "key", "Return"});
+    pid_t pid = drive(X11_DIALOG_TITLE_AUTHOR, {"key", "BackSpace", "BackSpace", "ctrl+v"});
+    // Return goes only once the text has been handed over (on a busy
+    // machine that can take longer than any fixed pause); the dialog gets
+    // the text before the key.
+    std::thread enter([&] {
+      CXvfbServer::Wait(pid, 10);
+      clipboard.WaitDelivered(15);
+      CXvfbServer::Wait(drive(X11_DIALOG_TITLE_AUTHOR, {"key", "Return"}), 10);
+    });
     CWatchdog watchdog(20, [] { CloseWindowsNamed(X11_DIALOG_TITLE_AUTHOR); });
     EXPECT_EQ(dialog.GetDefaultAuthor(nullptr, "Al"), "Ünïcodeauthor");
-    CXvfbServer::Wait(pid, 10);
+    enter.join();
   }
 
   // Saving over an existing file: Return asks, Escape goes back to the
