@@ -192,3 +192,32 @@ TEST(FilterPrecision, BusEqualisersAndShelvesHoldTheirCentreAndLevelAtTheExtreme
       }
   }
 }
+
+// The control widens the notch and the peak: where each reaches half its
+// depth or height (in dB) above its centre, in octaves, at control 0 and
+// 0.5, as measured on this implementation.
+TEST(FilterPrecision, ControlSetsTheWidthOfTheNotchAndPeak) {
+  CFilterFixture f(RATES[0].oversampling, RATES[0].hostRate);
+  const double rate = f.Rate();
+  COscFilter filter(&f.synth);
+  filter.SetInstance(0);
+  filter.SetSampleRate(f.Rate());
+  auto voice = f.NewVoice(60);
+  struct CASE {
+    const SETTING& s;
+    float control;
+    double octaves;
+  } cases[] = {{SETTINGS[0], 0.0f, 0.282}, {SETTINGS[0], 0.5f, 1.256}, {SETTINGS[2], 0.0f, 1.159}, {SETTINGS[2], 0.5f, 2.224}};
+  for (const CASE& c : cases) {
+    f.Set(PARAM_OSC_FILTER_MODE, static_cast<float>(c.s.mode));
+    f.Set(PARAM_OSC_CUTOFF, 0.5f);
+    f.Set(PARAM_OSC_RES, c.s.res);
+    f.Set(PARAM_OSC_CONTROL, c.control);
+    filter.Reset(voice.get());
+    filter.StartVoice(voice.get());
+    const double fc = PitchHz(68.0);
+    const std::vector<float> h = f.RunMono(filter, voice.get(), Impulse(static_cast<size_t>(rate * 16.0 / fc)));
+    const double edge = CrossingHz(h, fc * 1.001, fc * 64.0, 0.5 * c.s.db, rate);
+    EXPECT_NEAR(std::log2(edge / fc), c.octaves, 0.01) << "mode " << c.s.mode << " control " << c.control;
+  }
+}

@@ -256,3 +256,26 @@ TEST_F(DistortionTest, BassShelfLiftAndCornerFollowTheBassControl) {
     EXPECT_NEAR(corner, c.corner, 0.2) << c.bass;
   }
 }
+
+TEST_F(DistortionTest, TrebleShelfLiftAndCornerFollowTheTrebleControl) {
+  // Quiet tones at drive 0: the treble shelf's lift at 10 kHz and its level
+  // at 2 kHz, each over 200 Hz, as measured on this implementation. Windows
+  // of whole cycles of every tone.
+  Set(FxParam::DIST_DRIVE, 0.0f);
+  auto toneDb = [&](double hz) {
+    const unsigned int window = 8820;  // 40, 400 and 2000 cycles of 200, 2000 and 10000 Hz
+    std::vector<float> y = Render(Sine(hz, SR, 2 * window, 0.001));
+    return Db(ToneAmplitude(y.data() + window, window, hz, SR) / 0.001);
+  };
+  struct CASE {
+    float treble;
+    double lift, corner;
+  } cases[] = {{0.5f, 9.964, 5.113}, {1.0f, 24.226, 12.282}};
+  for (const CASE& c : cases) {
+    Set(FxParam::DIST_TREBLE, c.treble);
+    const double bottom = toneDb(200.0);
+    const double lift = toneDb(10000.0) - bottom, corner = toneDb(2000.0) - bottom;
+    EXPECT_NEAR(lift, c.lift, 0.2) << c.treble;
+    EXPECT_NEAR(corner, c.corner, 0.2) << c.treble;
+  }
+}

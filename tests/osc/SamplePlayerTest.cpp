@@ -264,6 +264,10 @@ TEST(SamplePlayer, GrainSizeSpreadAndWidthShapeNewGrains) {
       EXPECT_GT(hi, 2.0f);
       EXPECT_LT(panLo, 0.3f);
       EXPECT_GT(panHi, 0.7f);
+      // Hundreds of draws reach close to both ends of each range.
+      EXPECT_GT(hi, 4.6f);
+      EXPECT_LT(panLo, 0.05f);
+      EXPECT_GT(panHi, 0.95f);
     }
   }
 }

@@ -404,6 +404,9 @@ TEST(WaveTableOps, SharpeningLeavesLoudNeighbourhoodsAndTheEnds) {
   EXPECT_EQ(data[2], 0.2f);  // its next neighbour reaches 1
   EXPECT_EQ(data[3], 1.0f);
   EXPECT_EQ(data[4], 0.1f);
+  float after[] = {0.1f, 1.0f, 0.2f, 0.1f};
+  CWaveTable::Sharpening(after, 4, 0.5f);
+  EXPECT_EQ(after[2], 0.2f);  // its previous neighbour reaches 1
   float two[] = {0.3f, 0.4f};
   CWaveTable::Sharpening(two, 2, 0.5f);
   EXPECT_EQ(two[1], 0.4f);
