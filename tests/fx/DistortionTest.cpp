@@ -234,48 +234,33 @@ TEST_F(DistortionTest, InstanceOneReadsItsOwnParametersAndCurve) {
 
 }  // namespace
 
-TEST_F(DistortionTest, BassShelfLiftAndCornerFollowTheBassControl) {
-  // Quiet tones at drive 0 (a linear chain): the bass shelf's lift at 40 Hz
-  // and its level at 300 Hz, each over 5 kHz, as measured on this
-  // implementation. Windows of whole cycles of every tone.
+TEST_F(DistortionTest, ShelfLiftsAndCornersFollowTheBassAndTrebleControls) {
+  // Quiet tones at drive 0 (a linear chain): each shelf's lift deep in its
+  // band and its level at its corner (bass 300 Hz, treble 2 kHz), each over a
+  // tone in the other band, as measured on this implementation. Windows of
+  // whole cycles of every tone.
   Set(FxParam::DIST_DRIVE, 0.0f);
   auto toneDb = [&](double hz) {
-    const unsigned int window = 8820;  // 8, 60 and 1000 cycles of 40, 300 and 5000 Hz
+    const unsigned int window = 8820;  // a whole number of cycles of every tone below
     std::vector<float> y = Render(Sine(hz, SR, 2 * window, 0.001));
     return Db(ToneAmplitude(y.data() + window, window, hz, SR) / 0.001);
   };
   struct CASE {
-    float bass;
+    unsigned int control;
+    float value;
+    double deepHz, cornerHz, otherHz;
     double lift, corner;
-  } cases[] = {{0.5f, 5.624, 5.118}, {1.0f, 19.999, 12.561}};
+  } cases[] = {{FxParam::DIST_BASS, 0.5f, 40.0, 300.0, 5000.0, 5.624, 5.118},
+               {FxParam::DIST_BASS, 1.0f, 40.0, 300.0, 5000.0, 19.999, 12.561},
+               {FxParam::DIST_TREBLE, 0.5f, 10000.0, 2000.0, 200.0, 9.964, 5.113},
+               {FxParam::DIST_TREBLE, 1.0f, 10000.0, 2000.0, 200.0, 24.226, 12.282}};
   for (const CASE& c : cases) {
-    Set(FxParam::DIST_BASS, c.bass);
-    const double top = toneDb(5000.0);
-    const double lift = toneDb(40.0) - top, corner = toneDb(300.0) - top;
-    EXPECT_NEAR(lift, c.lift, 0.2) << c.bass;
-    EXPECT_NEAR(corner, c.corner, 0.2) << c.bass;
-  }
-}
-
-TEST_F(DistortionTest, TrebleShelfLiftAndCornerFollowTheTrebleControl) {
-  // Quiet tones at drive 0: the treble shelf's lift at 10 kHz and its level
-  // at 2 kHz, each over 200 Hz, as measured on this implementation. Windows
-  // of whole cycles of every tone.
-  Set(FxParam::DIST_DRIVE, 0.0f);
-  auto toneDb = [&](double hz) {
-    const unsigned int window = 8820;  // 40, 400 and 2000 cycles of 200, 2000 and 10000 Hz
-    std::vector<float> y = Render(Sine(hz, SR, 2 * window, 0.001));
-    return Db(ToneAmplitude(y.data() + window, window, hz, SR) / 0.001);
-  };
-  struct CASE {
-    float treble;
-    double lift, corner;
-  } cases[] = {{0.5f, 9.964, 5.113}, {1.0f, 24.226, 12.282}};
-  for (const CASE& c : cases) {
-    Set(FxParam::DIST_TREBLE, c.treble);
-    const double bottom = toneDb(200.0);
-    const double lift = toneDb(10000.0) - bottom, corner = toneDb(2000.0) - bottom;
-    EXPECT_NEAR(lift, c.lift, 0.2) << c.treble;
-    EXPECT_NEAR(corner, c.corner, 0.2) << c.treble;
+    Set(FxParam::DIST_BASS, 0.0f);
+    Set(FxParam::DIST_TREBLE, 0.0f);
+    Set(c.control, c.value);
+    const double other = toneDb(c.otherHz);
+    const double lift = toneDb(c.deepHz) - other, corner = toneDb(c.cornerHz) - other;
+    EXPECT_NEAR(lift, c.lift, 0.2) << c.cornerHz << " Hz shelf at " << c.value;
+    EXPECT_NEAR(corner, c.corner, 0.2) << c.cornerHz << " Hz shelf at " << c.value;
   }
 }
